@@ -1,0 +1,169 @@
+#!/usr/bin/env python3
+"""Draws Tarn's built-in images with nothing but the standard library.
+
+Run from this folder: python3 make_artwork.py
+Writes img/App.ico, img/Settings.png, img/Web.png, img/Lost.png and
+qss/arrowdown.png. Shapes are signed-distance functions sampled 4x4 per pixel.
+"""
+import math
+import struct
+import zlib
+
+SS = 4  # samples per pixel edge
+
+
+def render(size, layers):
+    """layers: list of (inside(x, y) -> bool in unit square, (r, g, b, a))."""
+    pixels = bytearray(size * size * 4)
+    step = 1.0 / (size * SS)
+    for py in range(size):
+        for px in range(size):
+            acc = [0.0, 0.0, 0.0, 0.0]
+            for sy in range(SS):
+                y = (py * SS + sy + 0.5) * step
+                for sx in range(SS):
+                    x = (px * SS + sx + 0.5) * step
+                    col = None
+                    for inside, c in layers:
+                        if inside(x, y):
+                            col = c
+                    if col:
+                        a = col[3] / 255.0
+                        acc[0] += col[0] * a
+                        acc[1] += col[1] * a
+                        acc[2] += col[2] * a
+                        acc[3] += a
+            n = SS * SS
+            alpha = acc[3] / n
+            i = (py * size + px) * 4
+            if alpha > 0:
+                pixels[i] = round(acc[0] / acc[3])
+                pixels[i + 1] = round(acc[1] / acc[3])
+                pixels[i + 2] = round(acc[2] / acc[3])
+                pixels[i + 3] = round(alpha * 255)
+    return pixels
+
+
+def png(size, rgba):
+    raw = b"".join(b"\0" + bytes(rgba[y * size * 4:(y + 1) * size * 4]) for y in range(size))
+
+    def chunk(tag, data):
+        return struct.pack(">I", len(data)) + tag + data + struct.pack(">I", zlib.crc32(tag + data) & 0xFFFFFFFF)
+
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def ico(size, rgba):
+    """One 32-bit BGRA DIB entry, the classic layout every ICO reader knows."""
+    rows = []
+    for y in range(size - 1, -1, -1):  # DIB rows run bottom-up
+        row = bytearray()
+        for x in range(size):
+            r, g, b, a = rgba[(y * size + x) * 4:(y * size + x) * 4 + 4]
+            row += bytes((b, g, r, a))
+        rows.append(bytes(row))
+    mask_stride = ((size + 31) // 32) * 4
+    dib = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
+    dib += b"".join(rows) + b"\0" * (mask_stride * size)
+    header = struct.pack("<HHH", 0, 1, 1)
+    entry = struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(dib), 6 + 16)
+    return header + entry + dib
+
+
+def circle(cx, cy, r):
+    return lambda x, y: (x - cx) ** 2 + (y - cy) ** 2 <= r * r
+
+
+def ring(cx, cy, r0, r1):
+    return lambda x, y: r0 * r0 <= (x - cx) ** 2 + (y - cy) ** 2 <= r1 * r1
+
+
+def rect(x0, y0, x1, y1):
+    return lambda x, y: x0 <= x <= x1 and y0 <= y <= y1
+
+
+def rounded(x0, y0, x1, y1, r):
+    def inside(x, y):
+        qx = max(x0 + r - x, 0, x - (x1 - r))
+        qy = max(y0 + r - y, 0, y - (y1 - r))
+        return x0 <= x <= x1 and y0 <= y <= y1 and qx * qx + qy * qy <= r * r
+    return inside
+
+
+def segment(ax, ay, bx, by, w):
+    def inside(x, y):
+        dx, dy = bx - ax, by - ay
+        t = max(0.0, min(1.0, ((x - ax) * dx + (y - ay) * dy) / (dx * dx + dy * dy)))
+        return (x - ax - t * dx) ** 2 + (y - ay - t * dy) ** 2 <= w * w
+    return inside
+
+
+def gear(cx, cy, r_body, r_tooth, r_hole, teeth):
+    def inside(x, y):
+        dx, dy = x - cx, y - cy
+        d = math.hypot(dx, dy)
+        if d < r_hole:
+            return False
+        if d <= r_body:
+            return True
+        if d > r_tooth:
+            return False
+        phase = (math.atan2(dy, dx) / (2 * math.pi) * teeth) % 1.0
+        return 0.25 <= phase <= 0.75
+    return inside
+
+
+BLUE = (0x48, 0xA0, 0xDC, 255)
+DEEP = (0x2B, 0x6C, 0xB0, 255)
+GREY = (0x6A, 0x6A, 0x6A, 255)
+WHITE = (255, 255, 255, 255)
+RED = (0xD9, 0x53, 0x4F, 255)
+
+
+def app_icon():
+    # A tarn: a small mountain lake, drawn as a blue disc with a wave.
+    return [
+        (circle(0.5, 0.5, 0.47), BLUE),
+        (lambda x, y: y > 0.55 and (x - 0.5) ** 2 + (y - 0.5) ** 2 <= 0.47 ** 2, DEEP),
+        (lambda x, y: abs(y - (0.55 + 0.05 * math.sin(x * 18))) < 0.035 and (x - 0.5) ** 2 + (y - 0.5) ** 2 <= 0.4 ** 2, WHITE),
+        (lambda x, y: y < 0.5 and abs(x - 0.5) < (y - 0.18) * 0.9 and y > 0.18, WHITE),
+    ]
+
+
+def settings_icon():
+    return [(gear(0.5, 0.5, 0.33, 0.45, 0.15, 8), GREY)]
+
+
+def web_icon():
+    return [
+        (circle(0.5, 0.5, 0.44), BLUE),
+        (ring(0.5, 0.5, 0.40, 0.44), DEEP),
+        (lambda x, y: abs(((x - 0.5) / 0.2) ** 2 + ((y - 0.5) / 0.42) ** 2 - 1) < 0.12, WHITE),
+        (segment(0.5, 0.1, 0.5, 0.9, 0.025), WHITE),
+        (segment(0.08, 0.5, 0.92, 0.5, 0.025), WHITE),
+        (lambda x, y: abs(y - 0.3) < 0.022 and (x - 0.5) ** 2 + (y - 0.5) ** 2 <= 0.4 ** 2, WHITE),
+        (lambda x, y: abs(y - 0.7) < 0.022 and (x - 0.5) ** 2 + (y - 0.5) ** 2 <= 0.4 ** 2, WHITE),
+    ]
+
+
+def lost_icon():
+    return [
+        (rounded(0.18, 0.08, 0.82, 0.92, 0.06), (0xBA, 0xBA, 0xBA, 255)),
+        (rounded(0.22, 0.12, 0.78, 0.88, 0.04), (0xF4, 0xF4, 0xF4, 255)),
+        (segment(0.34, 0.36, 0.66, 0.68, 0.045), RED),
+        (segment(0.66, 0.36, 0.34, 0.68, 0.045), RED),
+    ]
+
+
+def arrow_down():
+    return [(lambda x, y: 0.3 <= y <= 0.7 and abs(x - 0.5) <= (0.7 - y) * 0.9, (0x8A, 0x8A, 0x8A, 255))]
+
+
+if __name__ == "__main__":
+    with open("img/App.ico", "wb") as f:
+        f.write(ico(64, render(64, app_icon())))
+    for name, size, layers in (("img/Settings.png", 587, settings_icon()), ("img/Web.png", 64, web_icon()),
+                               ("img/Lost.png", 64, lost_icon()), ("qss/arrowdown.png", 200, arrow_down())):
+        with open(name, "wb") as f:
+            f.write(png(size, render(size, layers)))

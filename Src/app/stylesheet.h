@@ -1,0 +1,5 @@
+#pragma once
+
+// Installs the built-in application style sheet (":/qss/index.css") on the
+// application object; a missing resource leaves the default look.
+void loadStyleSheet();

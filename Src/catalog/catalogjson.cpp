@@ -1,0 +1,202 @@
+#include "catalog/catalogjson.h"
+
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+#include <cstring>
+#include <vector>
+
+namespace catalog {
+
+namespace {
+
+Value ref(const char* constant) {
+    return Value(rapidjson::StringRef(constant));
+}
+
+Value namedWithArray(const char* name, const char* arrayMember, Allocator& allocator) {
+    Value object(rapidjson::kObjectType);
+    object.AddMember(ref(kName), ref(name), allocator);
+    object.AddMember(ref(arrayMember), Value(rapidjson::kArrayType), allocator);
+    return object;
+}
+
+} // namespace
+
+Value defaultType(Allocator& allocator) {
+    Value type(rapidjson::kObjectType);
+    type.AddMember(ref(kName), ref("默认分类"), allocator);
+    Value groups(rapidjson::kArrayType);
+    groups.PushBack(namedWithArray("默认分组", kItem, allocator), allocator);
+    type.AddMember(ref(kGroup), groups, allocator);
+    return type;
+}
+
+Value newGroup(Allocator& allocator) {
+    return namedWithArray("新分组", kItem, allocator);
+}
+
+Value newItem(Allocator& allocator) {
+    Value item(rapidjson::kObjectType);
+    item.AddMember(ref(kName), Value(""), allocator);
+    item.AddMember(ref(kType), Value(static_cast<int>(KindFile)), allocator);
+    item.AddMember(ref(kParam), Value(""), allocator);
+    item.AddMember(ref(kPath), Value(""), allocator);
+    item.AddMember(ref(kCustomIcon), Value(""), allocator);
+    return item;
+}
+
+bool parse(Document& doc, const char* text) {
+    // Parsed in place: the document keeps its allocator, which callers hold
+    // references to, and a failed parse leaves its value untouched.
+    doc.Parse<rapidjson::kParseIterativeFlag>(text);
+    return !doc.HasParseError();
+}
+
+QByteArray serialize(const Value& root) {
+    rapidjson::StringBuffer buffer;
+    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+
+    struct Frame {
+        const Value* container;
+        rapidjson::SizeType next;
+    };
+    std::vector<Frame> open;
+
+    // Scalars are written at once; containers are opened and pushed, to be
+    // walked by the loop below instead of by recursion.
+    auto visit = [&](const Value& v) {
+        switch (v.GetType()) {
+        case rapidjson::kNullType:
+            writer.Null();
+            break;
+        case rapidjson::kFalseType:
+            writer.Bool(false);
+            break;
+        case rapidjson::kTrueType:
+            writer.Bool(true);
+            break;
+        case rapidjson::kStringType:
+            writer.String(v.GetString(), v.GetStringLength());
+            break;
+        case rapidjson::kNumberType:
+            if (v.IsDouble())
+                writer.Double(v.GetDouble());
+            else if (v.IsInt())
+                writer.Int(v.GetInt());
+            else if (v.IsUint())
+                writer.Uint(v.GetUint());
+            else if (v.IsInt64())
+                writer.Int64(v.GetInt64());
+            else
+                writer.Uint64(v.GetUint64());
+            break;
+        case rapidjson::kObjectType:
+            writer.StartObject();
+            open.push_back({&v, 0});
+            break;
+        case rapidjson::kArrayType:
+            writer.StartArray();
+            open.push_back({&v, 0});
+            break;
+        }
+    };
+
+    visit(root);
+    while (!open.empty()) {
+        const std::size_t top = open.size() - 1;
+        const Value& container = *open[top].container;
+        const rapidjson::SizeType index = open[top].next++;
+        if (container.IsObject()) {
+            if (index < container.MemberCount()) {
+                const auto member = container.MemberBegin() + index;
+                writer.Key(member->name.GetString(), member->name.GetStringLength());
+                visit(member->value);
+            } else {
+                writer.EndObject(container.MemberCount());
+                open.pop_back();
+            }
+        } else {
+            if (index < container.Size()) {
+                visit(container[index]);
+            } else {
+                writer.EndArray(container.Size());
+                open.pop_back();
+            }
+        }
+    }
+    return QByteArray(buffer.GetString(), static_cast<int>(buffer.GetSize()));
+}
+
+QString text(const Value& string) {
+    if (!string.IsString())
+        return QString();
+    const char* bytes = string.GetString();
+    const void* nul = std::memchr(bytes, '\0', string.GetStringLength());
+    const std::size_t length =
+        nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - bytes) : string.GetStringLength();
+    return QString::fromUtf8(bytes, static_cast<int>(length));
+}
+
+Value string(const QString& text, Allocator& allocator) {
+    const QByteArray utf8 = text.toUtf8();
+    return Value(utf8.constData(), static_cast<rapidjson::SizeType>(utf8.size()), allocator);
+}
+
+QString memberText(const Value& object, const char* name) {
+    if (!object.IsObject())
+        return QString();
+    const auto member = object.FindMember(name);
+    return member == object.MemberEnd() ? QString() : text(member->value);
+}
+
+Value* elementAt(Value* array, int index) {
+    if (!array || !array->IsArray() || index < 0 || static_cast<rapidjson::SizeType>(index) >= array->Size())
+        return nullptr;
+    return &(*array)[static_cast<rapidjson::SizeType>(index)];
+}
+
+namespace {
+
+Value* arrayMember(Value* object, const char* name) {
+    if (!object || !object->IsObject())
+        return nullptr;
+    const auto member = object->FindMember(name);
+    if (member == object->MemberEnd() || !member->value.IsArray())
+        return nullptr;
+    return &member->value;
+}
+
+} // namespace
+
+Value* types(Document& doc) {
+    return arrayMember(&doc, kType);
+}
+
+Value* typeAt(Document& doc, int typeRow) {
+    return elementAt(types(doc), typeRow);
+}
+
+Value* groupsOf(Document& doc, int typeRow) {
+    return arrayMember(typeAt(doc, typeRow), kGroup);
+}
+
+Value* groupAt(Document& doc, int typeRow, int groupRow) {
+    return elementAt(groupsOf(doc, typeRow), groupRow);
+}
+
+Value* itemsOf(Document& doc, int typeRow, int groupRow) {
+    return arrayMember(groupAt(doc, typeRow, groupRow), kItem);
+}
+
+Value* itemAt(Document& doc, int typeRow, int groupRow, int itemRow) {
+    return elementAt(itemsOf(doc, typeRow, groupRow), itemRow);
+}
+
+} // namespace catalog
+
+void jsonEraseAt(rapidjson::Value& array, int index) {
+    if (!catalog::elementAt(&array, index))
+        return;
+    array.Erase(array.Begin() + index);
+}

@@ -1,0 +1,57 @@
+#include "icons/itemicon.h"
+
+#include "catalog/catalogjson.h"
+
+#include <QFileIconProvider>
+#include <QFileInfo>
+
+namespace {
+
+// The suffix test is case-sensitive: "PNG" gets the file's system icon.
+bool isPictureSuffix(const QString& suffix) {
+    return suffix == QLatin1String("png") || suffix == QLatin1String("jpg") || suffix == QLatin1String("gif");
+}
+
+QIcon systemIcon(const QString& file, QFileIconProvider& provider) {
+    QIcon icon;
+    icon.addPixmap(provider.icon(QFileInfo(file)).pixmap(48, 48), QIcon::Normal, QIcon::Off);
+    return icon;
+}
+
+} // namespace
+
+ItemIconChoice chooseItemIcon(int kind, const QString& path, const QString& customIcon) {
+    if (!customIcon.isEmpty()) {
+        const QFileInfo custom(customIcon);
+        if (custom.exists())
+            return {isPictureSuffix(custom.suffix()) ? ItemIconSource::CustomImage : ItemIconSource::CustomSystem,
+                    customIcon};
+    }
+    if (kind == catalog::KindWeb)
+        return {ItemIconSource::Web, QString()};
+    if (!path.isEmpty() && QFileInfo::exists(path))
+        return {ItemIconSource::PathSystem, path};
+    return {ItemIconSource::Lost, QString()};
+}
+
+QIcon makeItemIcon(const ItemIconChoice& choice, QFileIconProvider& provider) {
+    switch (choice.source) {
+    case ItemIconSource::CustomImage: {
+        QIcon icon;
+        icon.addFile(choice.file, QSize(), QIcon::Normal, QIcon::Off);
+        return icon;
+    }
+    case ItemIconSource::CustomSystem:
+    case ItemIconSource::PathSystem:
+        return systemIcon(choice.file, provider);
+    case ItemIconSource::Web:
+        return QIcon(QStringLiteral(":/img/Web.png"));
+    case ItemIconSource::Lost:
+        break;
+    }
+    return QIcon(QStringLiteral(":/img/Lost.png"));
+}
+
+QIcon itemIcon(int kind, const QString& path, const QString& customIcon, QFileIconProvider& provider) {
+    return makeItemIcon(chooseItemIcon(kind, path, customIcon), provider);
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+class QFileIconProvider;
+
+// The one rule that picks an Item's icon, shared by the Item grid and the
+// Item dialog's preview. The choice is separate from building the icon so
+// that it can be tested without comparing pixels.
+enum class ItemIconSource {
+    CustomImage,  // "customIcon" names an existing .png/.jpg/.gif: the picture itself
+    CustomSystem, // "customIcon" names another existing file or folder: its system icon
+    Web,          // kind 2: the built-in web icon
+    PathSystem,   // "path" exists: its system icon
+    Lost,         // nothing exists: the built-in lost-target icon
+};
+
+struct ItemIconChoice {
+    ItemIconSource source;
+    QString file; // the file whose picture or system icon is used, if any
+};
+
+ItemIconChoice chooseItemIcon(int kind, const QString& path, const QString& customIcon);
+QIcon makeItemIcon(const ItemIconChoice& choice, QFileIconProvider& provider);
+QIcon itemIcon(int kind, const QString& path, const QString& customIcon, QFileIconProvider& provider);

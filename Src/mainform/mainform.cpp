@@ -1,0 +1,156 @@
+#include "mainform/mainform.h"
+
+#include "ui_mainform.h"
+
+#include "app/stylesheet.h"
+#include "app/datapaths.h"
+#include "settings/appsettings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+
+MainForm::MainForm(QWidget* parent)
+    : QWidget(parent), ui(new Ui::MainForm), catalogAllocator(catalog.GetAllocator()) {
+    ui->setupUi(this);
+    setupLists(ui->listWidget_type);
+    setupLists(ui->listWidget_group);
+    ui->listWidget_item->installEventFilter(this);
+    ui->listWidget_item->setDragEnabled(true);
+    ui->listWidget_item->clear();
+
+    createMenus();
+    connectSignals();
+    loadCatalog();
+    initTypeList();
+    setAcceptDrops(true);
+
+    loadSettings(QString::fromLatin1(datapaths::configFile));
+    const QSize stored = storedWindowSize();
+    if (stored.isValid())
+        resize(stored);
+
+    loadStyleSheet();
+    setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
+    if (const catalog::Value* types = jsonTypes(); types && !types->Empty())
+        ui->listWidget_type->setCurrentRow(0);
+}
+
+MainForm::~MainForm() {
+    delete ui;
+}
+
+void MainForm::setupLists(QListWidget* list) {
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setDragEnabled(true);
+    list->viewport()->setAcceptDrops(true);
+    list->setDragDropMode(QAbstractItemView::InternalMove);
+    list->setDropIndicatorShown(true);
+    list->installEventFilter(this);
+    list->clear();
+}
+
+void MainForm::createMenus() {
+    // Parented to the window so they are released with it; a QMenu is a
+    // popup whatever its parent.
+    auto action = [this](const char* text) { return new QAction(QString::fromUtf8(text), this); };
+    auto menu = [this](std::initializer_list<QAction*> entries) {
+        auto* m = new QMenu(this);
+        for (QAction* entry : entries) {
+            if (entry)
+                m->addAction(entry);
+            else
+                m->addSeparator();
+        }
+        return m;
+    };
+
+    actTypeAdd = action("新建分类");
+    actTypeRename = action("重命名");
+    actTypeDelete = action("删除");
+    menuTypeBlank = menu({actTypeAdd});
+    menuTypeEntry = menu({actTypeAdd, actTypeRename, actTypeDelete});
+
+    actGroupAdd = action("新建分组");
+    actGroupDelete = action("删除");
+    actGroupRename = action("重命名");
+    actGroupMove = action("移动到...");
+    actGroupDeleteAll = action("删除全部分组");
+    actItemClear = action("清空本组");
+    menuGroupBlank = menu({actGroupAdd, actGroupDeleteAll});
+    menuGroupEntry =
+        menu({actGroupAdd, actGroupRename, actGroupMove, actGroupDelete, actGroupDeleteAll, actItemClear});
+
+    actOpen = action("打开");
+    actOpenDir = action("打开文件位置");
+    actCopyPath = action("复制完整路径");
+    actItemAdd = action("新建");
+    actItemRename = action("重命名");
+    actItemDelete = action("删除");
+    actItemMove = action("移动到...");
+    actAttribute = action("属性");
+    menuItemBlank = menu({actItemAdd});
+    menuItemEntry = menu({actOpen, nullptr, actOpenDir, actCopyPath, actItemRename, actItemMove, actItemAdd,
+                          actItemDelete, nullptr, actAttribute});
+
+    actQuit = action("退出");
+    trayMenu = menu({actQuit});
+}
+
+void MainForm::connectSignals() {
+    connect(ui->listWidget_type, &QListWidget::currentRowChanged, this, &MainForm::typeCurrentRowChanged);
+    connect(ui->listWidget_group, &QListWidget::currentRowChanged, this, &MainForm::groupCurrentRowChanged);
+    connect(ui->listWidget_item, &QListWidget::itemDoubleClicked, this, &MainForm::openThis);
+
+    const std::pair<QAction*, void (MainForm::*)()> actions[] = {
+        {actTypeAdd, &MainForm::jsonTypeItmeAdd},
+        {actTypeRename, &MainForm::jsonTypeItmeRename},
+        {actTypeDelete, &MainForm::jsonTypeItmeDelete},
+        {actGroupAdd, &MainForm::jsonGroupItmeAdd},
+        {actGroupDelete, &MainForm::jsonGroupItmeDelete},
+        {actGroupRename, &MainForm::jsonGroupItmeRename},
+        {actGroupMove, &MainForm::jsonGroupItmeMove},
+        {actGroupDeleteAll, &MainForm::jsonGroupItmeDeleteAll},
+        {actItemClear, &MainForm::jsonItmeClear},
+        {actOpen, &MainForm::openThis},
+        {actOpenDir, &MainForm::openThisDir},
+        {actCopyPath, &MainForm::copyThisDir},
+        {actItemAdd, &MainForm::jsonItmeAdd},
+        {actItemRename, &MainForm::jsonItmeRename},
+        {actItemDelete, &MainForm::jsonItmeDelete},
+        {actItemMove, &MainForm::jsonItmeMove},
+        {actAttribute, &MainForm::openFormAttribute},
+    };
+    for (const auto& [act, slot] : actions)
+        connect(act, &QAction::triggered, this, slot);
+    connect(actQuit, &QAction::triggered, qApp, &QCoreApplication::quit);
+
+    connect(ui->toolButton_settings, &QToolButton::clicked, this, &MainForm::openFormSettings);
+}
+
+void MainForm::updateCurrentRows() {
+    typeRow = ui->listWidget_type->currentRow();
+    groupRow = ui->listWidget_group->currentRow();
+    itemRow = ui->listWidget_item->currentRow();
+}
+
+catalog::Value* MainForm::jsonTypes() {
+    updateCurrentRows();
+    return catalog::types(catalog);
+}
+
+catalog::Value* MainForm::jsonGroups() {
+    updateCurrentRows();
+    return catalog::groupsOf(catalog, typeRow);
+}
+
+catalog::Value* MainForm::jsonItems() {
+    updateCurrentRows();
+    return catalog::itemsOf(catalog, typeRow, groupRow);
+}
+
+catalog::Value* MainForm::jsonItem() {
+    updateCurrentRows();
+    return catalog::itemAt(catalog, typeRow, groupRow, itemRow);
+}

@@ -1,0 +1,131 @@
+#pragma once
+
+#include "catalog/catalogjson.h"
+
+#include <QFile>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+class QAction;
+class QListWidget;
+class QMenu;
+class FormMove;
+class FormSettings;
+class FormAttribute;
+class QObject;
+
+namespace Ui {
+class MainForm;
+}
+
+// The one main window: owner of the Catalog, the three lists, the context
+// menus, the hotkey and the tray icon. The slots are spread over files by
+// concern: mainform_lists.cpp, mainform_editing.cpp, mainform_launch.cpp,
+// mainform_presence.cpp, mainform_dragdrop.cpp, mainform_catalog.cpp.
+class MainForm : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit MainForm(QWidget* parent = nullptr);
+    ~MainForm() override;
+
+    // Writes the Catalog to the catalog file; false when it could not, or
+    // must not because the file is kept as it was found.
+    bool saveCatalog();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private slots:
+    void typeCurrentRowChanged(int index);
+    void groupCurrentRowChanged(int index);
+    void jsonTypeItmeAdd();
+    void jsonTypeItmeRename();
+    void jsonTypeItmeDelete();
+    void jsonGroupItmeAdd();
+    void jsonGroupItmeMove();
+    void jsonGroupItmeDelete();
+    void jsonGroupItmeDeleteAll();
+    void jsonGroupItmeRename();
+    void jsonItmeAdd();
+    void jsonItmeDelete();
+    void jsonItmeRename();
+    void jsonItmeMove();
+    void jsonItmeClear();
+    void showAndHide();
+    void trayAction(QSystemTrayIcon::ActivationReason action);
+    void openThis();
+    void openThisDir();
+    void copyThisDir();
+    void openFormSettings();
+    void openFormAttribute();
+    void hotKeyReset();
+
+private:
+    void setupLists(QListWidget* list);
+    void createMenus();
+    void connectSignals();
+
+    void loadCatalog();
+    void initTypeList();
+    void fillTypeList();
+
+    void updateCurrentRows();
+    // Each refreshes the current rows first; nullptr where a row is -1 or
+    // past the end, so callers test before they touch anything.
+    catalog::Value* jsonTypes();
+    catalog::Value* jsonGroups();
+    catalog::Value* jsonItems();
+    catalog::Value* jsonItem();
+
+    Ui::MainForm* ui;
+    QFileIconProvider iconProvider;
+    QFile catalogFile;
+    catalog::Document catalog;
+    catalog::Allocator& catalogAllocator;
+    QFileInfo pathInfo;
+    QObject* hotKey = nullptr;
+    QSystemTrayIcon* trayIcon = nullptr;
+    FormMove* formMove = nullptr;
+    FormSettings* formSettings = nullptr;
+    FormAttribute* formAttribute = nullptr;
+    int typeRow = 0;
+    int groupRow = 0;
+    int itemRow = 0;
+    // Set when the catalog file was found read-only, unreadable, or holding
+    // text that could not be copied aside: it is then never written.
+    bool catalogFileKept = false;
+
+    QAction* actTypeAdd;
+    QAction* actTypeRename;
+    QAction* actTypeDelete;
+    QAction* actGroupAdd;
+    QAction* actGroupDelete;
+    QAction* actGroupRename;
+    QAction* actGroupMove;
+    QAction* actGroupDeleteAll;
+    QAction* actItemClear;
+    QAction* actOpen;
+    QAction* actOpenDir;
+    QAction* actCopyPath;
+    QAction* actItemAdd;
+    QAction* actItemRename;
+    QAction* actItemDelete;
+    QAction* actItemMove;
+    QAction* actAttribute;
+    QAction* actQuit;
+
+    QMenu* menuTypeBlank;
+    QMenu* menuTypeEntry;
+    QMenu* menuGroupBlank;
+    QMenu* menuGroupEntry;
+    QMenu* menuItemBlank;
+    QMenu* menuItemEntry;
+    QMenu* trayMenu;
+};

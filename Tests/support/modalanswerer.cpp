@@ -1,0 +1,74 @@
+#include "support/modalanswerer.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QMessageBox>
+
+namespace {
+
+QString plain(QString text) {
+    return text.remove(QLatin1Char('&'));
+}
+
+} // namespace
+
+ModalAnswerer::ModalAnswerer() {
+    connect(&timer, &QTimer::timeout, this, &ModalAnswerer::poll);
+    timer.start(20);
+}
+
+ModalAnswerer& ModalAnswerer::press(const QString& buttonText) {
+    answers.enqueue([this, buttonText](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box)
+            return;
+        for (QAbstractButton* button : box->buttons()) {
+            if (plain(button->text()) == plain(buttonText)) {
+                seen.last().pressed = plain(button->text());
+                button->click();
+                return;
+            }
+        }
+        box->reject();
+    });
+    return *this;
+}
+
+ModalAnswerer& ModalAnswerer::handle(std::function<void(QWidget*)> answer) {
+    answers.enqueue(std::move(answer));
+    return *this;
+}
+
+void ModalAnswerer::poll() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || modal == lastAnswered || !modal->isVisible())
+        return;
+    lastAnswered = modal;
+    Box box;
+    box.title = modal->windowTitle();
+    if (auto* message = qobject_cast<QMessageBox*>(modal)) {
+        box.text = message->text();
+        for (QAbstractButton* button : message->buttons())
+            box.buttons << plain(button->text());
+    }
+    seen.append(box);
+    if (answers.isEmpty()) {
+        ++unexpectedCount;
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        return;
+    }
+    answers.dequeue()(modal);
+}
+
+bool ModalAnswerer::waitFor(int count, int ms) {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (seen.size() < count && elapsed.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return seen.size() >= count;
+}

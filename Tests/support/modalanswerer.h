@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QQueue>
+#include <QStringList>
+#include <QTimer>
+#include <QVector>
+
+#include <functional>
+
+// Answers modal boxes the way a user would: it watches for the active modal
+// widget, records what it shows, and presses the button named for it. A box
+// that nobody expected is recorded and rejected, so no test can hang on one.
+class ModalAnswerer : public QObject {
+    Q_OBJECT
+
+public:
+    struct Box {
+        QString title;
+        QString text;
+        QStringList buttons;
+        QString pressed; // empty when the box was rejected
+    };
+
+    ModalAnswerer();
+
+    // Queues an answer: press the button with this text ('&' ignored).
+    ModalAnswerer& press(const QString& buttonText);
+    // Queues a custom answer for a modal widget that is not a message box.
+    ModalAnswerer& handle(std::function<void(QWidget*)> answer);
+
+    const QVector<Box>& boxes() const { return seen; }
+    int unexpected() const { return unexpectedCount; }
+    // Spins the event loop until `count` boxes were seen or `ms` passed.
+    bool waitFor(int count, int ms = 5000);
+
+private:
+    void poll();
+
+    QTimer timer;
+    QQueue<std::function<void(QWidget*)>> answers;
+    QVector<Box> seen;
+    QPointer<QWidget> lastAnswered;
+    int unexpectedCount = 0;
+};

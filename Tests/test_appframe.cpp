@@ -1,0 +1,75 @@
+// The built-in resources and the application style sheet.
+#include "app/stylesheet.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QImage>
+#include <QtTest>
+
+class TestAppFrame : public QObject {
+    Q_OBJECT
+
+private slots:
+    void resourcesHaveTheirSizes_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("settings") << ":/img/Settings.png" << QSize(587, 587);
+        QTest::newRow("web") << ":/img/Web.png" << QSize(64, 64);
+        QTest::newRow("lost") << ":/img/Lost.png" << QSize(64, 64);
+        QTest::newRow("arrow") << ":/qss/arrowdown.png" << QSize(200, 200);
+    }
+    void resourcesHaveTheirSizes() {
+        QFETCH(QString, path);
+        QFETCH(QSize, size);
+        const QImage image(path);
+        QCOMPARE(image.size(), size);
+        QVERIFY(image.hasAlphaChannel());
+    }
+
+    void applicationIconIsOne32BitImage() {
+        QFile ico(":/img/App.ico");
+        QVERIFY(ico.open(QIODevice::ReadOnly));
+        const QByteArray bytes = ico.readAll();
+        QCOMPARE(bytes.mid(0, 6), QByteArray("\0\0\1\0\1\0", 6)); // one image
+        QCOMPARE(quint8(bytes[6 + 6]), quint8(32));                // 32 bits per pixel
+        QVERIFY(!QIcon(":/img/App.ico").isNull());
+    }
+
+    void styleSheetFile() {
+        QFile css(":/qss/index.css");
+        QVERIFY(css.open(QIODevice::ReadOnly));
+        const QByteArray bytes = css.readAll();
+        QCOMPARE(bytes.size(), 1035);
+        QCOMPARE(bytes.count("\r\n"), bytes.count('\n'));
+        QVERIFY(bytes.endsWith("\r\n"));
+        // Rules that are easy to get wrong by a character.
+        for (const char* rule : {"padding:4px 12px 4px 12px;", "padding:2px 1px 2px 1px;", "padding:2px 1px 2px 2px;",
+                                 "image:url(\":/qss/arrowdown.png\");", "QInputDialog>QLineEdit{", "min-width:350px;",
+                                 "QMenu:item:selected{", "background:#f0efef;", "padding:4px 30px 4px 30px;",
+                                 "border-color:#3985ff;", "width:16px;", "height:20px;", "min-height:23px;",
+                                 "max-height:23px;"})
+            QVERIFY2(bytes.contains(rule), rule);
+    }
+
+    void loadStyleSheetInstallsIt() {
+        qApp->setStyleSheet(QString());
+        loadStyleSheet();
+        const QString sheet = qApp->styleSheet();
+        QVERIFY(sheet.startsWith("QPushButton{\r\n"));
+        QVERIFY(sheet.endsWith("padding:4px 30px 4px 30px;\r\n}\r\n"));
+        // The comment is not UTF-8 and decodes to replacement characters.
+        QVERIFY(sheet.contains(QChar::ReplacementCharacter));
+    }
+
+    void comboArrowAndLineEditHeights() {
+        loadStyleSheet();
+        QLineEdit edit;
+        edit.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&edit));
+        QCOMPARE(edit.height(), 23 + 2 + 2 + 2); // min-height + padding + border
+    }
+};
+
+QTEST_MAIN(TestAppFrame)
+#include "test_appframe.moc"
