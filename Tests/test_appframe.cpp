@@ -3,8 +3,8 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QLineEdit>
 #include <QImage>
+#include <QLineEdit>
 #include <QtTest>
 
 class TestAppFrame : public QObject {
@@ -32,7 +32,7 @@ private slots:
         QVERIFY(ico.open(QIODevice::ReadOnly));
         const QByteArray bytes = ico.readAll();
         QCOMPARE(bytes.mid(0, 6), QByteArray("\0\0\1\0\1\0", 6)); // one image
-        QCOMPARE(quint8(bytes[6 + 6]), quint8(32));                // 32 bits per pixel
+        QCOMPARE(quint8(bytes[6 + 6]), quint8(32));               // 32 bits per pixel
         QVERIFY(!QIcon(":/img/App.ico").isNull());
     }
 
@@ -44,11 +44,11 @@ private slots:
         QCOMPARE(bytes.count("\r\n"), bytes.count('\n'));
         QVERIFY(bytes.endsWith("\r\n"));
         // Rules that are easy to get wrong by a character.
-        for (const char* rule : {"padding:4px 12px 4px 12px;", "padding:2px 1px 2px 1px;", "padding:2px 1px 2px 2px;",
-                                 "image:url(\":/qss/arrowdown.png\");", "QInputDialog>QLineEdit{", "min-width:350px;",
-                                 "QMenu:item:selected{", "background:#f0efef;", "padding:4px 30px 4px 30px;",
-                                 "border-color:#3985ff;", "width:16px;", "height:20px;", "min-height:23px;",
-                                 "max-height:23px;"})
+        for (const char* rule :
+             {"padding:4px 12px 4px 12px;", "padding:2px 1px 2px 1px;", "padding:2px 1px 2px 2px;",
+              "image:url(\":/qss/arrowdown.png\");", "QInputDialog>QLineEdit{", "min-width:350px;",
+              "QMenu:item:selected{", "background:#f0efef;", "padding:4px 30px 4px 30px;",
+              "border-color:#3985ff;", "width:16px;", "height:20px;", "min-height:23px;", "max-height:23px;"})
             QVERIFY2(bytes.contains(rule), rule);
     }
 

@@ -62,7 +62,8 @@ private slots:
     }
 
     void prettyChineseComesBackCompact() {
-        const QByteArray pretty = "{\n  \"type\" : [\n    {\n      \"name\" : \"常用工具\",\r\n\t\"group\" : [ ]\n    }\n  ]\n}\n";
+        const QByteArray pretty =
+            "{\n  \"type\" : [\n    {\n      \"name\" : \"常用工具\",\r\n\t\"group\" : [ ]\n    }\n  ]\n}\n";
         QCOMPARE(roundTrip(pretty), QByteArray(R"({"type":[{"name":"常用工具","group":[]}]})"));
     }
 

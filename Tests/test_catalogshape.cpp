@@ -14,19 +14,21 @@ private slots:
         auto row = [](const char* name, const char* in, const char* out, bool repaired) {
             QTest::newRow(name) << QByteArray(in) << QByteArray(out) << repaired;
         };
-        const char* sound = R"({"x":1,"type":[{"name":"T","group":[{"name":"G","item":[)"
-                            R"({"name":"I","type":7,"param":"","path":"/p","customIcon":5}]}]},{"name":"NoGroups"}]})";
+        const char* sound =
+            R"({"x":1,"type":[{"name":"T","group":[{"name":"G","item":[)"
+            R"({"name":"I","type":7,"param":"","path":"/p","customIcon":5}]}]},{"name":"NoGroups"}]})";
         row("sound, with a Type without group and odd kinds kept", sound, sound, false);
         row("no type member", R"({"other":[]})", R"({"other":[]})", false);
         row("root is an array", R"([1,2])", R"({})", true);
         row("root is a string", R"("text")", R"({})", true);
         row("root is null", R"(null)", R"({})", true);
         row("type is not an array", R"({"a":1,"type":{"name":"T"},"b":2})", R"({"a":1,"b":2})", true);
-        row("type element not an object", R"({"type":[3,{"name":"T"},"x"]})", R"({"type":[{"name":"T"}]})", true);
+        row("type element not an object", R"({"type":[3,{"name":"T"},"x"]})", R"({"type":[{"name":"T"}]})",
+            true);
         row("type name missing", R"({"type":[{"group":[]}]})", R"({"type":[{"group":[],"name":""}]})", true);
         row("type name a number", R"({"type":[{"name":12}]})", R"({"type":[{"name":""}]})", true);
-        row("group not an array", R"({"type":[{"name":"T","group":"g"}]})", R"({"type":[{"name":"T","group":[]}]})",
-            true);
+        row("group not an array", R"({"type":[{"name":"T","group":"g"}]})",
+            R"({"type":[{"name":"T","group":[]}]})", true);
         row("group element not an object", R"({"type":[{"name":"T","group":[[],{"name":"G","item":[]}]}]})",
             R"({"type":[{"name":"T","group":[{"name":"G","item":[]}]}]})", true);
         row("group without item", R"({"type":[{"name":"T","group":[{"name":"G"}]}]})",
@@ -66,8 +68,8 @@ private slots:
         QFETCH(QByteArray, kind);
         QFETCH(int, expected);
         QFETCH(bool, repaired);
-        const QByteArray text = R"({"type":[{"name":"T","group":[{"name":"G","item":[{"name":"I","type":)" + kind +
-                                R"(,"param":"","path":""}]}]}]})";
+        const QByteArray text = R"({"type":[{"name":"T","group":[{"name":"G","item":[{"name":"I","type":)" +
+                                kind + R"(,"param":"","path":""}]}]}]})";
         catalog::Document doc;
         QVERIFY(catalog::parse(doc, text.constData()));
         QCOMPARE(catalog::repairShape(doc) > 0, repaired);

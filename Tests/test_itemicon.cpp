@@ -42,26 +42,32 @@ private slots:
         QTest::addColumn<QString>("used");
 
         const QString missing = file("gone.txt");
-        QTest::newRow("custom png") << 0 << missing << file("red.png") << ItemIconSource::CustomImage << "red.png";
+        QTest::newRow("custom png") << 0 << missing << file("red.png") << ItemIconSource::CustomImage
+                                    << "red.png";
         QTest::newRow("custom jpg on a web Item")
             << 2 << "https://example.org" << file("photo.jpg") << ItemIconSource::CustomImage << "photo.jpg";
         QTest::newRow("custom PNG is case-sensitive")
             << 0 << missing << file("upper.PNG") << ItemIconSource::CustomSystem << "upper.PNG";
-        QTest::newRow("custom program") << 0 << missing << file("tool.exe") << ItemIconSource::CustomSystem
-                                        << "tool.exe";
-        QTest::newRow("custom folder") << 0 << missing << file("folder") << ItemIconSource::CustomSystem << "folder";
-        QTest::newRow("custom gone falls through to web") << 2 << missing << file("gone.png") << ItemIconSource::Web
-                                                          << "";
-        QTest::newRow("web never tests its path") << 2 << file("notes.txt") << "" << ItemIconSource::Web << "";
-        QTest::newRow("existing file") << 0 << file("notes.txt") << "" << ItemIconSource::PathSystem << "notes.txt";
-        QTest::newRow("existing folder") << 1 << file("folder") << "" << ItemIconSource::PathSystem << "folder";
+        QTest::newRow("custom program")
+            << 0 << missing << file("tool.exe") << ItemIconSource::CustomSystem << "tool.exe";
+        QTest::newRow("custom folder")
+            << 0 << missing << file("folder") << ItemIconSource::CustomSystem << "folder";
+        QTest::newRow("custom gone falls through to web")
+            << 2 << missing << file("gone.png") << ItemIconSource::Web << "";
+        QTest::newRow("web never tests its path")
+            << 2 << file("notes.txt") << "" << ItemIconSource::Web << "";
+        QTest::newRow("existing file")
+            << 0 << file("notes.txt") << "" << ItemIconSource::PathSystem << "notes.txt";
+        QTest::newRow("existing folder")
+            << 1 << file("folder") << "" << ItemIconSource::PathSystem << "folder";
         QTest::newRow("custom gone falls through to path")
             << 0 << file("notes.txt") << file("gone.png") << ItemIconSource::PathSystem << "notes.txt";
-        QTest::newRow("odd kind behaves as a file") << 7 << file("notes.txt") << "" << ItemIconSource::PathSystem
-                                                    << "notes.txt";
+        QTest::newRow("odd kind behaves as a file")
+            << 7 << file("notes.txt") << "" << ItemIconSource::PathSystem << "notes.txt";
         QTest::newRow("missing file") << 0 << missing << "" << ItemIconSource::Lost << "";
         QTest::newRow("missing folder") << 1 << file("nofolder") << "" << ItemIconSource::Lost << "";
-        QTest::newRow("empty path") << 0 << "" << "" << ItemIconSource::Lost << "";
+        QTest::newRow("empty path") << 0 << ""
+                                    << "" << ItemIconSource::Lost << "";
     }
     void rule() {
         QFETCH(int, kind);

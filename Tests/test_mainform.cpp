@@ -17,16 +17,15 @@ const QByteArray kFirstRunFile = R"({"type":[{"name":"默认分类","group":[{"n
 
 // Three Types; the first has three Groups with Items of every kind.
 QByteArray sampleCatalog(const QString& existingFile, const QString& existingFolder) {
-    return QString::fromUtf8(
-               R"({"type":[{"name":"常用","group":[{"name":"工具","item":[)"
-               R"({"name":"文件","type":0,"param":"-a","path":"%1"},)"
-               R"({"name":"目录","type":1,"param":"","path":"%2","customIcon":""},)"
-               R"({"name":"网站","type":2,"param":"","path":"https://www.debian.org"},)"
-               R"({"name":"丢失","type":0,"param":"","path":"/nonexistent/x"}]},)"
-               R"({"name":"空组","item":[]},)"
-               R"({"name":"第三组","item":[{"name":"唯一","type":0,"param":"","path":""}]}]},)"
-               R"({"name":"无分组"},)"
-               R"({"name":"游戏","group":[{"name":"默认分组","item":[]}]}]})")
+    return QString::fromUtf8(R"({"type":[{"name":"常用","group":[{"name":"工具","item":[)"
+                             R"({"name":"文件","type":0,"param":"-a","path":"%1"},)"
+                             R"({"name":"目录","type":1,"param":"","path":"%2","customIcon":""},)"
+                             R"({"name":"网站","type":2,"param":"","path":"https://www.debian.org"},)"
+                             R"({"name":"丢失","type":0,"param":"","path":"/nonexistent/x"}]},)"
+                             R"({"name":"空组","item":[]},)"
+                             R"({"name":"第三组","item":[{"name":"唯一","type":0,"param":"","path":""}]}]},)"
+                             R"({"name":"无分组"},)"
+                             R"({"name":"游戏","group":[{"name":"默认分组","item":[]}]}]})")
         .arg(existingFile, existingFolder)
         .toUtf8();
 }
@@ -75,7 +74,8 @@ private slots:
         QCOMPARE(form.size(), QSize(848, 507));
         QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);
         QVERIFY(form.acceptDrops());
-        QVERIFY(form.styleSheet().contains("#listWidget_type:item:selected{\n\tborder-left:2px solid #48a0dc;"));
+        QVERIFY(
+            form.styleSheet().contains("#listWidget_type:item:selected{\n\tborder-left:2px solid #48a0dc;"));
 
         const Lists lists(form);
         QVERIFY(lists.type && lists.group && lists.item);
@@ -116,9 +116,10 @@ private slots:
         QStringList actionTexts;
         for (const QAction* action : form.findChildren<QAction*>(QString(), Qt::FindDirectChildrenOnly))
             actionTexts << action->text();
-        QCOMPARE(actionTexts, (QStringList{"新建分类", "重命名", "删除", "新建分组", "删除", "重命名", "移动到...",
-                                           "删除全部分组", "清空本组", "打开", "打开文件位置", "复制完整路径", "新建",
-                                           "重命名", "删除", "移动到...", "属性", "退出"}));
+        QCOMPARE(actionTexts,
+                 (QStringList{"新建分类", "重命名", "删除", "新建分组", "删除", "重命名", "移动到...",
+                              "删除全部分组", "清空本组", "打开", "打开文件位置", "复制完整路径", "新建",
+                              "重命名", "删除", "移动到...", "属性", "退出"}));
         QList<QStringList> menus;
         for (const QMenu* menu : form.findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly))
             menus << entries(menu);
@@ -128,7 +129,8 @@ private slots:
                             {"新建分组", "删除全部分组"},
                             {"新建分组", "重命名", "移动到...", "删除", "删除全部分组", "清空本组"},
                             {"新建"},
-                            {"打开", "-", "打开文件位置", "复制完整路径", "重命名", "移动到...", "新建", "删除", "-", "属性"},
+                            {"打开", "-", "打开文件位置", "复制完整路径", "重命名", "移动到...", "新建",
+                             "删除", "-", "属性"},
                             {"退出"},
                         }));
     }
@@ -267,7 +269,8 @@ private slots:
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("提示"));
         const QString copy = QDir(data.dataPath()).absoluteFilePath("Data.bak");
-        QVERIFY2(answers.boxes()[0].text.contains(QDir::toNativeSeparators(copy)), qPrintable(answers.boxes()[0].text));
+        QVERIFY2(answers.boxes()[0].text.contains(QDir::toNativeSeparators(copy)),
+                 qPrintable(answers.boxes()[0].text));
         QCOMPARE(texts(Lists(form).type), QStringList{"默认分类"});
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -278,7 +281,8 @@ private slots:
 
     void partlySoundCatalogShowsWhatIsSound() {
         DataFolder data;
-        data.writeCatalog(R"({"type":[{"name":"好","group":[{"name":"G","item":[{"name":"半","type":1.5}]}]},7]})");
+        data.writeCatalog(
+            R"({"type":[{"name":"好","group":[{"name":"G","item":[{"name":"半","type":1.5}]}]},7]})");
         ModalAnswerer answers;
         answers.press("OK");
         MainForm form;

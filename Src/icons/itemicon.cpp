@@ -24,7 +24,8 @@ ItemIconChoice chooseItemIcon(int kind, const QString& path, const QString& cust
     if (!customIcon.isEmpty()) {
         const QFileInfo custom(customIcon);
         if (custom.exists())
-            return {isPictureSuffix(custom.suffix()) ? ItemIconSource::CustomImage : ItemIconSource::CustomSystem,
+            return {isPictureSuffix(custom.suffix()) ? ItemIconSource::CustomImage
+                                                     : ItemIconSource::CustomSystem,
                     customIcon};
     }
     if (kind == catalog::KindWeb)

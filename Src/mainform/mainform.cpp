@@ -2,8 +2,8 @@
 
 #include "ui_mainform.h"
 
-#include "app/stylesheet.h"
 #include "app/datapaths.h"
+#include "app/stylesheet.h"
 #include "settings/appsettings.h"
 
 #include <QAction>

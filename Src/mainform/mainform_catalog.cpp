@@ -12,8 +12,8 @@ void MainForm::loadCatalog() {
     const catalogstore::LoadResult result = catalogstore::load(catalogFile.fileName(), catalog);
     catalogFileKept = result.keepFileAsIs;
     if (result.openFailed)
-        QMessageBox::warning(this, QStringLiteral("警告"), QStringLiteral("配置文件打开出现错误！"), QMessageBox::Ok,
-                             QMessageBox::NoButton);
+        QMessageBox::warning(this, QStringLiteral("警告"), QStringLiteral("配置文件打开出现错误！"),
+                             QMessageBox::Ok, QMessageBox::NoButton);
     if (!result.backupPath.isEmpty()) {
         QMessageBox::information(
             this, QStringLiteral("提示"),
