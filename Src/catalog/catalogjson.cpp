@@ -150,6 +150,13 @@ QString memberText(const Value& object, const char* name) {
     return member == object.MemberEnd() ? QString() : text(member->value);
 }
 
+int kindOf(const Value& item) {
+    if (!item.IsObject())
+        return KindFile;
+    const auto kind = item.FindMember(kType);
+    return kind != item.MemberEnd() && kind->value.IsInt() ? kind->value.GetInt() : KindFile;
+}
+
 Value* elementAt(Value* array, int index) {
     if (!array || !array->IsArray() || index < 0 || static_cast<rapidjson::SizeType>(index) >= array->Size())
         return nullptr;

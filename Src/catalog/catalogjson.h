@@ -50,6 +50,9 @@ Value string(const QString& text, Allocator& allocator);
 // Reads a string member; an absent or non-string member reads as empty.
 QString memberText(const Value& object, const char* name);
 
+// An Item's kind code; an Item without an integer kind counts as a file.
+int kindOf(const Value& item);
+
 // Index-checked navigation. Each returns nullptr where the row is -1, past
 // the end, or the containing value lacks the member, so no row outside the
 // arrays ever indexes one.

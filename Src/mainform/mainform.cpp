@@ -4,6 +4,7 @@
 
 #include "app/datapaths.h"
 #include "app/stylesheet.h"
+#include "hotkey/globalhotkey.h"
 #include "settings/appsettings.h"
 
 #include <QAction>
@@ -29,14 +30,20 @@ MainForm::MainForm(QWidget* parent)
     const QSize stored = storedWindowSize();
     if (stored.isValid())
         resize(stored);
+    setupHotKey();
+    setupTray();
 
     loadStyleSheet();
+    // Closing the settings window while this one is hidden must not end
+    // Tarn; only "退出" does.
+    QApplication::setQuitOnLastWindowClosed(false);
     setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
     if (const catalog::Value* types = jsonTypes(); types && !types->Empty())
         ui->listWidget_type->setCurrentRow(0);
 }
 
 MainForm::~MainForm() {
+    delete hotKey;
     delete ui;
 }
 
@@ -124,7 +131,9 @@ void MainForm::connectSignals() {
     };
     for (const auto& [act, slot] : actions)
         connect(act, &QAction::triggered, this, slot);
-    connect(actQuit, &QAction::triggered, qApp, &QCoreApplication::quit);
+    // Quitting writes the Catalog and the window size first, so no edit is
+    // lost on the way out.
+    connect(actQuit, &QAction::triggered, this, &MainForm::quitTarn);
 
     connect(ui->toolButton_settings, &QToolButton::clicked, this, &MainForm::openFormSettings);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalog/catalogjson.h"
+#include "launch/launchplan.h"
 
 #include <QFile>
 #include <QFileIconProvider>
@@ -8,13 +9,13 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
+class GlobalHotkey;
 class QAction;
 class QListWidget;
 class QMenu;
 class FormMove;
 class FormSettings;
 class FormAttribute;
-class QObject;
 
 namespace Ui {
 class MainForm;
@@ -33,7 +34,11 @@ public:
 
     // Writes the Catalog to the catalog file; false when it could not, or
     // must not because the file is kept as it was found.
-    bool saveCatalog();
+    bool saveCatalog(QString* error = nullptr);
+    // Writes the window size and the Catalog, as a close request does; used
+    // on the way out (quit, end of the desktop session). False when the
+    // Catalog could not be written although it should have been.
+    bool saveState(QString* error = nullptr);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -76,6 +81,12 @@ private:
     void initTypeList();
     void fillTypeList();
 
+    bool setupHotKey();
+    void setupTray();
+    void quitTarn();
+    void launch(const launch::Plan& plan);
+    void askRemoveInvalidItem();
+
     void updateCurrentRows();
     // Each refreshes the current rows first; nullptr where a row is -1 or
     // past the end, so callers test before they touch anything.
@@ -90,7 +101,7 @@ private:
     catalog::Document catalog;
     catalog::Allocator& catalogAllocator;
     QFileInfo pathInfo;
-    QObject* hotKey = nullptr;
+    GlobalHotkey* hotKey = nullptr;
     QSystemTrayIcon* trayIcon = nullptr;
     FormMove* formMove = nullptr;
     FormSettings* formSettings = nullptr;
@@ -101,6 +112,8 @@ private:
     // Set when the catalog file was found read-only, unreadable, or holding
     // text that could not be copied aside: it is then never written.
     bool catalogFileKept = false;
+    // The catalog file could not be opened at start; the user was warned then.
+    bool catalogOpenFailed = false;
 
     QAction* actTypeAdd;
     QAction* actTypeRename;

@@ -11,6 +11,7 @@ void MainForm::loadCatalog() {
     catalogFile.setFileName(QString::fromLatin1(datapaths::catalogFile));
     const catalogstore::LoadResult result = catalogstore::load(catalogFile.fileName(), catalog);
     catalogFileKept = result.keepFileAsIs;
+    catalogOpenFailed = result.openFailed;
     if (result.openFailed)
         QMessageBox::warning(this, QStringLiteral("警告"), QStringLiteral("配置文件打开出现错误！"),
                              QMessageBox::Ok, QMessageBox::NoButton);
@@ -38,8 +39,8 @@ void MainForm::initTypeList() {
     }
 }
 
-bool MainForm::saveCatalog() {
+bool MainForm::saveCatalog(QString* error) {
     if (catalogFileKept)
         return false;
-    return catalogstore::save(catalogFile.fileName(), catalog);
+    return catalogstore::save(catalogFile.fileName(), catalog, error);
 }

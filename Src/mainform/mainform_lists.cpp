@@ -16,11 +16,6 @@ QListWidgetItem* centredEntry(const catalog::Value& object) {
     return entry;
 }
 
-int kindOf(const catalog::Value& item) {
-    const auto kind = item.FindMember(catalog::kType);
-    return kind != item.MemberEnd() && kind->value.IsInt() ? kind->value.GetInt() : catalog::KindFile;
-}
-
 } // namespace
 
 void MainForm::fillTypeList() {
@@ -58,7 +53,7 @@ void MainForm::groupCurrentRowChanged(int index) {
         return;
     for (const catalog::Value& item : items->GetArray()) {
         auto* entry = new QListWidgetItem(catalog::memberText(item, catalog::kName));
-        entry->setIcon(itemIcon(kindOf(item), catalog::memberText(item, catalog::kPath),
+        entry->setIcon(itemIcon(catalog::kindOf(item), catalog::memberText(item, catalog::kPath),
                                 catalog::memberText(item, catalog::kCustomIcon), iconProvider));
         ui->listWidget_item->addItem(entry);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

@@ -1,11 +1,69 @@
-// Showing and hiding the window: hotkey, tray, Esc and the close request.
+// Showing and hiding the window: hotkey, tray, Esc, the close request, and
+// the way out.
 #include "mainform/mainform.h"
 
+#include "hotkey/globalhotkey.h"
 #include "settings/appsettings.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
 #include <QSettings>
+
+bool MainForm::setupHotKey() {
+    hotKeyShowAndHide =
+        configSettings->value(settingkeys::hotKeyShowAndHide, QString::fromLatin1(settingkeys::defaultHotKey))
+            .toString();
+    hotKey = new GlobalHotkey(QKeySequence(hotKeyShowAndHide, QKeySequence::NativeText), true, nullptr);
+    const bool registered = hotKey->property("registered").toBool();
+    if (registered) {
+        connect(hotKey, &GlobalHotkey::activated, this, &MainForm::showAndHide);
+    } else {
+        QMessageBox::warning(this, QStringLiteral("警告"),
+                             QStringLiteral("显示隐藏热键( ") + hotKeyShowAndHide +
+                                 QStringLiteral(" ) 注册失败，可能发生了热键冲突"),
+                             QStringLiteral("已知晓"), QString(), QString(), 0, -1);
+    }
+    return registered;
+}
+
+void MainForm::hotKeyReset() {
+    // Released now rather than at the next event loop turn, so that the new
+    // combination may be the old one and still register.
+    delete hotKey;
+    hotKey = nullptr;
+    if (setupHotKey())
+        QMessageBox::information(this, QStringLiteral("提示"), QStringLiteral("热键修改成功"),
+                                 QStringLiteral("已知晓"), QString(), QString(), 0, -1);
+}
+
+void MainForm::setupTray() {
+    trayIcon = new QSystemTrayIcon(this);
+    connect(trayIcon, &QSystemTrayIcon::activated, this, &MainForm::trayAction);
+    trayIcon->setIcon(QIcon(QStringLiteral(":/img/App.ico")));
+    trayIcon->setToolTip(QStringLiteral("Tarn"));
+    trayIcon->setVisible(true);
+}
+
+void MainForm::trayAction(QSystemTrayIcon::ActivationReason action) {
+    if (action == QSystemTrayIcon::Context)
+        trayMenu->exec(QCursor::pos());
+    else if (action == QSystemTrayIcon::Trigger)
+        showAndHide();
+}
+
+void MainForm::showAndHide() {
+    if (isHidden() || isMinimized()) {
+        showNormal();
+        if (formCursorPos)
+            move(QCursor::pos() - QPoint(70, 50));
+    } else {
+        setHidden(true);
+    }
+}
 
 void MainForm::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape)
@@ -14,13 +72,38 @@ void MainForm::keyPressEvent(QKeyEvent* event) {
 
 void MainForm::closeEvent(QCloseEvent* event) {
     setHidden(true);
-    configSettings->setValue(settingkeys::formHeight, height());
-    configSettings->setValue(settingkeys::formWidth, width());
-    saveCatalog();
+    QString error;
+    if (!saveState(&error))
+        QMessageBox::warning(this, QStringLiteral("警告"), QStringLiteral("配置文件保存失败：%1").arg(error));
     event->ignore();
 }
 
-void MainForm::showAndHide() {}
-void MainForm::trayAction(QSystemTrayIcon::ActivationReason) {}
-void MainForm::openFormSettings() {}
-void MainForm::hotKeyReset() {}
+bool MainForm::saveState(QString* error) {
+    configSettings->setValue(settingkeys::formHeight, height());
+    configSettings->setValue(settingkeys::formWidth, width());
+    configSettings->sync();
+    // A file kept as found, or one that could not be opened at start, is not
+    // written by design; the user was told when Tarn started.
+    return saveCatalog(error) || catalogFileKept || catalogOpenFailed;
+}
+
+void MainForm::quitTarn() {
+    QString error;
+    while (!saveState(&error)) {
+        const auto answer = QMessageBox::warning(
+            this, QStringLiteral("警告"),
+            QStringLiteral("配置文件保存失败：%1\n仍然退出吗？未保存的修改将会丢失。").arg(error),
+            QMessageBox::Retry | QMessageBox::Yes | QMessageBox::No, QMessageBox::Retry);
+        if (answer == QMessageBox::Yes)
+            break;
+        if (answer != QMessageBox::Retry)
+            return;
+    }
+    qApp->quit();
+}
+
+void MainForm::openFormSettings() {
+    // The settings window arrives with the dialogs; the guard is ready for it.
+    if (formSettingsOpen)
+        return;
+}

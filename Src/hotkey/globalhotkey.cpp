@@ -1,0 +1,31 @@
+#include "hotkey/globalhotkey.h"
+
+GlobalHotkey::GlobalHotkey(const QKeySequence& sequence, bool autoRegister, QObject* parent)
+    : QObject(parent), sequence(sequence) {
+    if (!sequence.isEmpty() && sequence[0] != 0)
+        backend = createBackend(sequence, this);
+    if (autoRegister)
+        setRegistered(true);
+}
+
+GlobalHotkey::~GlobalHotkey() {
+    if (backend)
+        backend->release();
+}
+
+bool GlobalHotkey::isRegistered() const {
+    return backend && backend->isGrabbed();
+}
+
+bool GlobalHotkey::setRegistered(bool registered) {
+    const bool before = isRegistered();
+    if (backend && registered != before) {
+        if (registered)
+            backend->grab();
+        else
+            backend->release();
+    }
+    if (isRegistered() != before)
+        emit registeredChanged(isRegistered());
+    return isRegistered();
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QKeySequence>
+#include <QObject>
+
+#include <memory>
+
+// A system-wide hotkey. Construct it with a key sequence (its first key
+// combination counts) and it grabs that combination from the whole desktop;
+// `activated()` fires on each press; deleting the object releases the grab.
+// A grab the platform refuses (another program holds the combination, the
+// sequence is empty, or the platform has no global hotkeys, such as Wayland
+// or the offscreen platform) leaves it not registered.
+class GlobalHotkey : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool registered READ isRegistered WRITE setRegistered NOTIFY registeredChanged)
+
+public:
+    explicit GlobalHotkey(const QKeySequence& sequence, bool autoRegister = false, QObject* parent = nullptr);
+    ~GlobalHotkey() override;
+
+    QKeySequence shortcut() const { return sequence; }
+    bool isRegistered() const;
+    // Grabs or releases the combination; returns whether it is registered now.
+    bool setRegistered(bool registered);
+
+    // One platform's way of grabbing a combination; see globalhotkey_*.cpp.
+    class Backend {
+    public:
+        virtual ~Backend() = default;
+        virtual bool grab() = 0;
+        virtual void release() = 0;
+        virtual bool isGrabbed() const = 0;
+    };
+
+signals:
+    void activated();
+    void registeredChanged(bool registered);
+
+private:
+    static std::unique_ptr<Backend> createBackend(const QKeySequence& sequence, GlobalHotkey* owner);
+
+    QKeySequence sequence;
+    std::unique_ptr<Backend> backend;
+};

@@ -1,0 +1,164 @@
+// X11: a passive key grab on the root window, for the combination with every
+// state of NumLock and CapsLock, so the hotkey works whatever the locks are.
+#include "hotkey/globalhotkey.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAbstractNativeEventFilter>
+#include <QGuiApplication>
+#include <QVector>
+#include <QX11Info>
+
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+
+#include <utility>
+
+namespace {
+
+constexpr uint16_t kLockMasks[] = {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2, XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2};
+constexpr uint16_t kIgnoredMasks = XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2;
+
+uint16_t modifierMask(Qt::KeyboardModifiers modifiers) {
+    uint16_t mask = 0;
+    if (modifiers & Qt::ShiftModifier)
+        mask |= XCB_MOD_MASK_SHIFT;
+    if (modifiers & Qt::ControlModifier)
+        mask |= XCB_MOD_MASK_CONTROL;
+    if (modifiers & Qt::AltModifier)
+        mask |= XCB_MOD_MASK_1;
+    if (modifiers & Qt::MetaModifier)
+        mask |= XCB_MOD_MASK_4;
+    return mask;
+}
+
+// X keysyms for the keys a hotkey is made of; 0 for a key with none.
+xcb_keysym_t keysymFor(int key) {
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return static_cast<xcb_keysym_t>(key - Qt::Key_A + 'a');
+    if (key >= 0x20 && key <= 0xff)
+        return static_cast<xcb_keysym_t>(key); // Latin-1 keysyms equal their code
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F35)
+        return static_cast<xcb_keysym_t>(0xffbe + (key - Qt::Key_F1));
+    static const std::pair<int, xcb_keysym_t> table[] = {
+        {Qt::Key_Escape, 0xff1b},   {Qt::Key_Tab, 0xff09},    {Qt::Key_Backspace, 0xff08},
+        {Qt::Key_Return, 0xff0d},   {Qt::Key_Enter, 0xff8d},  {Qt::Key_Insert, 0xff63},
+        {Qt::Key_Delete, 0xffff},   {Qt::Key_Pause, 0xff13},  {Qt::Key_Print, 0xff61},
+        {Qt::Key_Home, 0xff50},     {Qt::Key_End, 0xff57},    {Qt::Key_Left, 0xff51},
+        {Qt::Key_Up, 0xff52},       {Qt::Key_Right, 0xff53},  {Qt::Key_Down, 0xff54},
+        {Qt::Key_PageUp, 0xff55},   {Qt::Key_PageDown, 0xff56}, {Qt::Key_Menu, 0xff67},
+        {Qt::Key_ScrollLock, 0xff14},
+    };
+    for (const auto& [qtKey, keysym] : table)
+        if (qtKey == key)
+            return keysym;
+    return 0;
+}
+
+class X11Backend final : public GlobalHotkey::Backend, public QAbstractNativeEventFilter {
+public:
+    X11Backend(xcb_connection_t* connection, xcb_window_t root, xcb_keysym_t keysym, uint16_t modifiers,
+               GlobalHotkey* owner)
+        : connection(connection), root(root), keysym(keysym), modifiers(modifiers), owner(owner),
+          symbols(xcb_key_symbols_alloc(connection)) {
+        QAbstractEventDispatcher::instance()->installNativeEventFilter(this);
+    }
+
+    ~X11Backend() override {
+        release();
+        if (auto* dispatcher = QAbstractEventDispatcher::instance())
+            dispatcher->removeNativeEventFilter(this);
+        xcb_key_symbols_free(symbols);
+    }
+
+    bool grab() override {
+        release();
+        xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, keysym);
+        bool refused = !codes || codes[0] == XCB_NO_SYMBOL;
+        QVector<xcb_void_cookie_t> cookies;
+        for (xcb_keycode_t* code = codes; !refused && *code != XCB_NO_SYMBOL; ++code) {
+            if (keycodes.contains(*code))
+                continue;
+            keycodes.append(*code);
+            for (uint16_t locks : kLockMasks)
+                cookies.append(xcb_grab_key_checked(connection, 1, root, modifiers | locks, *code,
+                                                    XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        }
+        free(codes);
+        // Every request is checked: one refused variant means another client
+        // holds the combination, and a partial grab would be worse than none.
+        for (const xcb_void_cookie_t& cookie : cookies) {
+            if (xcb_generic_error_t* error = xcb_request_check(connection, cookie)) {
+                refused = true;
+                free(error);
+            }
+        }
+        grabbed = !refused;
+        if (!grabbed)
+            release();
+        return grabbed;
+    }
+
+    void release() override {
+        for (xcb_keycode_t code : std::as_const(keycodes))
+            for (uint16_t locks : kLockMasks)
+                xcb_ungrab_key(connection, code, root, modifiers | locks);
+        if (!keycodes.isEmpty())
+            xcb_flush(connection);
+        keycodes.clear();
+        grabbed = false;
+    }
+
+    bool isGrabbed() const override { return grabbed; }
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, long*) override {
+        if (eventType != "xcb_generic_event_t")
+            return false;
+        auto* event = static_cast<xcb_generic_event_t*>(message);
+        switch (event->response_type & ~0x80) {
+        case XCB_KEY_PRESS: {
+            auto* press = reinterpret_cast<xcb_key_press_event_t*>(event);
+            if (grabbed && keycodes.contains(press->detail) && (press->state & ~kIgnoredMasks) == modifiers) {
+                emit owner->activated();
+                return true;
+            }
+            break;
+        }
+        case XCB_MAPPING_NOTIFY: {
+            auto* mapping = reinterpret_cast<xcb_mapping_notify_event_t*>(event);
+            xcb_refresh_keyboard_mapping(symbols, mapping);
+            // The key may sit on other keycodes now: grab it afresh.
+            if (grabbed && mapping->request != XCB_MAPPING_POINTER)
+                grab();
+            break;
+        }
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    xcb_connection_t* connection;
+    xcb_window_t root;
+    xcb_keysym_t keysym;
+    uint16_t modifiers;
+    GlobalHotkey* owner;
+    xcb_key_symbols_t* symbols;
+    QVector<xcb_keycode_t> keycodes;
+    bool grabbed = false;
+};
+
+} // namespace
+
+std::unique_ptr<GlobalHotkey::Backend> GlobalHotkey::createBackend(const QKeySequence& sequence,
+                                                                   GlobalHotkey* owner) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb") || !QX11Info::connection())
+        return nullptr;
+    const int combination = sequence[0];
+    const xcb_keysym_t keysym = keysymFor(combination & ~Qt::KeyboardModifierMask);
+    if (!keysym)
+        return nullptr;
+    return std::make_unique<X11Backend>(QX11Info::connection(), QX11Info::appRootWindow(), keysym,
+                                        modifierMask(Qt::KeyboardModifiers(combination & Qt::KeyboardModifierMask)),
+                                        owner);
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+// The launch decision, as a plain function of an Item's kind, "path" and
+// "param": which road it takes, with which arguments and working directory.
+namespace launch {
+
+enum class Road {
+    StartProgram,  // QProcess::startDetached(program, arguments, workingDirectory)
+    OpenUrl,       // the desktop opener
+    InvalidTarget, // the target is gone: ask whether to remove the Item
+};
+
+struct Plan {
+    Road road = Road::InvalidTarget;
+    QString program;
+    QStringList arguments;
+    QString workingDirectory;
+    QUrl url;
+};
+
+// Splits at every single space, keeping empty parts; no quoting. An empty
+// text gives no arguments at all.
+QStringList splitParam(const QString& param);
+
+// Whether an existing path is started as a program. Everywhere that is a file
+// whose suffix is exactly "exe"; off Windows, where no program ends in ".exe",
+// also any executable regular file.
+bool isProgram(const QString& path);
+
+// What the desktop opener is handed for an Item: a web address as a URL (a
+// missing scheme is guessed, "www.example.org" opens as http), anything else
+// as a local file.
+QUrl urlFor(int kind, const QString& path);
+
+// Double-click and "打开".
+Plan planOpen(int kind, const QString& path, const QString& param);
+// "打开文件位置": the folder that holds the target.
+Plan planOpenDir(int kind, const QString& path);
+
+} // namespace launch

@@ -1,0 +1,5 @@
+#pragma once
+
+// Rejects any modal box left unanswered for a few seconds and says so, so a
+// box nobody expected fails its test instead of hanging the suite.
+void installModalWatchdog();
