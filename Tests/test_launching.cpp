@@ -133,8 +133,9 @@ private slots:
             itemList(*form)->setCurrentRow(row);
             QVERIFY(QMetaObject::invokeMethod(form.get(), "openThis"));
         }
-        QCOMPARE(recorder.urls, (QList<QUrl>{QUrl::fromLocalFile(target("notes.txt")),
-                                             QUrl::fromLocalFile(targets.path()), QUrl("http://www.debian.org")}));
+        QCOMPARE(recorder.urls,
+                 (QList<QUrl>{QUrl::fromLocalFile(target("notes.txt")), QUrl::fromLocalFile(targets.path()),
+                              QUrl("http://www.debian.org")}));
         itemList(*form)->setCurrentRow(0);
         QVERIFY(QMetaObject::invokeMethod(form.get(), "openThisDir"));
         QCOMPARE(recorder.urls.last(), QUrl::fromLocalFile(targets.path()));
@@ -194,8 +195,8 @@ private slots:
 
     void copyPathPutsTheStoredTextOnTheClipboard() {
         DataFolder data;
-        auto form = formWith({item("web", 2, "https://www.debian.org/doc/"), item("gone", 0, "C:/Old/app.exe")}, data,
-                             0);
+        auto form = formWith(
+            {item("web", 2, "https://www.debian.org/doc/"), item("gone", 0, "C:/Old/app.exe")}, data, 0);
         QVERIFY(form);
         QVERIFY(QMetaObject::invokeMethod(form.get(), "copyThisDir"));
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("https://www.debian.org/doc/"));

@@ -65,25 +65,33 @@ private slots:
         QTest::newRow("EXE is not exe") << 0 << at("TOOL.EXE") << "-a" << Road::OpenUrl << QStringList{}
                                         << QUrl::fromLocalFile(at("TOOL.EXE"));
 #else
-        QTest::newRow("EXE, not executable, opens") << 0 << at("TOOL.EXE") << "-a" << Road::OpenUrl << QStringList{}
-                                                    << QUrl::fromLocalFile(at("TOOL.EXE"));
+        QTest::newRow("EXE, not executable, opens") << 0 << at("TOOL.EXE") << "-a" << Road::OpenUrl
+                                                    << QStringList{} << QUrl::fromLocalFile(at("TOOL.EXE"));
         QTest::newRow("executable without suffix starts")
             << 0 << at("script") << "x" << Road::StartProgram << QStringList{"x"} << none;
 #endif
         QTest::newRow("folder named x.exe opens as a folder")
-            << 1 << at("app.exe") << "-a" << Road::OpenUrl << QStringList{} << QUrl::fromLocalFile(at("app.exe"));
+            << 1 << at("app.exe") << "-a" << Road::OpenUrl << QStringList{}
+            << QUrl::fromLocalFile(at("app.exe"));
         QTest::newRow("document opens, param unused")
-            << 0 << at("notes.txt") << "-a" << Road::OpenUrl << QStringList{} << QUrl::fromLocalFile(at("notes.txt"));
-        QTest::newRow("folder opens") << 1 << at("folder") << "" << Road::OpenUrl << QStringList{}
-                                      << QUrl::fromLocalFile(at("folder"));
-        QTest::newRow("missing exe") << 0 << at("gone.exe") << "" << Road::InvalidTarget << QStringList{} << none;
-        QTest::newRow("missing folder") << 1 << at("gone") << "" << Road::InvalidTarget << QStringList{} << none;
-        QTest::newRow("empty path") << 0 << "" << "" << Road::InvalidTarget << QStringList{} << none;
-        QTest::newRow("web address") << 2 << "https://www.debian.org/doc/" << "x" << Road::OpenUrl << QStringList{}
+            << 0 << at("notes.txt") << "-a" << Road::OpenUrl << QStringList{}
+            << QUrl::fromLocalFile(at("notes.txt"));
+        QTest::newRow("folder opens")
+            << 1 << at("folder") << "" << Road::OpenUrl << QStringList{} << QUrl::fromLocalFile(at("folder"));
+        QTest::newRow("missing exe") << 0 << at("gone.exe") << "" << Road::InvalidTarget << QStringList{}
+                                     << none;
+        QTest::newRow("missing folder")
+            << 1 << at("gone") << "" << Road::InvalidTarget << QStringList{} << none;
+        QTest::newRow("empty path") << 0 << ""
+                                    << "" << Road::InvalidTarget << QStringList{} << none;
+        QTest::newRow("web address") << 2 << "https://www.debian.org/doc/"
+                                     << "x" << Road::OpenUrl << QStringList{}
                                      << QUrl("https://www.debian.org/doc/");
         QTest::newRow("web address without scheme")
-            << 2 << "www.debian.org" << "" << Road::OpenUrl << QStringList{} << QUrl("http://www.debian.org");
-        QTest::newRow("odd kind is a file") << 5 << at("gone") << "" << Road::InvalidTarget << QStringList{} << none;
+            << 2 << "www.debian.org"
+            << "" << Road::OpenUrl << QStringList{} << QUrl("http://www.debian.org");
+        QTest::newRow("odd kind is a file")
+            << 5 << at("gone") << "" << Road::InvalidTarget << QStringList{} << none;
     }
     void planOpen() {
         QFETCH(int, kind);
@@ -107,10 +115,12 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<Road>("road");
         QTest::addColumn<QUrl>("url");
-        QTest::newRow("file: its folder") << 0 << at("notes.txt") << Road::OpenUrl << QUrl::fromLocalFile(dir.path());
-        QTest::newRow("folder: its parent") << 1 << at("folder") << Road::OpenUrl << QUrl::fromLocalFile(dir.path());
-        QTest::newRow("web: up one level") << 2 << "https://www.debian.org/doc/manual.html?x=1" << Road::OpenUrl
-                                           << QUrl("https://www.debian.org/doc/");
+        QTest::newRow("file: its folder")
+            << 0 << at("notes.txt") << Road::OpenUrl << QUrl::fromLocalFile(dir.path());
+        QTest::newRow("folder: its parent")
+            << 1 << at("folder") << Road::OpenUrl << QUrl::fromLocalFile(dir.path());
+        QTest::newRow("web: up one level") << 2 << "https://www.debian.org/doc/manual.html?x=1"
+                                           << Road::OpenUrl << QUrl("https://www.debian.org/doc/");
         QTest::newRow("missing") << 0 << at("gone.txt") << Road::InvalidTarget << QUrl();
     }
     void planOpenDir() {

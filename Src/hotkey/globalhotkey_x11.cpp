@@ -40,12 +40,12 @@ xcb_keysym_t keysymFor(int key) {
     if (key >= Qt::Key_F1 && key <= Qt::Key_F35)
         return static_cast<xcb_keysym_t>(0xffbe + (key - Qt::Key_F1));
     static const std::pair<int, xcb_keysym_t> table[] = {
-        {Qt::Key_Escape, 0xff1b},   {Qt::Key_Tab, 0xff09},    {Qt::Key_Backspace, 0xff08},
-        {Qt::Key_Return, 0xff0d},   {Qt::Key_Enter, 0xff8d},  {Qt::Key_Insert, 0xff63},
-        {Qt::Key_Delete, 0xffff},   {Qt::Key_Pause, 0xff13},  {Qt::Key_Print, 0xff61},
-        {Qt::Key_Home, 0xff50},     {Qt::Key_End, 0xff57},    {Qt::Key_Left, 0xff51},
-        {Qt::Key_Up, 0xff52},       {Qt::Key_Right, 0xff53},  {Qt::Key_Down, 0xff54},
-        {Qt::Key_PageUp, 0xff55},   {Qt::Key_PageDown, 0xff56}, {Qt::Key_Menu, 0xff67},
+        {Qt::Key_Escape, 0xff1b},     {Qt::Key_Tab, 0xff09},      {Qt::Key_Backspace, 0xff08},
+        {Qt::Key_Return, 0xff0d},     {Qt::Key_Enter, 0xff8d},    {Qt::Key_Insert, 0xff63},
+        {Qt::Key_Delete, 0xffff},     {Qt::Key_Pause, 0xff13},    {Qt::Key_Print, 0xff61},
+        {Qt::Key_Home, 0xff50},       {Qt::Key_End, 0xff57},      {Qt::Key_Left, 0xff51},
+        {Qt::Key_Up, 0xff52},         {Qt::Key_Right, 0xff53},    {Qt::Key_Down, 0xff54},
+        {Qt::Key_PageUp, 0xff55},     {Qt::Key_PageDown, 0xff56}, {Qt::Key_Menu, 0xff67},
         {Qt::Key_ScrollLock, 0xff14},
     };
     for (const auto& [qtKey, keysym] : table)
@@ -158,7 +158,7 @@ std::unique_ptr<GlobalHotkey::Backend> GlobalHotkey::createBackend(const QKeySeq
     const xcb_keysym_t keysym = keysymFor(combination & ~Qt::KeyboardModifierMask);
     if (!keysym)
         return nullptr;
-    return std::make_unique<X11Backend>(QX11Info::connection(), QX11Info::appRootWindow(), keysym,
-                                        modifierMask(Qt::KeyboardModifiers(combination & Qt::KeyboardModifierMask)),
-                                        owner);
+    return std::make_unique<X11Backend>(
+        QX11Info::connection(), QX11Info::appRootWindow(), keysym,
+        modifierMask(Qt::KeyboardModifiers(combination & Qt::KeyboardModifierMask)), owner);
 }

@@ -52,7 +52,8 @@ void MainForm::launch(const launch::Plan& plan) {
 
 void MainForm::askRemoveInvalidItem() {
     const auto answer = QMessageBox::question(
-        this, QStringLiteral("警告"), QStringLiteral("这个目标无效，因为它可能被删除或者移动了\n删除这个无效的项目吗？"));
+        this, QStringLiteral("警告"),
+        QStringLiteral("这个目标无效，因为它可能被删除或者移动了\n删除这个无效的项目吗？"));
     if (answer != QMessageBox::Yes)
         return;
     // The rows are read again: the box kept the event loop running.

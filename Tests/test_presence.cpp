@@ -1,0 +1,210 @@
+// Showing and hiding the window, the tray, Esc, closing and quitting.
+#include "mainform/mainform.h"
+
+#include "settings/appsettings.h"
+#include "support/datafolder.h"
+#include "support/modalanswerer.h"
+#include "support/modalwatchdog.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QMenu>
+#include <QSettings>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(QSystemTrayIcon::ActivationReason)
+
+namespace {
+
+bool call(MainForm& form, const char* slot) {
+    return QMetaObject::invokeMethod(&form, slot);
+}
+
+bool tray(MainForm& form, QSystemTrayIcon::ActivationReason reason) {
+    return QMetaObject::invokeMethod(&form, "trayAction", Q_ARG(QSystemTrayIcon::ActivationReason, reason));
+}
+
+QAction* quitAction(MainForm& form) {
+    for (QAction* action : form.findChildren<QAction*>())
+        if (action->text() == QStringLiteral("退出"))
+            return action;
+    return nullptr;
+}
+
+// Runs the application's event loop until something quits it, or gives up
+// after two seconds: 0 means Tarn quit, 42 that it kept running.
+int runUntilQuitOrTimeout(std::function<void()> start) {
+    QTimer::singleShot(0, start);
+    QTimer::singleShot(2000, [] { QCoreApplication::exit(42); });
+    return QCoreApplication::exec();
+}
+
+struct ShownForm {
+    DataFolder data;
+    MainForm form;
+    ShownForm() {
+        form.show();
+        exposed = QTest::qWaitForWindowExposed(&form);
+    }
+    bool exposed = false;
+};
+
+} // namespace
+
+class TestPresence : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        installModalWatchdog();
+        qRegisterMetaType<QSystemTrayIcon::ActivationReason>();
+    }
+    void init() { formCursorPos = false; }
+
+    void toggleFromHiddenShownAndMinimised() {
+        ShownForm shown;
+        QVERIFY(shown.exposed);
+        MainForm& form = shown.form;
+        QVERIFY(call(form, "showAndHide"));
+        QVERIFY(form.isHidden());
+        QVERIFY(call(form, "showAndHide"));
+        QVERIFY(form.isVisible());
+        form.showMinimized();
+        QTRY_VERIFY(form.isMinimized());
+        QVERIFY(call(form, "showAndHide"));
+        QVERIFY(form.isVisible());
+        QVERIFY(!form.isMinimized());
+    }
+
+    void showsAtThePointerWhenAsked() {
+        ShownForm shown;
+        QVERIFY(shown.exposed);
+        MainForm& form = shown.form;
+        form.move(200, 150);
+        QTRY_COMPARE(form.pos(), QPoint(200, 150));
+        QVERIFY(call(form, "showAndHide"));
+        QCursor::setPos(10, 10);
+        QTRY_COMPARE(QCursor::pos(), QPoint(10, 10));
+        QVERIFY(call(form, "showAndHide"));
+        QTRY_COMPARE(form.pos(), QPoint(200, 150)); // where it was
+
+        formCursorPos = true;
+        QVERIFY(call(form, "showAndHide"));
+        QVERIFY(call(form, "showAndHide"));
+        QTRY_COMPARE(form.pos(), QPoint(-60, -40));
+    }
+
+    void escHidesAndOtherKeysDoNothing() {
+        ShownForm shown;
+        QVERIFY(shown.exposed);
+        MainForm& form = shown.form;
+        auto* list = form.findChild<QListWidget*>("listWidget_type");
+        QTest::keyClick(list, Qt::Key_A);
+        QTest::keyClick(&form, Qt::Key_Return);
+        QTest::keyClick(&form, Qt::Key_Space);
+        QVERIFY(form.isVisible());
+        // From a list the key travels up to the window, as a user's press does.
+        QTest::keyClick(list, Qt::Key_Escape);
+        QVERIFY(form.isHidden());
+    }
+
+    void trayClicks() {
+        ShownForm shown;
+        QVERIFY(shown.exposed);
+        MainForm& form = shown.form;
+        for (auto reason :
+             {QSystemTrayIcon::DoubleClick, QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Unknown})
+            QVERIFY(tray(form, reason));
+        QVERIFY(form.isVisible());
+        QVERIFY(tray(form, QSystemTrayIcon::Trigger));
+        QVERIFY(form.isHidden());
+        QVERIFY(tray(form, QSystemTrayIcon::Trigger));
+        QVERIFY(form.isVisible());
+
+        QStringList shownEntries;
+        QTimer::singleShot(200, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                for (QAction* action : menu->actions())
+                    shownEntries << action->text();
+                menu->close();
+            }
+        });
+        QVERIFY(tray(form, QSystemTrayIcon::Context));
+        QCOMPARE(shownEntries, QStringList{"退出"});
+        QVERIFY(form.isVisible());
+    }
+
+    void closeWritesSizeAndCatalogEvenWhenEmpty() {
+        DataFolder data;
+        data.writeCatalog(R"({"type":[]})");
+        DataFolder::writeFile(data.configPath(), "[Form]\nHeight=400\nWidth=700\n");
+        MainForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.resize(720, 410);
+        data.writeCatalog("stale");
+        QVERIFY(!form.close());
+        QVERIFY(form.isHidden());
+        QCOMPARE(data.readCatalog(), QByteArray(R"({"type":[]})"));
+        QSettings written(data.configPath(), QSettings::IniFormat);
+        QCOMPARE(written.value("Form/Height").toInt(), 410);
+        QCOMPARE(written.value("Form/Width").toInt(), 720);
+    }
+
+    void aFailedWriteAtCloseIsReported() {
+        ShownForm shown;
+        QVERIFY(shown.exposed);
+        // Something in the way of the file: the write cannot succeed.
+        QVERIFY(QFile::remove(shown.data.catalogPath()));
+        QVERIFY(QDir(shown.data.dataPath()).mkdir("Data"));
+        ModalAnswerer answers;
+        answers.press("OK");
+        shown.form.close();
+        QCOMPARE(answers.boxes().size(), 1);
+        QCOMPARE(answers.boxes()[0].title, QStringLiteral("警告"));
+        QVERIFY(answers.boxes()[0].text.startsWith(QStringLiteral("配置文件保存失败：")));
+    }
+
+    void closingAnotherWindowDoesNotEndTarn() {
+        ShownForm shown;
+        QVERIFY(shown.exposed);
+        QVERIFY(call(shown.form, "showAndHide"));
+        QWidget other;
+        const int result = runUntilQuitOrTimeout([&] {
+            other.show();
+            QTimer::singleShot(100, &other, &QWidget::close);
+        });
+        QCOMPARE(result, 42);
+    }
+
+    void quitAfterAFailedWriteAsksFirst() {
+        ShownForm shown;
+        QVERIFY(shown.exposed);
+        QVERIFY(QFile::remove(shown.data.catalogPath()));
+        QVERIFY(QDir(shown.data.dataPath()).mkdir("Data"));
+        ModalAnswerer answers;
+        answers.press("No");
+        QCOMPARE(runUntilQuitOrTimeout([&] { quitAction(shown.form)->trigger(); }), 42);
+        QCOMPARE(answers.boxes().size(), 1);
+        QVERIFY(answers.boxes()[0].text.contains(QStringLiteral("仍然退出吗？")));
+        answers.press("Yes");
+        QCOMPARE(runUntilQuitOrTimeout([&] { quitAction(shown.form)->trigger(); }), 0);
+    }
+
+    void quitKeepsTheEdits() {
+        ShownForm shown;
+        QVERIFY(shown.exposed);
+        QVERIFY(call(shown.form, "jsonTypeItmeAdd"));
+        shown.form.resize(700, 450);
+        QVERIFY(quitAction(shown.form));
+        QCOMPARE(runUntilQuitOrTimeout([&] { quitAction(shown.form)->trigger(); }), 0);
+        QCOMPARE(shown.data.readCatalog(),
+                 QByteArray(R"({"type":[{"name":"默认分类","group":[{"name":"默认分组","item":[]}]},)"
+                            R"({"name":"默认分类","group":[{"name":"默认分组","item":[]}]}]})"));
+        QSettings written(shown.data.configPath(), QSettings::IniFormat);
+        QCOMPARE(written.value("Form/Width").toInt(), 700);
+    }
+};
+
+QTEST_MAIN(TestPresence)
+#include "test_presence.moc"
