@@ -163,8 +163,6 @@ Value* elementAt(Value* array, int index) {
     return &(*array)[static_cast<rapidjson::SizeType>(index)];
 }
 
-namespace {
-
 Value* arrayMember(Value* object, const char* name) {
     if (!object || !object->IsObject())
         return nullptr;
@@ -173,8 +171,6 @@ Value* arrayMember(Value* object, const char* name) {
         return nullptr;
     return &member->value;
 }
-
-} // namespace
 
 Value* types(Document& doc) {
     return arrayMember(&doc, kType);

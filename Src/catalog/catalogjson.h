@@ -63,6 +63,7 @@ Value* groupAt(Document& doc, int typeRow, int groupRow);
 Value* itemsOf(Document& doc, int typeRow, int groupRow);
 Value* itemAt(Document& doc, int typeRow, int groupRow, int itemRow);
 Value* elementAt(Value* array, int index);
+Value* arrayMember(Value* object, const char* name);
 
 } // namespace catalog
 

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QPointer>
 #include <QSystemTrayIcon>
 #include <QWidget>
 
@@ -104,7 +105,8 @@ private:
     GlobalHotkey* hotKey = nullptr;
     QSystemTrayIcon* trayIcon = nullptr;
     FormMove* formMove = nullptr;
-    FormSettings* formSettings = nullptr;
+    // The settings window deletes itself when closed.
+    QPointer<FormSettings> formSettings;
     FormAttribute* formAttribute = nullptr;
     int typeRow = 0;
     int groupRow = 0;

@@ -2,6 +2,7 @@
 // the way out.
 #include "mainform/mainform.h"
 
+#include "dialogs/formsettings.h"
 #include "hotkey/globalhotkey.h"
 #include "settings/appsettings.h"
 
@@ -103,7 +104,14 @@ void MainForm::quitTarn() {
 }
 
 void MainForm::openFormSettings() {
-    // The settings window arrives with the dialogs; the guard is ready for it.
-    if (formSettingsOpen)
+    if (formSettingsOpen && formSettings) {
+        formSettings->activateWindow();
         return;
+    }
+    formSettingsOpen = true;
+    formSettings = new FormSettings();
+    formSettings->setAttribute(Qt::WA_DeleteOnClose);
+    formSettings->setWindowFlags(formSettings->windowFlags() | Qt::WindowStaysOnTopHint);
+    formSettings->show();
+    connect(formSettings, &FormSettings::hotKeyReset, this, &MainForm::hotKeyReset);
 }

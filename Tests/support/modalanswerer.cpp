@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace {
@@ -44,6 +46,11 @@ ModalAnswerer& ModalAnswerer::handle(std::function<void(QWidget*)> answer) {
 void ModalAnswerer::poll() {
     QWidget* modal = QApplication::activeModalWidget();
     if (!modal || modal == lastAnswered || !modal->isVisible())
+        return;
+    // Only the boxes the program asks with; a dialog a test runs itself with
+    // exec() is the test's own business.
+    if (!qobject_cast<QMessageBox*>(modal) && !qobject_cast<QFileDialog*>(modal) &&
+        !qobject_cast<QInputDialog*>(modal))
         return;
     lastAnswered = modal;
     Box box;

@@ -9,9 +9,10 @@
 
 #include <functional>
 
-// Answers modal boxes the way a user would: it watches for the active modal
-// widget, records what it shows, and presses the button named for it. A box
-// that nobody expected is recorded and rejected, so no test can hang on one.
+// Answers the program's modal boxes (message boxes, file choosers, input
+// boxes) the way a user would: it watches for the active modal widget,
+// records what it shows, and presses the button named for it. A box that
+// nobody expected is recorded and rejected, so no test can hang on one.
 class ModalAnswerer : public QObject {
     Q_OBJECT
 

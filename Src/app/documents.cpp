@@ -1,0 +1,15 @@
+#include "app/documents.h"
+
+#include <QCoreApplication>
+
+namespace documents {
+
+QString readmePath() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/README.md");
+}
+
+QString changelogPath() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/CHANGELOG.md");
+}
+
+} // namespace documents

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+// Documents that ship beside the executable; the About tab links to them.
+namespace documents {
+QString readmePath();
+QString changelogPath();
+} // namespace documents

@@ -1,0 +1,77 @@
+#include "dialogs/formmove.h"
+
+#include "ui_formmove.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+void addCentred(QListWidget* list, const catalog::Value& named) {
+    auto* entry = new QListWidgetItem(catalog::memberText(named, catalog::kName));
+    entry->setTextAlignment(Qt::AlignCenter);
+    list->addItem(entry);
+}
+
+} // namespace
+
+FormMove::FormMove() : QDialog(nullptr), ui(new Ui::FormMove) {
+    ui->setupUi(this);
+    for (QListWidget* list : {ui->listWidget_Type, ui->listWidget_group}) {
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        list->clear();
+    }
+    setWindowFlags(Qt::WindowCloseButtonHint);
+    connect(ui->pushButton_no, &QPushButton::clicked, this, &FormMove::reject);
+    connect(ui->pushButton_ok, &QPushButton::clicked, this, &FormMove::move);
+    connect(ui->listWidget_Type, &QListWidget::currentRowChanged, this, &FormMove::typeCurrentRowChanged);
+    connect(ui->listWidget_group, &QListWidget::currentRowChanged, this, &FormMove::updateOkButton);
+    updateOkButton();
+}
+
+FormMove::~FormMove() {
+    delete ui;
+}
+
+void FormMove::hideGroupList() {
+    ui->listWidget_group->hide();
+    setMaximumWidth(121);
+}
+
+void FormMove::setTypeData(catalog::Value* typeArray) {
+    types = typeArray;
+    if (types && types->IsArray())
+        for (const catalog::Value& type : types->GetArray())
+            addCentred(ui->listWidget_Type, type);
+    ui->listWidget_Type->setCurrentRow(0);
+    updateOkButton();
+}
+
+void FormMove::typeCurrentRowChanged(int index) {
+    if (ui->listWidget_group->isHidden())
+        return;
+    ui->listWidget_group->clear();
+    if (const catalog::Value* groups =
+            catalog::arrayMember(catalog::elementAt(types, index), catalog::kGroup)) {
+        for (const catalog::Value& group : groups->GetArray()) {
+            addCentred(ui->listWidget_group, group);
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        }
+    }
+    ui->listWidget_group->setCurrentRow(0);
+    updateOkButton();
+}
+
+void FormMove::updateOkButton() {
+    const bool haveType = ui->listWidget_Type->currentRow() >= 0;
+    const bool haveGroup = ui->listWidget_group->isHidden() || ui->listWidget_group->currentRow() >= 0;
+    ui->pushButton_ok->setEnabled(haveType && haveGroup);
+}
+
+void FormMove::move() {
+    if (!ui->pushButton_ok->isEnabled())
+        return;
+    selectedTypeRow = ui->listWidget_Type->currentRow();
+    selectedGroupRow = ui->listWidget_group->currentRow();
+    accept();
+}

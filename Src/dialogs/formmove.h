@@ -1,0 +1,38 @@
+#pragma once
+
+#include "catalog/catalogjson.h"
+
+#include <QDialog>
+
+namespace Ui {
+class FormMove;
+}
+
+// Picks where a Group (a Type) or an Item (a Type and one of its Groups) is
+// moved to. It only reads the Catalog's "type" array and reports the rows.
+class FormMove : public QDialog {
+    Q_OBJECT
+
+public:
+    FormMove();
+    ~FormMove() override;
+
+    // For Group moves, before setTypeData: only a Type is chosen.
+    void hideGroupList();
+    // Shows the Types and makes the first one (and its first Group) current.
+    void setTypeData(catalog::Value* types);
+
+    int selectedTypeRow = 0;
+    int selectedGroupRow = 0;
+
+private slots:
+    void move();
+    void typeCurrentRowChanged(int index);
+
+private:
+    // OK needs a destination: a Type, and for an Item move a Group as well.
+    void updateOkButton();
+
+    Ui::FormMove* ui;
+    catalog::Value* types = nullptr; // not owned, never changed here
+};

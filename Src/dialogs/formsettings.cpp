@@ -1,0 +1,93 @@
+#include "dialogs/formsettings.h"
+
+#include "ui_formsettings.h"
+
+#include "app/documents.h"
+#include "settings/appsettings.h"
+
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QSettings>
+
+FormSettings::FormSettings(QWidget* parent) : QWidget(parent), ui(new Ui::FormSettings) {
+    ui->setupUi(this);
+    ui->textBrowser->setHtml(aboutHtml());
+    ui->keySequenceEdit_showAndHide->setKeySequence(
+        QKeySequence(hotKeyShowAndHide, QKeySequence::NativeText));
+    ui->keySequenceEdit_showAndHide->installEventFilter(this);
+    ui->radioButton_cursor->setChecked(formCursorPos);
+    ui->checkBox_openThenHide->setChecked(formOpenThenHide);
+    ui->tabWidget->setCurrentIndex(0);
+    connect(ui->pushButton_showAndHide, &QPushButton::clicked, this, &FormSettings::settingShowAndHide);
+    connect(ui->pushButton_formPos, &QPushButton::clicked, this, &FormSettings::settingFormPos);
+    connect(ui->textBrowser, &QTextBrowser::anchorClicked, this, &FormSettings::openLinks);
+}
+
+FormSettings::~FormSettings() {
+    formSettingsOpen = false;
+    delete ui;
+}
+
+QString FormSettings::aboutHtml() {
+    auto link = [](const QString& path) {
+        const QUrl url = QUrl::fromLocalFile(path);
+        return QStringLiteral("<a href=\"%1\"><span style=\" text-decoration: underline;\">%2</span></a>")
+            .arg(url.toString(QUrl::FullyEncoded), url.toString().toHtmlEscaped());
+    };
+    const QString p = QStringLiteral("<p style=\" margin:0px;\">");
+    const QString big = QStringLiteral("<span style=\" font-size:14pt; font-weight:600;\">%1</span>");
+    const QString bold = QStringLiteral("<span style=\" font-size:11pt; font-weight:600;\">%1</span>");
+    const QString plain = QStringLiteral("<span style=\" font-size:11pt;\">%1</span>");
+    QString html =
+        QStringLiteral("<html><head><style type=\"text/css\">p, li { white-space: pre-wrap; }</style>"
+                       "</head><body style=\" font-family:'SimSun'; font-size:9pt; color:#525252;\">");
+    html += p + big.arg(QStringLiteral("Tarn")) + QStringLiteral("</p>");
+    html += p + bold.arg(QStringLiteral("Version:")) + plain.arg(QStringLiteral("1.0.0")) +
+            QStringLiteral("</p>");
+    html += p + QStringLiteral("<br /></p>");
+    html += p + big.arg(QStringLiteral("介绍：")) + QStringLiteral("</p>");
+    html += p +
+            plain.arg(QStringLiteral("软件开发目的是帮助用户很好的使用系统，快速打开软件，路径，网站等。")) +
+            QStringLiteral("</p>");
+    html += p + plain.arg(QStringLiteral("计算机的使用应该更简单一些。")) + QStringLiteral("</p>");
+    html += p + bold.arg(QStringLiteral("系统的好朋友，你的好助手")) + QStringLiteral("</p>");
+    html += p + QStringLiteral("<br /></p>");
+    // Tarn has no public home yet: the links lead to documents installed
+    // with it, never to invented addresses.
+    html += p + bold.arg(QStringLiteral("更新地址")) + plain.arg(QStringLiteral("：")) +
+            link(documents::changelogPath()) + QStringLiteral("</p>");
+    html +=
+        p + bold.arg(QStringLiteral("捐助作者：")) + link(documents::readmePath()) + QStringLiteral("</p>");
+    html +=
+        p + bold.arg(QStringLiteral("交流群：")) + plain.arg(QStringLiteral("暂无")) + QStringLiteral("</p>");
+    html += QStringLiteral("</body></html>");
+    return html;
+}
+
+void FormSettings::settingShowAndHide() {
+    const QString text = ui->keySequenceEdit_showAndHide->keySequence().toString(QKeySequence::PortableText);
+    configSettings->setValue(settingkeys::hotKeyShowAndHide, text);
+    hotKeyShowAndHide = text;
+    emit hotKeyReset();
+}
+
+void FormSettings::settingFormPos() {
+    configSettings->setValue(settingkeys::formCursorPos, ui->radioButton_cursor->isChecked());
+    formCursorPos = ui->radioButton_cursor->isChecked();
+    configSettings->setValue(settingkeys::formOpenThenHide, ui->checkBox_openThenHide->isChecked());
+    formOpenThenHide = ui->checkBox_openThenHide->isChecked();
+    QMessageBox::information(this, QStringLiteral("提示"), QStringLiteral("设置完成"), QStringLiteral("好的"),
+                             QString(), QString(), 0, -1);
+}
+
+void FormSettings::openLinks(const QUrl& _url) {
+    QDesktopServices::openUrl(_url);
+}
+
+bool FormSettings::eventFilter(QObject* watched, QEvent* event) {
+    // Setting the sequence back ends the recording, so the next press starts
+    // a new one: the editor only ever holds the last combination pressed.
+    if (watched == ui->keySequenceEdit_showAndHide && event->type() == QEvent::ShortcutOverride)
+        ui->keySequenceEdit_showAndHide->setKeySequence(ui->keySequenceEdit_showAndHide->keySequence());
+    return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,460 @@
+// The Item properties, move and settings dialogs.
+#include "dialogs/formattribute.h"
+#include "dialogs/formmove.h"
+#include "dialogs/formsettings.h"
+#include "mainform/mainform.h"
+
+#include "settings/appsettings.h"
+#include "support/datafolder.h"
+#include "support/jsontext.h"
+#include "support/modalanswerer.h"
+#include "support/modalwatchdog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QKeySequenceEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QtTest>
+
+namespace {
+
+template <class T> T* child(QWidget& parent, const char* name) {
+    return parent.findChild<T*>(QString::fromLatin1(name));
+}
+
+// What the icon label shows, at the 48 x 48 it is drawn in.
+QImage labelImage(FormAttribute& dialog) {
+    const QPixmap shown = child<QLabel>(dialog, "label_icon")->pixmap(Qt::ReturnByValue);
+    return shown.toImage().scaled(48, 48).convertToFormat(QImage::Format_ARGB32);
+}
+
+QImage iconImage(const QString& resource) {
+    return QIcon(resource).pixmap(48, 48).toImage().scaled(48, 48).convertToFormat(QImage::Format_ARGB32);
+}
+
+// Answers a file or folder chooser by choosing `path`: the path is typed into
+// its name field and the chooser closed with OK, as a user typing it would.
+std::function<void(QWidget*)> choose(const QString& path) {
+    return [path](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        auto* name = dialog ? dialog->findChild<QLineEdit*>("fileNameEdit") : nullptr;
+        if (!name) {
+            modal->close();
+            return;
+        }
+        name->setText(path);
+        static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
+    };
+}
+
+// Answers a text input box with `text`.
+std::function<void(QWidget*)> typeText(const QString& text) {
+    return [text](QWidget* modal) {
+        if (auto* input = qobject_cast<QInputDialog*>(modal)) {
+            input->setTextValue(text);
+            input->accept();
+        }
+    };
+}
+
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+
+QList<FormSettings*> settingsWindows() {
+    QList<FormSettings*> found;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* settings = qobject_cast<FormSettings*>(widget))
+            found << settings;
+    return found;
+}
+
+} // namespace
+
+class TestDialogs : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir files;
+    catalog::Document doc;
+    QString at(const QString& name) const { return files.filePath(name); }
+
+    catalog::Value& parsedItem(const QByteArray& json) {
+        catalog::parse(doc, json.constData());
+        return doc;
+    }
+
+private slots:
+    void initTestCase() {
+        installModalWatchdog();
+        QImage red(16, 16, QImage::Format_ARGB32);
+        red.fill(Qt::red);
+        QVERIFY(red.save(at("red.png"), "PNG"));
+        QVERIFY(red.save(at("red.PNG"), "PNG"));
+        DataFolder::writeFile(at("notes.txt"), "x");
+        QDir(files.path()).mkdir("folder");
+    }
+
+    // FormAttribute
+
+    void attributeIsFilledFromTheItem() {
+        catalog::Value& item = parsedItem(json("{'name':'记事本','type':0,'param':'-n','path':'") +
+                                          at("notes.txt").toUtf8() + json("','customIcon':''}"));
+        FormAttribute dialog;
+        dialog.setItemData(&item, &doc.GetAllocator());
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("属性"));
+        QCOMPARE(dialog.height(), 276);
+        QCOMPARE(child<QLineEdit>(dialog, "lineEdit_name")->text(), QStringLiteral("记事本"));
+        QCOMPARE(child<QLineEdit>(dialog, "lineEdit_path")->text(), at("notes.txt"));
+        QCOMPARE(child<QLineEdit>(dialog, "lineEdit_param")->text(), QStringLiteral("-n"));
+        QCOMPARE(child<QComboBox>(dialog, "comboBox_type")->currentText(), QStringLiteral("文件"));
+        QCOMPARE(child<QComboBox>(dialog, "comboBox_type")->count(), 3);
+        QVERIFY(labelImage(dialog) != iconImage(":/img/Lost.png"));
+        QVERIFY(labelImage(dialog) != iconImage(":/img/App.ico"));
+    }
+
+    void attributeCancelPathsLeaveTheItemAsItWas_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("取消") << "cancel";
+        QTest::newRow("Esc") << "esc";
+        QTest::newRow("close button") << "close";
+    }
+    void attributeCancelPathsLeaveTheItemAsItWas() {
+        QFETCH(QString, how);
+        catalog::Value& item =
+            parsedItem(json("{'name':'a','type':0,'param':'','path':'/gone','customIcon':'','x':1}"));
+        const QByteArray before = catalog::serialize(item);
+        FormAttribute dialog;
+        dialog.setItemData(&item, &doc.GetAllocator());
+        child<QComboBox>(dialog, "comboBox_type")->setCurrentIndex(1);
+        ModalAnswerer answers;
+        answers.handle(choose(at("folder"))).handle(choose(at("red.png")));
+        QTimer::singleShot(0, [&] {
+            QTest::mouseClick(child<QPushButton>(dialog, "pushButton_change"), Qt::LeftButton);
+            QTest::mousePress(child<QLabel>(dialog, "label_icon"), Qt::LeftButton);
+            QCOMPARE(child<QLineEdit>(dialog, "lineEdit_path")->text(), at("folder"));
+            QCOMPARE(labelImage(dialog).pixelColor(24, 24), QColor(Qt::red));
+            child<QLineEdit>(dialog, "lineEdit_name")->setText("changed");
+            if (how == "cancel")
+                QTest::mouseClick(child<QPushButton>(dialog, "pushButton_no"), Qt::LeftButton);
+            else if (how == "esc")
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+            else
+                dialog.close();
+        });
+        QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+        QCOMPARE(answers.boxes().size(), 2);
+        QCOMPARE(answers.boxes()[0].title, QStringLiteral("选择新路径"));
+        QCOMPARE(answers.boxes()[1].title, QStringLiteral("选择一个资源文件"));
+        QCOMPARE(catalog::serialize(item), before);
+    }
+
+    void attributeOkStoresEveryField() {
+        catalog::Value& item =
+            parsedItem(json("{'name':'a','type':0,'param':'','path':'/gone','customIcon':''}"));
+        FormAttribute dialog;
+        dialog.setItemData(&item, &doc.GetAllocator());
+        child<QLineEdit>(dialog, "lineEdit_name")->setText("网站");
+        child<QComboBox>(dialog, "comboBox_type")->setCurrentIndex(2);
+        child<QLineEdit>(dialog, "lineEdit_param")->setText("p q");
+        ModalAnswerer answers;
+        answers.handle(typeText("https://www.debian.org")).handle(typeText(""));
+        QTest::mouseClick(child<QPushButton>(dialog, "pushButton_change"), Qt::LeftButton);
+        QCOMPARE(answers.boxes()[0].title, QStringLiteral("输入"));
+        // An empty address keeps the previous one.
+        QTest::mouseClick(child<QPushButton>(dialog, "pushButton_change"), Qt::LeftButton);
+        QCOMPARE(child<QLineEdit>(dialog, "lineEdit_path")->text(), QStringLiteral("https://www.debian.org"));
+        QCOMPARE(labelImage(dialog), iconImage(":/img/Web.png"));
+        // Return in the name field is OK.
+        QTest::keyClick(child<QLineEdit>(dialog, "lineEdit_name"), Qt::Key_Return);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(
+            catalog::serialize(item),
+            json("{'name':'网站','type':2,'param':'p q','path':'https://www.debian.org','customIcon':''}"));
+    }
+
+    void attributeKeypadEnterDoesNothing() {
+        catalog::Value& item = parsedItem(json("{'name':'a','type':0,'param':'','path':''}"));
+        FormAttribute dialog;
+        dialog.setItemData(&item, &doc.GetAllocator());
+        dialog.show();
+        child<QLineEdit>(dialog, "lineEdit_name")->setText("b");
+        QTest::keyClick(child<QLineEdit>(dialog, "lineEdit_name"), Qt::Key_Enter, Qt::KeypadModifier);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(catalog::memberText(item, "name"), QStringLiteral("a"));
+    }
+
+    void attributeRestoreDefaults() {
+        catalog::Value& item = parsedItem(json("{'name':'a','type':1,'param':'x','path':'") +
+                                          at("folder").toUtf8() + json("','customIcon':''}"));
+        FormAttribute dialog;
+        dialog.setItemData(&item, &doc.GetAllocator());
+        const QImage original = labelImage(dialog);
+        ModalAnswerer answers;
+        answers.handle(choose(at("red.png")));
+        QTest::mousePress(child<QLabel>(dialog, "label_icon"), Qt::LeftButton);
+        child<QLineEdit>(dialog, "lineEdit_name")->setText("b");
+        child<QLineEdit>(dialog, "lineEdit_path")->setText("/elsewhere");
+        child<QLineEdit>(dialog, "lineEdit_param")->setText("y");
+        child<QComboBox>(dialog, "comboBox_type")->setCurrentIndex(2);
+        QVERIFY(labelImage(dialog) != original);
+        QTest::mouseClick(child<QPushButton>(dialog, "pushButton_default"), Qt::LeftButton);
+        QCOMPARE(child<QLineEdit>(dialog, "lineEdit_name")->text(), QStringLiteral("a"));
+        QCOMPARE(child<QLineEdit>(dialog, "lineEdit_path")->text(), at("folder"));
+        QCOMPARE(child<QLineEdit>(dialog, "lineEdit_param")->text(), QStringLiteral("x"));
+        QCOMPARE(child<QComboBox>(dialog, "comboBox_type")->currentIndex(), 1);
+        QCOMPARE(labelImage(dialog), original);
+        QTest::mouseClick(child<QPushButton>(dialog, "pushButton_yes"), Qt::LeftButton);
+        QCOMPARE(catalog::memberText(item, "customIcon"), QString());
+    }
+
+    void attributePreviews_data() {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QString>("expected"); // a resource, "red", or "system"
+        const QByteArray gone = json(",'param':'','path':'/nonexistent'");
+        QTest::newRow("web") << json("{'name':'w','type':2,'param':'','path':'https://x.org'}")
+                             << ":/img/Web.png";
+        QTest::newRow("missing path")
+            << QByteArray(json("{'name':'m','type':0") + gone + "}") << ":/img/Lost.png";
+        QTest::newRow("custom png") << QByteArray(json("{'name':'m','type':0") + gone +
+                                                  json(",'customIcon':'") + at("red.png").toUtf8() + "\"}")
+                                    << "red";
+        QTest::newRow("custom PNG is a file icon")
+            << QByteArray(json("{'name':'m','type':0") + gone + json(",'customIcon':'") +
+                          at("red.PNG").toUtf8() + "\"}")
+            << "system";
+    }
+    void attributePreviews() {
+        QFETCH(QByteArray, json);
+        QFETCH(QString, expected);
+        catalog::Value& item = parsedItem(json);
+        FormAttribute dialog;
+        dialog.setItemData(&item, &doc.GetAllocator());
+        const QImage shown = labelImage(dialog);
+        if (expected == "red") {
+            QCOMPARE(shown.pixelColor(24, 24), QColor(Qt::red));
+        } else if (expected == "system") {
+            QVERIFY(shown.pixelColor(24, 24) != QColor(Qt::red));
+            QVERIFY(shown != iconImage(":/img/Lost.png"));
+        } else {
+            QCOMPARE(shown, iconImage(expected));
+        }
+    }
+
+    void attributeOddKindAndMissingCustomIcon() {
+        catalog::Value& item = parsedItem(json("{'name':'a','type':7,'param':'','path':''}"));
+        FormAttribute dialog;
+        dialog.setItemData(&item, &doc.GetAllocator());
+        QCOMPARE(child<QComboBox>(dialog, "comboBox_type")->currentIndex(), -1);
+        // A custom icon can be chosen and previewed, but is not stored.
+        ModalAnswerer answers;
+        answers.handle(choose(at("red.png")));
+        QTest::mousePress(child<QLabel>(dialog, "label_icon"), Qt::LeftButton);
+        QCOMPARE(labelImage(dialog).pixelColor(24, 24), QColor(Qt::red));
+        QTest::mouseClick(child<QPushButton>(dialog, "pushButton_yes"), Qt::LeftButton);
+        QCOMPARE(catalog::serialize(item), QByteArray(json("{'name':'a','type':-1,'param':'','path':''}")));
+    }
+
+    // FormMove
+
+    void moveOffersTheFirstTypeAndGroup() {
+        parsedItem(json("{'type':[{'name':'A','group':[{'name':'a1'},{'name':'a2'}]},{'name':'B'},"
+                        "{'name':'C','group':[{'name':'c1'}]}]}"));
+        FormMove dialog;
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("移动"));
+        dialog.setTypeData(catalog::types(doc));
+        auto* types = child<QListWidget>(dialog, "listWidget_Type");
+        auto* groups = child<QListWidget>(dialog, "listWidget_group");
+        QCOMPARE(types->count(), 3);
+        QCOMPARE(types->currentRow(), 0);
+        QCOMPARE(types->item(0)->textAlignment(), int(Qt::AlignCenter));
+        QCOMPARE(groups->count(), 2);
+        QCOMPARE(groups->currentRow(), 0);
+        types->setCurrentRow(2);
+        QCOMPARE(groups->count(), 1);
+        QCOMPARE(groups->item(0)->text(), QStringLiteral("c1"));
+        QCOMPARE(groups->currentRow(), 0);
+
+        // A Type without Groups leaves nowhere to land: OK does nothing.
+        types->setCurrentRow(1);
+        QCOMPARE(groups->count(), 0);
+        auto* ok = child<QPushButton>(dialog, "pushButton_ok");
+        QVERIFY(!ok->isEnabled());
+        QTimer::singleShot(0, [&] {
+            QMetaObject::invokeMethod(&dialog, "move");
+            types->setCurrentRow(0);
+            groups->setCurrentRow(1);
+            QVERIFY(ok->isEnabled());
+            QTest::mouseClick(ok, Qt::LeftButton);
+        });
+        QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+        QCOMPARE(dialog.selectedTypeRow, 0);
+        QCOMPARE(dialog.selectedGroupRow, 1);
+    }
+
+    void moveOfAGroupShowsOnlyTypes() {
+        parsedItem(json("{'type':[{'name':'A','group':[{'name':'a1'}]},{'name':'B'}]}"));
+        FormMove dialog;
+        dialog.hideGroupList();
+        dialog.setTypeData(catalog::types(doc));
+        QCOMPARE(dialog.maximumWidth(), 121);
+        QVERIFY(child<QListWidget>(dialog, "listWidget_group")->isHidden());
+        QCOMPARE(child<QListWidget>(dialog, "listWidget_group")->count(), 0);
+        child<QListWidget>(dialog, "listWidget_Type")->setCurrentRow(1);
+        QCOMPARE(child<QListWidget>(dialog, "listWidget_group")->count(), 0);
+        QTimer::singleShot(
+            0, [&] { QTest::mouseClick(child<QPushButton>(dialog, "pushButton_ok"), Qt::LeftButton); });
+        QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+        QCOMPARE(dialog.selectedTypeRow, 1);
+    }
+
+    void moveCancelled() {
+        parsedItem(json("{'type':[{'name':'A','group':[]}]}"));
+        FormMove dialog;
+        dialog.setTypeData(catalog::types(doc));
+        QTimer::singleShot(
+            0, [&] { QTest::mouseClick(child<QPushButton>(dialog, "pushButton_no"), Qt::LeftButton); });
+        QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+        QCOMPARE(dialog.selectedTypeRow, 0);
+    }
+
+    // FormSettings
+
+    void settingsShowTheMirrorsAndAboutFirst() {
+        hotKeyShowAndHide = "alt+`";
+        formCursorPos = true;
+        formOpenThenHide = true;
+        FormSettings window;
+        QCOMPARE(window.windowTitle(), QStringLiteral("设置"));
+        QCOMPARE(window.minimumSize(), QSize(630, 540));
+        QCOMPARE(window.maximumSize(), QSize(630, 540));
+        QCOMPARE(child<QTabWidget>(window, "tabWidget")->currentIndex(), 0);
+        QVERIFY(child<QRadioButton>(window, "radioButton_cursor")->isChecked());
+        QVERIFY(!child<QRadioButton>(window, "radioButton_lastPos")->isChecked());
+        QVERIFY(child<QCheckBox>(window, "checkBox_openThenHide")->isChecked());
+        QCOMPARE(child<QKeySequenceEdit>(window, "keySequenceEdit_showAndHide")->keySequence(),
+                 QKeySequence(Qt::ALT | Qt::Key_QuoteLeft));
+        const QString about = child<QTextBrowser>(window, "textBrowser")->toPlainText();
+        QVERIFY(about.startsWith("Tarn\nVersion:1.0.0\n"));
+        QVERIFY(about.contains("计算机的使用应该更简单一些。"));
+        formCursorPos = formOpenThenHide = false;
+        FormSettings other;
+        QVERIFY(child<QRadioButton>(other, "radioButton_lastPos")->isChecked());
+        QVERIFY(!child<QCheckBox>(other, "checkBox_openThenHide")->isChecked());
+    }
+
+    void aboutLinksLeadToShippedDocuments() {
+        const QString html = FormSettings::aboutHtml();
+        QRegularExpression href("href=\"([^\"]+)\"");
+        int links = 0;
+        for (auto match = href.globalMatch(html); match.hasNext(); ++links) {
+            const QUrl url(match.next().captured(1));
+            QVERIFY2(url.isLocalFile() && QFileInfo::exists(url.toLocalFile()), qPrintable(url.toString()));
+        }
+        QCOMPARE(links, 2);
+        UrlRecorder recorder;
+        QDesktopServices::setUrlHandler("file", &recorder, "open");
+        FormSettings window;
+        emit child<QTextBrowser>(window, "textBrowser")->anchorClicked(QUrl::fromLocalFile("/x/README.md"));
+        QDesktopServices::unsetUrlHandler("file");
+        QCOMPARE(recorder.urls, QList<QUrl>{QUrl::fromLocalFile("/x/README.md")});
+    }
+
+    void actionsApplyWritesOnlyItsKeys() {
+        DataFolder data;
+        loadSettings("../Data/Config");
+        FormSettings window;
+        child<QRadioButton>(window, "radioButton_cursor")->setChecked(true);
+        child<QCheckBox>(window, "checkBox_openThenHide")->setChecked(true);
+        child<QKeySequenceEdit>(window, "keySequenceEdit_showAndHide")
+            ->setKeySequence(QKeySequence("Ctrl+K"));
+        ModalAnswerer answers;
+        answers.press("好的");
+        QTest::mouseClick(child<QPushButton>(window, "pushButton_formPos"), Qt::LeftButton);
+        QCOMPARE(answers.boxes().size(), 1);
+        QCOMPARE(answers.boxes()[0].title, QStringLiteral("提示"));
+        QCOMPARE(answers.boxes()[0].text, QStringLiteral("设置完成"));
+        QCOMPARE(answers.boxes()[0].buttons, QStringList{"好的"});
+        QVERIFY(formCursorPos);
+        QVERIFY(formOpenThenHide);
+        configSettings->sync();
+        QSettings written(data.configPath(), QSettings::IniFormat);
+        QCOMPARE(written.allKeys(), (QStringList{"Form/CursorPos", "Form/OpenThenHide"}));
+        QCOMPARE(written.value("Form/CursorPos").toString(), QStringLiteral("true"));
+    }
+
+    void keysApplyRecordsOneCombination() {
+        DataFolder data;
+        loadSettings("../Data/Config");
+        FormSettings window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* edit = child<QKeySequenceEdit>(window, "keySequenceEdit_showAndHide");
+        child<QTabWidget>(window, "tabWidget")->setCurrentIndex(2);
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_QuoteLeft, Qt::AltModifier);
+        QCOMPARE(edit->keySequence(), QKeySequence(Qt::ALT | Qt::Key_QuoteLeft));
+        child<QRadioButton>(window, "radioButton_cursor")->setChecked(true);
+        QSignalSpy reset(&window, &FormSettings::hotKeyReset);
+        QString storedWhenSignalled;
+        connect(&window, &FormSettings::hotKeyReset,
+                [&] { storedWhenSignalled = configSettings->value("HotKey/ShowAndHide").toString(); });
+        QTest::mouseClick(child<QPushButton>(window, "pushButton_showAndHide"), Qt::LeftButton);
+        QCOMPARE(reset.count(), 1);
+        QCOMPARE(storedWhenSignalled, QStringLiteral("Alt+`"));
+        QCOMPARE(hotKeyShowAndHide, QStringLiteral("Alt+`"));
+        configSettings->sync();
+        QSettings written(data.configPath(), QSettings::IniFormat);
+        QCOMPARE(written.allKeys(), QStringList{"HotKey/ShowAndHide"});
+    }
+
+    void settingsWindowIsSingleAndTalksToTheMainWindow() {
+        DataFolder data;
+        MainForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto* settingsButton = form.findChild<QAbstractButton*>("toolButton_settings");
+        QTest::mouseClick(settingsButton, Qt::LeftButton);
+        QTest::mouseClick(settingsButton, Qt::LeftButton);
+        QCOMPARE(settingsWindows().size(), 1);
+        FormSettings* first = settingsWindows().first();
+        QVERIFY(formSettingsOpen);
+        QVERIFY(first->windowFlags() & Qt::WindowStaysOnTopHint);
+
+        // The stored hotkey is what the main window registers next.
+        child<QKeySequenceEdit>(*first, "keySequenceEdit_showAndHide")
+            ->setKeySequence(QKeySequence("Ctrl+Alt+J"));
+        ModalAnswerer answers;
+        answers.press("已知晓");
+        QTest::mouseClick(child<QPushButton>(*first, "pushButton_showAndHide"), Qt::LeftButton);
+        QCOMPARE(answers.boxes().size(), 1);
+        QCOMPARE(answers.boxes()[0].text, QStringLiteral("热键修改成功"));
+        QCOMPARE(hotKeyShowAndHide, QStringLiteral("Ctrl+Alt+J"));
+
+        first->close();
+        QTRY_VERIFY(settingsWindows().isEmpty());
+        QVERIFY(!formSettingsOpen);
+        QTest::mouseClick(settingsButton, Qt::LeftButton);
+        QCOMPARE(settingsWindows().size(), 1);
+        settingsWindows().first()->close();
+        QTRY_VERIFY(settingsWindows().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestDialogs)
+#include "test_dialogs.moc"
