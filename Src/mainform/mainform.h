@@ -82,6 +82,10 @@ private:
     void initTypeList();
     void fillTypeList();
 
+    void showContextMenu(QListWidget* list);
+    // Applies an internal drag that began at row `from` to the Catalog.
+    void finishReorder(QListWidget* list, int from);
+
     bool setupHotKey();
     void setupTray();
     void quitTarn();
@@ -114,6 +118,12 @@ private:
     // Set when the catalog file was found read-only, unreadable, or holding
     // text that could not be copied aside: it is then never written.
     bool catalogFileKept = false;
+    // The internal drag under way in one of the lists, if any.
+    struct {
+        QObject* object = nullptr;
+        QListWidget* list = nullptr;
+        int startRow = -1;
+    } drag;
     // The catalog file could not be opened at start; the user was warned then.
     bool catalogOpenFailed = false;
 

@@ -1,7 +1,31 @@
-// Editing commands reached from the context menus.
+// Editing commands reached from the context menus. Each changes only the
+// in-memory Catalog and rebuilds the list it touched; none writes the file.
 #include "mainform/mainform.h"
 
 #include "ui_mainform.h"
+
+#include "catalog/catalogedit.h"
+#include "dialogs/formattribute.h"
+#include "dialogs/formmove.h"
+
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace {
+
+bool confirmed(QWidget* parent, const char* question) {
+    return QMessageBox::question(parent, QStringLiteral("询问"), QString::fromUtf8(question),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton) == QMessageBox::Yes;
+}
+
+// The new name, or an empty text for Cancel or an emptied field. Names are
+// taken as typed, blanks included.
+QString askName(QWidget* parent, const catalog::Value& entry, Qt::WindowFlags flags) {
+    return QInputDialog::getText(parent, QStringLiteral("新名称"), QStringLiteral("请输入"), QLineEdit::Normal,
+                                 catalog::memberText(entry, catalog::kName), nullptr, flags);
+}
+
+} // namespace
 
 void MainForm::jsonTypeItmeAdd() {
     catalog::Value* types = jsonTypes();
@@ -12,16 +36,194 @@ void MainForm::jsonTypeItmeAdd() {
     ui->listWidget_type->setCurrentRow(ui->listWidget_type->count() - 1);
 }
 
-void MainForm::jsonTypeItmeRename() {}
-void MainForm::jsonTypeItmeDelete() {}
-void MainForm::jsonGroupItmeAdd() {}
-void MainForm::jsonGroupItmeMove() {}
-void MainForm::jsonGroupItmeDelete() {}
-void MainForm::jsonGroupItmeDeleteAll() {}
-void MainForm::jsonGroupItmeRename() {}
-void MainForm::jsonItmeAdd() {}
-void MainForm::jsonItmeDelete() {}
-void MainForm::jsonItmeRename() {}
-void MainForm::jsonItmeMove() {}
-void MainForm::jsonItmeClear() {}
-void MainForm::openFormAttribute() {}
+void MainForm::jsonTypeItmeRename() {
+    // typeRow was set when the menu opened on the Type.
+    const int row = typeRow;
+    catalog::Value* type = catalog::elementAt(jsonTypes(), row);
+    if (!type)
+        return;
+    const QString name = askName(this, *type, Qt::WindowCloseButtonHint);
+    if (name.isEmpty())
+        return;
+    catalog::setName(*type, name, catalogAllocator);
+    fillTypeList();
+    ui->listWidget_type->setCurrentRow(row);
+}
+
+void MainForm::jsonTypeItmeDelete() {
+    const int row = typeRow;
+    if (!catalog::elementAt(catalog::types(catalog), row) || !confirmed(this, "确定要删除这个分类嘛"))
+        return;
+    if (catalog::Value* types = jsonTypes())
+        jsonEraseAt(*types, row);
+    initTypeList();
+    ui->listWidget_type->setCurrentRow(row);
+}
+
+void MainForm::jsonGroupItmeAdd() {
+    updateCurrentRows();
+    catalog::Value* type = catalog::typeAt(catalog, typeRow);
+    if (!type)
+        return;
+    catalog::Value* groups = catalog::arrayMember(type, catalog::kGroup);
+    if (!groups) {
+        // A Type without "group" gets one for its first Group.
+        type->AddMember(rapidjson::StringRef(catalog::kGroup), catalog::Value(rapidjson::kArrayType),
+                        catalogAllocator);
+        groups = catalog::arrayMember(type, catalog::kGroup);
+    }
+    groups->PushBack(catalog::newGroup(catalogAllocator), catalogAllocator);
+    typeCurrentRowChanged(typeRow);
+    ui->listWidget_group->setCurrentRow(ui->listWidget_group->count() - 1);
+}
+
+void MainForm::jsonGroupItmeRename() {
+    // groupRow was set when the menu opened on the Group.
+    const int cached = groupRow;
+    catalog::Value* group = catalog::elementAt(jsonGroups(), cached);
+    if (!group)
+        return;
+    const QString name = askName(this, *group, Qt::WindowFlags());
+    if (name.isEmpty())
+        return;
+    catalog::setName(*group, name, catalogAllocator);
+    updateCurrentRows();
+    const int row = groupRow;
+    typeCurrentRowChanged(typeRow);
+    ui->listWidget_group->setCurrentRow(row);
+}
+
+void MainForm::jsonGroupItmeDelete() {
+    catalog::Value* groups = jsonGroups();
+    const int row = groupRow;
+    if (!catalog::elementAt(groups, row) || !confirmed(this, "确定要删除这个分组嘛"))
+        return;
+    if ((groups = jsonGroups()))
+        jsonEraseAt(*groups, row);
+    typeCurrentRowChanged(typeRow);
+}
+
+void MainForm::jsonGroupItmeDeleteAll() {
+    if (!jsonGroups() || !confirmed(this, "确定要删除全部分组嘛"))
+        return;
+    if (catalog::Value* groups = jsonGroups())
+        groups->Clear();
+    typeCurrentRowChanged(typeRow);
+}
+
+void MainForm::jsonGroupItmeMove() {
+    catalog::Value* types = jsonTypes();
+    const int fromType = typeRow;
+    const int fromGroup = groupRow;
+    if (!catalog::groupAt(catalog, fromType, fromGroup))
+        return;
+    FormMove dialog;
+    formMove = &dialog;
+    dialog.setWindowFlags(dialog.windowFlags() | Qt::WindowStaysOnTopHint);
+    dialog.hideGroupList();
+    dialog.setTypeData(types);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    formMove = nullptr;
+    if (!accepted)
+        return;
+    catalog::Value* source = catalog::groupsOf(catalog, fromType);
+    catalog::Value* destinationType = catalog::typeAt(catalog, dialog.selectedTypeRow);
+    if (!source || !destinationType)
+        return;
+    catalog::Value* destination = catalog::arrayMember(destinationType, catalog::kGroup);
+    if (!destination) {
+        destinationType->AddMember(rapidjson::StringRef(catalog::kGroup), catalog::Value(rapidjson::kArrayType),
+                                   catalogAllocator);
+        destination = catalog::arrayMember(destinationType, catalog::kGroup);
+        source = catalog::groupsOf(catalog, fromType);
+    }
+    catalog::moveToEnd(*source, fromGroup, *destination, catalogAllocator);
+    typeCurrentRowChanged(fromType);
+}
+
+void MainForm::jsonItmeAdd() {
+    updateCurrentRows();
+    if (!catalog::itemsOf(catalog, typeRow, groupRow)) {
+        QMessageBox::information(this, QStringLiteral("提示"), QStringLiteral("请先新建一个分组，再添加项目。"));
+        return;
+    }
+    catalog::Value item = catalog::newItem(catalogAllocator);
+    auto* dialog = new FormAttribute();
+    formAttribute = dialog;
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowFlags(dialog->windowFlags() | Qt::WindowStaysOnTopHint);
+    dialog->setItemData(&item, &catalogAllocator);
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    formAttribute = nullptr;
+    catalog::Value* items = jsonItems();
+    if (!accepted || !items)
+        return;
+    items->PushBack(item, catalogAllocator);
+    groupCurrentRowChanged(groupRow);
+}
+
+void MainForm::openFormAttribute() {
+    catalog::Value* item = jsonItem();
+    if (!item)
+        return;
+    auto* dialog = new FormAttribute();
+    formAttribute = dialog;
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowFlags(dialog->windowFlags() | Qt::WindowStaysOnTopHint);
+    dialog->setItemData(item, &catalogAllocator);
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    formAttribute = nullptr;
+    if (accepted)
+        groupCurrentRowChanged(groupRow);
+}
+
+void MainForm::jsonItmeRename() {
+    catalog::Value* item = jsonItem();
+    if (!item)
+        return;
+    const QString name = askName(this, *item, Qt::WindowCloseButtonHint);
+    if (name.isEmpty())
+        return;
+    catalog::setName(*item, name, catalogAllocator);
+    groupCurrentRowChanged(groupRow);
+}
+
+void MainForm::jsonItmeDelete() {
+    if (!jsonItem() || !confirmed(this, "确定要删除这个项目嘛"))
+        return;
+    const int row = itemRow;
+    if (catalog::Value* items = jsonItems())
+        jsonEraseAt(*items, row);
+    groupCurrentRowChanged(groupRow);
+}
+
+void MainForm::jsonItmeClear() {
+    if (!jsonItems() || !confirmed(this, "确定要清空本组所有数据嘛"))
+        return;
+    if (catalog::Value* items = jsonItems())
+        items->Clear();
+    groupCurrentRowChanged(groupRow);
+}
+
+void MainForm::jsonItmeMove() {
+    catalog::Value* types = jsonTypes();
+    const int fromType = typeRow;
+    const int fromGroup = groupRow;
+    const int fromItem = itemRow;
+    if (!catalog::itemAt(catalog, fromType, fromGroup, fromItem))
+        return;
+    FormMove dialog;
+    formMove = &dialog;
+    dialog.setWindowFlags(dialog.windowFlags() | Qt::WindowStaysOnTopHint);
+    dialog.setTypeData(types);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    formMove = nullptr;
+    if (!accepted)
+        return;
+    catalog::Value* source = catalog::itemsOf(catalog, fromType, fromGroup);
+    catalog::Value* destination = catalog::itemsOf(catalog, dialog.selectedTypeRow, dialog.selectedGroupRow);
+    if (!source || !destination)
+        return;
+    catalog::moveToEnd(*source, fromItem, *destination, catalogAllocator);
+    groupCurrentRowChanged(fromGroup);
+}
