@@ -43,30 +43,8 @@ QImage iconImage(const QString& resource) {
     return QIcon(resource).pixmap(48, 48).toImage().scaled(48, 48).convertToFormat(QImage::Format_ARGB32);
 }
 
-// Answers a file or folder chooser by choosing `path`: the path is typed into
-// its name field and the chooser closed with OK, as a user typing it would.
-std::function<void(QWidget*)> choose(const QString& path) {
-    return [path](QWidget* modal) {
-        auto* dialog = qobject_cast<QFileDialog*>(modal);
-        auto* name = dialog ? dialog->findChild<QLineEdit*>("fileNameEdit") : nullptr;
-        if (!name) {
-            modal->close();
-            return;
-        }
-        name->setText(path);
-        static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
-    };
-}
-
-// Answers a text input box with `text`.
-std::function<void(QWidget*)> typeText(const QString& text) {
-    return [text](QWidget* modal) {
-        if (auto* input = qobject_cast<QInputDialog*>(modal)) {
-            input->setTextValue(text);
-            input->accept();
-        }
-    };
-}
+const auto choose = ModalAnswerer::choosePath;
+const auto typeText = ModalAnswerer::typeText;
 
 class UrlRecorder : public QObject {
     Q_OBJECT

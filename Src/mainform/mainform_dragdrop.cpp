@@ -51,6 +51,10 @@ void MainForm::showContextMenu(QListWidget* list) {
     // the keyboard.
     const QPoint pointer = QCursor::pos();
     const QListWidgetItem* entry = list->itemAt(list->viewport()->mapFromGlobal(pointer));
+    // The entry under the pointer becomes current, as a right click makes
+    // it; a menu asked for from the keyboard then acts on the same entry.
+    if (entry && list->currentRow() != list->row(entry))
+        list->setCurrentRow(list->row(entry));
     QMenu* menu = nullptr;
     if (list == ui->listWidget_type) {
         if (entry)
@@ -108,7 +112,8 @@ void MainForm::dropEvent(QDropEvent* event) {
     if (urls.isEmpty())
         return;
     if (!jsonItems()) {
-        QMessageBox::information(this, QStringLiteral("提示"), QStringLiteral("请先新建一个分组，再拖入项目。"));
+        QMessageBox::information(this, QStringLiteral("提示"),
+                                 QStringLiteral("请先新建一个分组，再拖入项目。"));
         return;
     }
     const int type = typeRow;
@@ -125,16 +130,18 @@ void MainForm::dropEvent(QDropEvent* event) {
             path = pathInfo.absoluteFilePath();
             if (pathInfo.isSymLink()) {
                 if (!pathInfo.exists() &&
-                    QMessageBox::question(this, QStringLiteral("提示"),
-                                          QStringLiteral("添加的快捷方式指向的目标是无效的，可能被删除或者更改了\n"
-                                                         "还要继续添加吗？")) != QMessageBox::Yes)
+                    QMessageBox::question(
+                        this, QStringLiteral("提示"),
+                        QStringLiteral("添加的快捷方式指向的目标是无效的，可能被删除或者更改了\n"
+                                       "还要继续添加吗？")) != QMessageBox::Yes)
                     return;
                 if (yesToAll) {
                     path = pathInfo.symLinkTarget();
                 } else {
                     const int answer = QMessageBox::question(
                         this, QStringLiteral("询问"),
-                        QStringLiteral("加入的项目是个快捷方式，要做处理吗？\n是：添加为目标路径\n否：不做处理"),
+                        QStringLiteral(
+                            "加入的项目是个快捷方式，要做处理吗？\n是：添加为目标路径\n否：不做处理"),
                         QStringLiteral("是"), QStringLiteral("否"), QStringLiteral("全部是"), 0, -1);
                     if (answer != 1)
                         path = pathInfo.symLinkTarget();

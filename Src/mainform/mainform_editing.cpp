@@ -15,14 +15,16 @@ namespace {
 
 bool confirmed(QWidget* parent, const char* question) {
     return QMessageBox::question(parent, QStringLiteral("询问"), QString::fromUtf8(question),
-                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton) == QMessageBox::Yes;
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::NoButton) == QMessageBox::Yes;
 }
 
 // The new name, or an empty text for Cancel or an emptied field. Names are
 // taken as typed, blanks included.
 QString askName(QWidget* parent, const catalog::Value& entry, Qt::WindowFlags flags) {
-    return QInputDialog::getText(parent, QStringLiteral("新名称"), QStringLiteral("请输入"), QLineEdit::Normal,
-                                 catalog::memberText(entry, catalog::kName), nullptr, flags);
+    return QInputDialog::getText(parent, QStringLiteral("新名称"), QStringLiteral("请输入"),
+                                 QLineEdit::Normal, catalog::memberText(entry, catalog::kName), nullptr,
+                                 flags);
 }
 
 } // namespace
@@ -132,8 +134,8 @@ void MainForm::jsonGroupItmeMove() {
         return;
     catalog::Value* destination = catalog::arrayMember(destinationType, catalog::kGroup);
     if (!destination) {
-        destinationType->AddMember(rapidjson::StringRef(catalog::kGroup), catalog::Value(rapidjson::kArrayType),
-                                   catalogAllocator);
+        destinationType->AddMember(rapidjson::StringRef(catalog::kGroup),
+                                   catalog::Value(rapidjson::kArrayType), catalogAllocator);
         destination = catalog::arrayMember(destinationType, catalog::kGroup);
         source = catalog::groupsOf(catalog, fromType);
     }
@@ -144,7 +146,8 @@ void MainForm::jsonGroupItmeMove() {
 void MainForm::jsonItmeAdd() {
     updateCurrentRows();
     if (!catalog::itemsOf(catalog, typeRow, groupRow)) {
-        QMessageBox::information(this, QStringLiteral("提示"), QStringLiteral("请先新建一个分组，再添加项目。"));
+        QMessageBox::information(this, QStringLiteral("提示"),
+                                 QStringLiteral("请先新建一个分组，再添加项目。"));
         return;
     }
     catalog::Value item = catalog::newItem(catalogAllocator);

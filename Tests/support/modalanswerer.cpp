@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 namespace {
@@ -78,4 +79,28 @@ bool ModalAnswerer::waitFor(int count, int ms) {
     while (seen.size() < count && elapsed.elapsed() < ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     return seen.size() >= count;
+}
+
+std::function<void(QWidget*)> ModalAnswerer::choosePath(const QString& path) {
+    return [path](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        auto* name = dialog ? dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
+        if (!name) {
+            modal->close();
+            return;
+        }
+        name->setText(path);
+        static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
+    };
+}
+
+std::function<void(QWidget*)> ModalAnswerer::typeText(const QString& text) {
+    return [text](QWidget* modal) {
+        if (auto* input = qobject_cast<QInputDialog*>(modal)) {
+            input->setTextValue(text);
+            input->accept();
+        } else {
+            modal->close();
+        }
+    };
 }

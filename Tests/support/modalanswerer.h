@@ -31,6 +31,12 @@ public:
     // Queues a custom answer for a modal widget that is not a message box.
     ModalAnswerer& handle(std::function<void(QWidget*)> answer);
 
+    // Answers for file choosers and input boxes, to pass to handle().
+    // A chooser gets the path typed into its name field, then OK.
+    static std::function<void(QWidget*)> choosePath(const QString& path);
+    // An input box gets `text`, then OK.
+    static std::function<void(QWidget*)> typeText(const QString& text);
+
     const QVector<Box>& boxes() const { return seen; }
     int unexpected() const { return unexpectedCount; }
     // Spins the event loop until `count` boxes were seen or `ms` passed.

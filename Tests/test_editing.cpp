@@ -1,0 +1,546 @@
+// Curating the catalog: context menus, editing commands, drops, reordering.
+#include "mainform/mainform.h"
+
+#include "settings/appsettings.h"
+#include "support/datafolder.h"
+#include "support/jsontext.h"
+#include "support/modalanswerer.h"
+#include "support/modalwatchdog.h"
+
+#include <QContextMenuEvent>
+#include <QDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QProcess>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+const QByteArray kThreeTypes =
+    json("{'type':[{'name':'A','group':[{'name':'a1','item':[{'name':'1','type':0,'param':'','path':''},"
+         "{'name':'2','type':0,'param':'','path':''},{'name':'3','type':0,'param':'','path':'','k':[1]},"
+         "{'name':'4','type':0,'param':'','path':''}]},{'name':'a2','item':[]},{'name':'a3','item':[]},"
+         "{'name':'a4','item':[]}]},{'name':'B','group':[{'name':'b1','item':[]}]},{'name':'C'}]}");
+
+struct Window {
+    DataFolder data;
+    std::unique_ptr<MainForm> form;
+    QListWidget* types = nullptr;
+    QListWidget* groups = nullptr;
+    QListWidget* items = nullptr;
+    bool exposed = false;
+
+    explicit Window(const QByteArray& catalogText) {
+        data.writeCatalog(catalogText);
+        form = std::make_unique<MainForm>();
+        form->move(0, 0);
+        form->show();
+        exposed = QTest::qWaitForWindowExposed(form.get());
+        types = form->findChild<QListWidget*>("listWidget_type");
+        groups = form->findChild<QListWidget*>("listWidget_group");
+        items = form->findChild<QListWidget*>("listWidget_item");
+    }
+    QByteArray saved() {
+        form->saveCatalog();
+        return data.readCatalog();
+    }
+};
+
+QStringList texts(const QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+// A point of the list in global coordinates: over `row`, or blank space.
+QPoint globalPoint(QListWidget* list, int row) {
+    const QRect area = list->viewport()->rect();
+    const QPoint local =
+        row >= 0 ? list->visualItemRect(list->item(row)).center() : area.bottomRight() - QPoint(3, 3);
+    return list->viewport()->mapToGlobal(local);
+}
+
+QStringList entriesOf(const QMenu* menu) {
+    QStringList out;
+    for (const QAction* action : menu->actions())
+        out << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    return out;
+}
+
+// Waits for a popup menu, records its entries, and picks `entry` with the
+// keyboard (or closes the menu when `entry` is empty).
+class MenuPicker : public QObject {
+public:
+    explicit MenuPicker(const QString& wanted) : entry(wanted) {
+        connect(&timer, &QTimer::timeout, this, [this] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu || done)
+                return;
+            done = true;
+            shown = entriesOf(menu);
+            for (QAction* action : menu->actions()) {
+                if (!entry.isEmpty() && action->text() == entry) {
+                    menu->setActiveAction(action);
+                    QTest::keyClick(menu, Qt::Key_Return);
+                    return;
+                }
+            }
+            menu->close();
+        });
+        timer.start(10);
+    }
+    QString entry;
+    QStringList shown;
+    bool done = false;
+
+private:
+    QTimer timer;
+};
+
+// Asks for the list's context menu from the keyboard with the pointer over
+// `row` (-1: blank space) and picks `entry`. Returns the entries shown.
+QStringList useMenu(QListWidget* list, int row, const QString& entry) {
+    QCursor::setPos(globalPoint(list, row));
+    MenuPicker picker(entry);
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(0, 0));
+    QApplication::sendEvent(list, &event);
+    return picker.shown;
+}
+
+// A drop from another program, posted as the events the window would get (a
+// second program that drags files is not at hand under Xvfb).
+void drop(MainForm& form, const QList<QUrl>& urls) {
+    QMimeData mime;
+    mime.setUrls(urls);
+    QDragEnterEvent enter(QPoint(300, 200), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&form, &enter);
+    QDropEvent event(QPointF(300, 200), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&form, &event);
+}
+
+// Drags with the real pointer through the X server, as a user's hand would.
+bool dragWithMouse(QPoint from, QPoint to) {
+    QProcess xdotool;
+    const QPoint nudge = from + QPoint(8, 8);
+    xdotool.start("xdotool", {"mousemove",
+                              QString::number(from.x()),
+                              QString::number(from.y()),
+                              "sleep",
+                              "0.2",
+                              "mousedown",
+                              "1",
+                              "sleep",
+                              "0.2",
+                              "mousemove",
+                              QString::number(nudge.x()),
+                              QString::number(nudge.y()),
+                              "sleep",
+                              "0.2",
+                              "mousemove",
+                              QString::number(to.x()),
+                              QString::number(to.y()),
+                              "sleep",
+                              "0.3",
+                              "mousemove",
+                              QString::number(to.x() + 1),
+                              QString::number(to.y()),
+                              "sleep",
+                              "0.3",
+                              "mouseup",
+                              "1"});
+    if (!xdotool.waitForStarted())
+        return false;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (xdotool.state() != QProcess::NotRunning && elapsed.elapsed() < 10000)
+        QTest::qWait(20);
+    QTest::qWait(200);
+    return xdotool.exitCode() == 0;
+}
+
+} // namespace
+
+class TestEditing : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { installModalWatchdog(); }
+
+    void menusFollowThePointer() {
+        // Lower lists first: a menu on an entry makes that entry current.
+        Window w(kThreeTypes);
+        QCOMPARE(useMenu(w.items, 0, ""), (QStringList{"打开", "-", "打开文件位置", "复制完整路径", "重命名",
+                                                       "移动到...", "新建", "删除", "-", "属性"}));
+        QCOMPARE(w.items->currentRow(), 0);
+        QCOMPARE(useMenu(w.items, -1, ""), QStringList{"新建"});
+        QCOMPARE(useMenu(w.groups, 2, ""),
+                 (QStringList{"新建分组", "重命名", "移动到...", "删除", "删除全部分组", "清空本组"}));
+        QCOMPARE(w.groups->currentRow(), 2);
+        QCOMPARE(useMenu(w.groups, -1, ""), (QStringList{"新建分组", "删除全部分组"}));
+        QCOMPARE(useMenu(w.types, 1, ""), (QStringList{"新建分类", "重命名", "删除"}));
+        QCOMPARE(w.types->currentRow(), 1);
+        QCOMPARE(useMenu(w.types, -1, ""), QStringList{"新建分类"});
+    }
+
+    void aRealRightClickOpensTheMenuAtThePointer() {
+        Window w(kThreeTypes);
+        for (auto [list, row, expected] : {std::make_tuple(w.items, 3, 10), std::make_tuple(w.groups, -1, 2),
+                                           std::make_tuple(w.types, 2, 3)}) {
+            MenuPicker picker("");
+            const QPoint at = globalPoint(list, row);
+            QProcess::execute("xdotool",
+                              {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "3"});
+            QTRY_VERIFY(picker.done);
+            QCOMPARE(picker.shown.size(), expected);
+        }
+        // The right-clicked Type became current.
+        QCOMPARE(w.types->currentRow(), 2);
+    }
+
+    void typeCommands() {
+        Window w(kThreeTypes);
+        const QByteArray before = w.saved();
+        useMenu(w.types, -1, "新建分类");
+        QCOMPARE(texts(w.types), (QStringList{"A", "B", "C", "默认分类"}));
+        QCOMPARE(w.types->currentRow(), 3);
+        QCOMPARE(texts(w.groups), QStringList{"默认分组"});
+        QCOMPARE(w.groups->currentRow(), 0);
+        useMenu(w.types, 3, "新建分类");
+        QCOMPARE(texts(w.types), (QStringList{"A", "B", "C", "默认分类", "默认分类"}));
+        QCOMPARE(w.types->currentRow(), 4);
+
+        // Rename acts on the Type under the pointer; blanks stay; an empty
+        // answer keeps the name.
+        ModalAnswerer answers;
+        answers.handle(ModalAnswerer::typeText("  乙 ")).handle(ModalAnswerer::typeText(""));
+        useMenu(w.types, 1, "重命名");
+        QCOMPARE(answers.boxes().size(), 1);
+        QCOMPARE(answers.boxes()[0].title, QStringLiteral("新名称"));
+        QCOMPARE(texts(w.types)[1], QStringLiteral("  乙 "));
+        QCOMPARE(w.types->currentRow(), 1);
+        useMenu(w.types, 1, "重命名");
+        QCOMPARE(texts(w.types)[1], QStringLiteral("  乙 "));
+
+        // Delete: the middle of three leaves the next one current; the last
+        // leaves none.
+        w.types->setCurrentRow(0);
+        answers.press("No").press("Yes").press("Yes");
+        useMenu(w.types, 1, "删除");
+        QCOMPARE(texts(w.types).size(), 5);
+        useMenu(w.types, 1, "删除");
+        QCOMPARE(answers.boxes().last().title, QStringLiteral("询问"));
+        QCOMPARE(answers.boxes().last().text, QStringLiteral("确定要删除这个分类嘛"));
+        QCOMPARE(texts(w.types), (QStringList{"A", "C", "默认分类", "默认分类"}));
+        QCOMPARE(w.types->currentRow(), 1);
+        useMenu(w.types, 3, "删除");
+        QCOMPARE(texts(w.types), (QStringList{"A", "C", "默认分类"}));
+        QCOMPARE(w.types->currentRow(), -1);
+        QCOMPARE(w.groups->count(), 0);
+        QVERIFY(w.saved() != before);
+    }
+
+    void deletingTheOnlyTypeLeavesAnEmptyCatalog() {
+        Window w(json("{'type':[{'name':'X','group':[]}]}"));
+        ModalAnswerer answers;
+        answers.press("Yes");
+        useMenu(w.types, 0, "删除");
+        QCOMPARE(w.types->count(), 0);
+        QCOMPARE(w.saved(), json("{'type':[]}"));
+    }
+
+    void groupCommands() {
+        Window w(kThreeTypes);
+        useMenu(w.groups, -1, "新建分组");
+        QCOMPARE(texts(w.groups), (QStringList{"a1", "a2", "a3", "a4", "新分组"}));
+        QCOMPARE(w.groups->currentRow(), 4);
+
+        ModalAnswerer answers;
+        answers.handle(ModalAnswerer::typeText("二"));
+        w.groups->setCurrentRow(1);
+        useMenu(w.groups, 1, "重命名");
+        QCOMPARE(texts(w.groups)[1], QStringLiteral("二"));
+        QCOMPARE(w.groups->currentRow(), 1);
+
+        answers.press("Yes");
+        useMenu(w.groups, 2, "删除");
+        QCOMPARE(answers.boxes().last().text, QStringLiteral("确定要删除这个分组嘛"));
+        QCOMPARE(texts(w.groups), (QStringList{"a1", "二", "a4", "新分组"}));
+        QCOMPARE(w.groups->currentRow(), 0);
+
+        answers.press("Yes");
+        useMenu(w.groups, 0, "清空本组");
+        QCOMPARE(answers.boxes().last().text, QStringLiteral("确定要清空本组所有数据嘛"));
+        QCOMPARE(w.items->count(), 0);
+        QCOMPARE(texts(w.groups).size(), 4);
+
+        answers.press("Yes");
+        useMenu(w.groups, -1, "删除全部分组");
+        QCOMPARE(answers.boxes().last().text, QStringLiteral("确定要删除全部分组嘛"));
+        QCOMPARE(w.groups->count(), 0);
+        QCOMPARE(w.groups->currentRow(), -1);
+        QVERIFY(w.saved().startsWith(json("{'type':[{'name':'A','group':[]},")));
+        QCOMPARE(answers.unexpected(), 0);
+    }
+
+    void itemCommands() {
+        Window w(kThreeTypes);
+        ModalAnswerer answers;
+        answers.handle(ModalAnswerer::typeText("二号"));
+        w.items->setCurrentRow(1);
+        useMenu(w.items, 1, "重命名");
+        QCOMPARE(texts(w.items), (QStringList{"1", "二号", "3", "4"}));
+        QCOMPARE(w.items->currentRow(), -1);
+
+        answers.press("Yes");
+        w.items->setCurrentRow(2);
+        useMenu(w.items, 2, "删除");
+        QCOMPARE(answers.boxes().last().text, QStringLiteral("确定要删除这个项目嘛"));
+        QCOMPARE(texts(w.items), (QStringList{"1", "二号", "4"}));
+    }
+
+    void newItemThroughTheDialog() {
+        Window w(kThreeTypes);
+        // Cancel adds nothing.
+        QTimer::singleShot(300, [] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                dialog->reject();
+        });
+        useMenu(w.items, -1, "新建");
+        QCOMPARE(w.items->count(), 4);
+        QTimer::singleShot(300, [] {
+            if (auto* dialog = QApplication::activeModalWidget()) {
+                dialog->findChild<QLineEdit*>("lineEdit_name")->setText("新的");
+                dialog->findChild<QLineEdit*>("lineEdit_path")->setText("/opt/x");
+                QTest::keyClick(dialog, Qt::Key_Return);
+            }
+        });
+        useMenu(w.items, -1, "新建");
+        QCOMPARE(texts(w.items), (QStringList{"1", "2", "3", "4", "新的"}));
+        QVERIFY(
+            w.saved().contains(json("{'name':'新的','type':0,'param':'','path':'/opt/x','customIcon':''}]")));
+    }
+
+    void propertiesEditInPlace() {
+        Window w(kThreeTypes);
+        w.items->setCurrentRow(2);
+        QTimer::singleShot(300, [] {
+            if (auto* dialog = QApplication::activeModalWidget()) {
+                dialog->findChild<QLineEdit*>("lineEdit_param")->setText("-v");
+                QTest::keyClick(dialog, Qt::Key_Return);
+            }
+        });
+        useMenu(w.items, 2, "属性");
+        QVERIFY(w.saved().contains(json("{'name':'3','type':0,'param':'-v','path':'','k':[1]}")));
+    }
+
+    void movesToAnotherContainerAndToItself() {
+        Window w(kThreeTypes);
+        auto chooseInMove = [](int typeRow, int groupRow) {
+            QTimer::singleShot(300, [=] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                if (!dialog)
+                    return;
+                dialog->findChild<QListWidget*>("listWidget_Type")->setCurrentRow(typeRow);
+                if (groupRow >= 0)
+                    dialog->findChild<QListWidget*>("listWidget_group")->setCurrentRow(groupRow);
+                QTest::mouseClick(dialog->findChild<QPushButton*>("pushButton_ok"), Qt::LeftButton);
+            });
+        };
+        // Item 2 to Group b1 of Type B.
+        w.items->setCurrentRow(1);
+        chooseInMove(1, 0);
+        useMenu(w.items, 1, "移动到...");
+        QCOMPARE(texts(w.items), (QStringList{"1", "3", "4"}));
+        // Item 1 to its own Group: it goes to the end.
+        w.items->setCurrentRow(0);
+        chooseInMove(0, 0);
+        useMenu(w.items, 0, "移动到...");
+        QCOMPARE(texts(w.items), (QStringList{"3", "4", "1"}));
+        // Group a1 (with its Items) to its own Type, then a2 to Type C, which
+        // has no "group" yet.
+        chooseInMove(0, -1);
+        useMenu(w.groups, 0, "移动到...");
+        QCOMPARE(texts(w.groups), (QStringList{"a2", "a3", "a4", "a1"}));
+        QCOMPARE(w.groups->currentRow(), 0);
+        chooseInMove(2, -1);
+        useMenu(w.groups, 0, "移动到...");
+        QCOMPARE(texts(w.groups), (QStringList{"a3", "a4", "a1"}));
+        QCOMPARE(
+            w.saved(),
+            json("{'type':[{'name':'A','group':[{'name':'a3','item':[]},{'name':'a4','item':[]},"
+                 "{'name':'a1','item':[{'name':'3','type':0,'param':'','path':'','k':[1]},"
+                 "{'name':'4','type':0,'param':'','path':''},{'name':'1','type':0,'param':'','path':''}]}]},"
+                 "{'name':'B','group':[{'name':'b1','item':[{'name':'2','type':0,'param':'','path':''}]}]},"
+                 "{'name':'C','group':[{'name':'a2','item':[]}]}]}"));
+    }
+
+    void guardedCasesChangeNothing() {
+        // No Type: "删除全部分组" and "新建分组" from blank space.
+        {
+            Window w(json("{'type':[]}"));
+            const QByteArray before = w.saved();
+            useMenu(w.groups, -1, "删除全部分组");
+            useMenu(w.groups, -1, "新建分组");
+            QCOMPARE(w.saved(), before);
+        }
+        // No current Group: "新建" and a drop give a notice and change nothing.
+        {
+            Window w(json("{'type':[{'name':'C'}]}"));
+            const QByteArray before = w.saved();
+            ModalAnswerer answers;
+            answers.press("OK").press("OK");
+            useMenu(w.items, -1, "新建");
+            drop(*w.form, {QUrl::fromLocalFile("/tmp")});
+            QCOMPARE(answers.boxes().size(), 2);
+            QCOMPARE(answers.boxes()[0].title, QStringLiteral("提示"));
+            QCOMPARE(w.saved(), before);
+        }
+        // A move to a Type without Groups cannot be confirmed.
+        {
+            Window w(kThreeTypes);
+            const QByteArray before = w.saved();
+            QTimer::singleShot(300, [] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                dialog->findChild<QListWidget*>("listWidget_Type")->setCurrentRow(2);
+                QTest::mouseClick(dialog->findChild<QPushButton*>("pushButton_ok"), Qt::LeftButton);
+                QTimer::singleShot(100, dialog, [dialog] { static_cast<QDialog*>(dialog)->reject(); });
+            });
+            w.items->setCurrentRow(0);
+            useMenu(w.items, 0, "移动到...");
+            QCOMPARE(w.saved(), before);
+        }
+    }
+
+    void dropsAddItems() {
+        QTemporaryDir dir;
+        DataFolder::writeFile(dir.filePath("report.final.docx"), "x");
+        DataFolder::writeFile(dir.filePath("b.txt"), "x");
+        QDir(dir.path()).mkdir("folder");
+        Window w(kThreeTypes);
+        w.groups->setCurrentRow(1);
+        drop(*w.form, {QUrl::fromLocalFile(dir.filePath("report.final.docx")),
+                       QUrl::fromLocalFile(dir.filePath("folder")), QUrl("https://www.debian.org/doc/")});
+        QCOMPARE(texts(w.items), (QStringList{"report", "folder", "网络书签"}));
+        QVERIFY(
+            w.saved().contains(json("{'name':'a2','item':[{'name':'report','type':0,'param':'','path':'") +
+                               dir.filePath("report.final.docx").toUtf8() +
+                               json("','customIcon':''},{'name':'folder','type':1,'param':'','path':'") +
+                               dir.filePath("folder").toUtf8() +
+                               json("','customIcon':''},{'name':'网络书签','type':2,'param':'','path':'https:"
+                                    "//www.debian.org/doc/',"
+                                    "'customIcon':''}]}")));
+
+        QMimeData text;
+        text.setText("plain");
+        QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w.form.get(), &refused);
+        QVERIFY(!refused.isAccepted());
+        QMimeData uris;
+        uris.setUrls({QUrl::fromLocalFile(dir.filePath("b.txt"))});
+        QDragEnterEvent accepted(QPoint(10, 10), Qt::CopyAction, &uris, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w.form.get(), &accepted);
+        QVERIFY(accepted.isAccepted());
+    }
+
+    void droppedLinksAskFirst() {
+        QTemporaryDir dir;
+        DataFolder::writeFile(dir.filePath("target.txt"), "x");
+        QDir(dir.path()).mkdir("folder");
+        QVERIFY(QFile::link(dir.filePath("target.txt"), dir.filePath("one.lnk")));
+        QVERIFY(QFile::link(dir.filePath("folder"), dir.filePath("two.lnk")));
+        QVERIFY(QFile::link(dir.filePath("target.txt"), dir.filePath("three.lnk")));
+        QVERIFY(QFile::link(dir.filePath("gone.txt"), dir.filePath("broken.lnk")));
+        auto urls = [&](QStringList names) {
+            QList<QUrl> out;
+            for (const QString& name : names)
+                out << QUrl::fromLocalFile(dir.filePath(name));
+            return out;
+        };
+        auto paths = [&](Window& w) {
+            QStringList out;
+            const QByteArray saved = w.saved();
+            catalog::Document doc;
+            catalog::parse(doc, saved.constData());
+            for (const catalog::Value& item : (*catalog::itemsOf(doc, 1, 0)).GetArray())
+                out << QString("%1:%2:%3")
+                           .arg(catalog::memberText(item, "name"))
+                           .arg(item["type"].GetInt())
+                           .arg(QFileInfo(catalog::memberText(item, "path")).fileName());
+            return out;
+        };
+        Window w(kThreeTypes);
+        w.types->setCurrentRow(1);
+
+        // "否" keeps the link itself (its kind follows the target); "全部是"
+        // takes the targets and asks no more.
+        ModalAnswerer answers;
+        answers.press("否").press("全部是");
+        drop(*w.form, urls({"one.lnk", "two.lnk", "three.lnk"}));
+        QCOMPARE(answers.boxes().size(), 2);
+        QCOMPARE(answers.boxes()[0].title, QStringLiteral("询问"));
+        QCOMPARE(answers.boxes()[0].buttons, (QStringList{"是", "否", "全部是"}));
+        QCOMPARE(paths(w), (QStringList{"one:0:one.lnk", "two:1:folder", "three:0:target.txt"}));
+
+        // A broken link: asked first; "Yes" goes on to the usual question.
+        answers.press("Yes").press("是");
+        drop(*w.form, urls({"broken.lnk"}));
+        QCOMPARE(answers.boxes().size(), 4);
+        QCOMPARE(answers.boxes()[2].title, QStringLiteral("提示"));
+        QCOMPARE(answers.boxes()[2].text,
+                 QStringLiteral("添加的快捷方式指向的目标是无效的，可能被删除或者更改了\n还要继续添加吗？"));
+        QCOMPARE(paths(w).last(), QStringLiteral("broken:0:gone.txt"));
+
+        // "No" ends the drop: what came before stays, nothing after is added.
+        answers.press("是").press("No");
+        drop(*w.form, urls({"one.lnk", "broken.lnk", "three.lnk"}));
+        QCOMPARE(answers.boxes().size(), 6);
+        QCOMPARE(paths(w).size(), 5);
+        QCOMPARE(paths(w).last(), QStringLiteral("one:0:target.txt"));
+        QCOMPARE(answers.unexpected(), 0);
+    }
+
+    void reorderGroupsByDragging() {
+        Window w(kThreeTypes);
+        const QRect third = w.groups->visualItemRect(w.groups->item(2));
+        const QPoint from = globalPoint(w.groups, 0);
+        const QPoint to = w.groups->viewport()->mapToGlobal(QPoint(third.right() - 10, third.center().y()));
+        QVERIFY(dragWithMouse(from, to));
+        QCOMPARE(texts(w.groups), (QStringList{"a2", "a3", "a1", "a4"}));
+        QCOMPARE(w.groups->currentRow(), 2);
+        QVERIFY(w.saved().contains(
+            json("'group':[{'name':'a2','item':[]},{'name':'a3','item':[]},{'name':'a1',")));
+    }
+
+    void reorderTypesByDragging() {
+        Window w(kThreeTypes);
+        const QRect first = w.types->visualItemRect(w.types->item(0));
+        QVERIFY(dragWithMouse(globalPoint(w.types, 2),
+                              w.types->viewport()->mapToGlobal(QPoint(first.center().x(), first.top() + 4))));
+        QCOMPARE(texts(w.types), (QStringList{"C", "A", "B"}));
+        QCOMPARE(w.types->currentRow(), 0);
+        QCOMPARE(w.groups->count(), 0);
+        // Released on its own row: nothing changes.
+        const QByteArray before = w.saved();
+        QVERIFY(dragWithMouse(globalPoint(w.types, 1), globalPoint(w.types, 1) + QPoint(0, 3)));
+        QCOMPARE(w.saved(), before);
+    }
+
+    void reorderItemsByDragging() {
+        Window w(kThreeTypes);
+        QVERIFY(dragWithMouse(globalPoint(w.items, 3), globalPoint(w.items, 1)));
+        QCOMPARE(texts(w.items), (QStringList{"1", "4", "2", "3"}));
+        QCOMPARE(w.items->currentRow(), -1);
+        // Released over empty grid space: nothing changes.
+        const QByteArray before = w.saved();
+        QVERIFY(dragWithMouse(globalPoint(w.items, 0), globalPoint(w.items, -1)));
+        QCOMPARE(w.saved(), before);
+        QVERIFY(before.contains(json("{'name':'3','type':0,'param':'','path':'','k':[1]}]")));
+    }
+};
+
+QTEST_MAIN(TestEditing)
+#include "test_editing.moc"
