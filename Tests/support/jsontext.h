@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 // JSON written with single quotes, so test files need no raw strings (which
 // moc does not read reliably): json("{'name':'a'}") is {"name":"a"}.

@@ -1,0 +1,268 @@
+// The built Tarn on a desktop of its own: a private X server with a window
+// manager (openbox) and a tray (trayer), driven only from outside with
+// xdotool and the X tools, as a user's hands and eyes would.
+#include "support/jsontext.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+class TestEndToEnd : public QObject {
+    Q_OBJECT
+
+    QProcess xserver;
+    QProcess windowManager;
+    QProcess tray;
+    QString display;
+    QProcessEnvironment environment;
+    QList<QProcess*> tarns;
+
+    // Runs an X tool on our display and returns what it printed.
+    QString x(const QString& program, const QStringList& arguments, int timeoutMs = 10000) {
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(program, arguments);
+        if (!process.waitForFinished(timeoutMs))
+            process.kill();
+        process.waitForFinished(1000);
+        return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    }
+
+    void start(QProcess& process, const QString& program, const QStringList& arguments) {
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(program, arguments);
+        QVERIFY2(process.waitForStarted(), qPrintable(program));
+    }
+
+    // Starts Tarn from run/ beside the given Data/ folder.
+    QProcess* startTarn(const QString& root) {
+        QDir(root).mkpath("Data");
+        QDir(root).mkpath("run");
+        auto* tarn = new QProcess(this);
+        tarn->setWorkingDirectory(root + "/run");
+        tarns << tarn;
+        start(*tarn, TARN_EXECUTABLE, {});
+        return tarn;
+    }
+
+    // The main window of the Tarn with this process id, once it is mapped.
+    QString mainWindow(QProcess* tarn) {
+        for (int tries = 0; tries < 100; ++tries) {
+            const QStringList ids = x("xdotool", {"search", "--onlyvisible", "--pid",
+                                                  QString::number(tarn->processId()), "--name", "^Tarn$"})
+                                        .split('\n', Qt::SkipEmptyParts);
+            for (const QString& id : ids)
+                if (geometry(id).width() > 200)
+                    return id;
+            QTest::qWait(100);
+        }
+        return QString();
+    }
+
+    QRect geometry(const QString& window) {
+        const QString info = x("xwininfo", {"-id", window});
+        auto number = [&](const char* label) {
+            const QRegularExpression re(QString::fromLatin1(label) + "\\s*(-?\\d+)");
+            return re.match(info).captured(1).toInt();
+        };
+        return QRect(number("Absolute upper-left X:"), number("Absolute upper-left Y:"), number("Width:"),
+                     number("Height:"));
+    }
+
+    bool viewable(const QString& window) { return x("xwininfo", {"-id", window}).contains("IsViewable"); }
+
+    bool waitViewable(const QString& window, bool wanted) {
+        for (int tries = 0; tries < 100; ++tries) {
+            if (viewable(window) == wanted)
+                return true;
+            QTest::qWait(50);
+        }
+        return false;
+    }
+
+    // The tray icon: a small "Tarn" window inside trayer's panel.
+    QPoint trayIcon() {
+        const QRegularExpression line(
+            "\"Tarn\": \\(\"Tarn\" \"Tarn\"\\)\\s+(\\d+)x(\\d+)\\+-?\\d+\\+-?\\d+\\s+\\+(-?\\d+)\\+(-?\\d+)");
+        for (int tries = 0; tries < 100; ++tries) {
+            const QString tree = x("xwininfo", {"-root", "-tree"});
+            for (auto it = line.globalMatch(tree); it.hasNext();) {
+                const auto m = it.next();
+                const int w = m.captured(1).toInt(), h = m.captured(2).toInt();
+                if (w <= 64 && h <= 64 && w > 4)
+                    return QPoint(m.captured(3).toInt() + w / 2, m.captured(4).toInt() + h / 2);
+            }
+            QTest::qWait(100);
+        }
+        return QPoint();
+    }
+
+    void click(QPoint at, int button) {
+        x("xdotool",
+          {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", QString::number(button)});
+    }
+
+    bool waitFinished(QProcess* process, int ms = 10000) {
+        QElapsedTimer elapsed;
+        elapsed.start();
+        while (process->state() != QProcess::NotRunning && elapsed.elapsed() < ms)
+            QTest::qWait(50);
+        return process->state() == QProcess::NotRunning;
+    }
+
+private slots:
+    void initTestCase() {
+        // A display of our own, so the window manager and tray stay here.
+        xserver.setProcessChannelMode(QProcess::SeparateChannels);
+        xserver.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
+        QVERIFY(xserver.waitForStarted());
+        QVERIFY(xserver.waitForReadyRead(10000));
+        display = ":" + QString::fromLatin1(xserver.readLine()).trimmed();
+        environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DISPLAY", display);
+        environment.remove("XAUTHORITY");
+        start(windowManager, "openbox", {"--sm-disable"});
+        QTest::qWait(500);
+        start(tray, "trayer",
+              {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
+               "--SetDockType", "true", "--transparent", "false"});
+        QTest::qWait(500);
+    }
+
+    void cleanup() {
+        // Every Tarn this test started goes, by its process id.
+        for (QProcess* tarn : std::as_const(tarns)) {
+            if (tarn->state() != QProcess::NotRunning) {
+                ::kill(static_cast<pid_t>(tarn->processId()), SIGKILL);
+                tarn->waitForFinished(3000);
+            }
+            delete tarn;
+        }
+        tarns.clear();
+    }
+
+    void cleanupTestCase() {
+        for (QProcess* process : {&tray, &windowManager, &xserver}) {
+            if (process->state() != QProcess::NotRunning) {
+                ::kill(static_cast<pid_t>(process->processId()), SIGTERM);
+                if (!process->waitForFinished(3000)) {
+                    ::kill(static_cast<pid_t>(process->processId()), SIGKILL);
+                    process->waitForFinished(3000);
+                }
+            }
+        }
+    }
+
+    void firstRunWritesTheDefaultCatalogAtAltF4() {
+        QTemporaryDir root;
+        QProcess* tarn = startTarn(root.path());
+        const QString window = mainWindow(tarn);
+        QVERIFY(!window.isEmpty());
+        QCOMPARE(readFile(root.filePath("Data/Data")), QByteArray());
+        x("xdotool", {"windowactivate", "--sync", window});
+        x("xdotool", {"key", "alt+F4"});
+        QVERIFY(waitViewable(window, false));
+        QTRY_COMPARE(readFile(root.filePath("Data/Data")),
+                     json("{'type':[{'name':'默认分类','group':[{'name':'默认分组','item':[]}]}]}"));
+        QSettings config(root.filePath("Data/Config"), QSettings::IniFormat);
+        QCOMPARE(config.value("Form/Height").toInt(), 507);
+        QCOMPARE(config.value("Form/Width").toInt(), 848);
+        QCOMPARE(tarn->state(), QProcess::Running);
+    }
+
+    void hotkeyEscAndTrayShowAndHide() {
+        QTemporaryDir root;
+        QProcess* tarn = startTarn(root.path());
+        const QString window = mainWindow(tarn);
+        QVERIFY(!window.isEmpty());
+        x("xdotool", {"key", "alt+grave"});
+        QVERIFY(waitViewable(window, false));
+        x("xdotool", {"key", "alt+grave"});
+        QVERIFY(waitViewable(window, true));
+
+        x("xdotool", {"windowactivate", "--sync", window});
+        x("xdotool", {"key", "Escape"});
+        QVERIFY(waitViewable(window, false));
+
+        const QPoint icon = trayIcon();
+        QVERIFY(!icon.isNull());
+        click(icon, 1);
+        QVERIFY(waitViewable(window, true));
+        // Past the double-click interval: a double click does nothing.
+        QTest::qWait(700);
+        click(icon, 1);
+        QVERIFY(waitViewable(window, false));
+    }
+
+    void quitFromTheTrayKeepsTheEdits() {
+        QTemporaryDir root;
+        QProcess* tarn = startTarn(root.path());
+        const QString window = mainWindow(tarn);
+        QVERIFY(!window.isEmpty());
+        // An edit by hand: "新建分类" from the Type list's blank space.
+        const QRect frame = geometry(window);
+        click(frame.topLeft() + QPoint(60, frame.height() - 40), 3);
+        QTest::qWait(300);
+        x("xdotool", {"key", "Down", "Return"});
+        QTest::qWait(300);
+
+        const QPoint icon = trayIcon();
+        QVERIFY(!icon.isNull());
+        click(icon, 3);
+        QTest::qWait(300);
+        x("xdotool", {"key", "Down", "Return"});
+        QVERIFY(waitFinished(tarn));
+        QCOMPARE(tarn->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(readFile(root.filePath("Data/Data")),
+                 json("{'type':[{'name':'默认分类','group':[{'name':'默认分组','item':[]}]},"
+                      "{'name':'默认分类','group':[{'name':'默认分组','item':[]}]}]}"));
+    }
+
+    void aSecondTarnReportsTheTakenHotkey() {
+        QTemporaryDir first;
+        QTemporaryDir second;
+        QProcess* holder = startTarn(first.path());
+        QVERIFY(!mainWindow(holder).isEmpty());
+        QProcess* latecomer = startTarn(second.path());
+        QString box;
+        for (int tries = 0; tries < 100 && box.isEmpty(); ++tries) {
+            box = x("xdotool", {"search", "--onlyvisible", "--pid", QString::number(latecomer->processId()),
+                                "--name", "^警告$"});
+            QTest::qWait(100);
+        }
+        QVERIFY2(!box.isEmpty(), "no warning box from the second Tarn");
+        // The first one still owns the hotkey.
+        const QString window = mainWindow(holder);
+        x("xdotool", {"key", "alt+grave"});
+        QVERIFY(waitViewable(window, false));
+    }
+
+    void terminationWritesTheCatalog() {
+        QTemporaryDir root;
+        QProcess* tarn = startTarn(root.path());
+        QVERIFY(!mainWindow(tarn).isEmpty());
+        ::kill(static_cast<pid_t>(tarn->processId()), SIGTERM);
+        QVERIFY(waitFinished(tarn));
+        QCOMPARE(tarn->exitCode(), 0);
+        QCOMPARE(readFile(root.filePath("Data/Data")),
+                 json("{'type':[{'name':'默认分类','group':[{'name':'默认分组','item':[]}]}]}"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEndToEnd)
+#include "test_endtoend.moc"
