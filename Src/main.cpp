@@ -8,6 +8,9 @@
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
+    // Tarn draws only widgets: Qt's OpenGL integration would cost start-up
+    // time and tens of megabytes for nothing.
+    qputenv("QT_XCB_GL_INTEGRATION", "none");
     QApplication app(argc, argv);
     QApplication::setFont(QFont(QStringLiteral("微软雅黑"), 10));
     MainForm window;

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(build-essential cmake pkg-config qtbase5-dev libqt5x11extras5-dev rapidjson-dev libxcb1-dev
+packages=(build-essential cmake pkg-config clang libclang-rt-dev qtbase5-dev libqt5x11extras5-dev rapidjson-dev libxcb1-dev
           libxcb-keysyms1-dev xvfb xauth xdotool x11-utils fonts-wqy-microhei openbox trayer)
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,33 @@
 #!/usr/bin/env bash
-# Builds Tarn and runs every test suite under a private X server.
+# Builds Tarn and runs every test under a private X server: the suites, the
+# same suites built with AddressSanitizer and UndefinedBehaviorSanitizer, and
+# a bounded fuzzing run over the catalog path (about a minute).
+# --quick runs the plain suites only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-cd build
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure
+
+xvfb() { xvfb-run -a -s "-screen 0 1280x1024x24" "$@"; }
+
+echo "== suites"
+(cd build && xvfb ctest --output-on-failure)
+[[ "${1:-}" == "--quick" ]] && exit 0
+
+echo "== suites under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -DTARN_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build-asan -j"$(nproc)"
+(cd build-asan && xvfb ctest --output-on-failure)
+
+echo "== fuzzing the catalog path"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DTARN_FUZZ=ON -DTARN_BUILD_TESTS=OFF \
+  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" >/dev/null
+cmake --build build-fuzz -j"$(nproc)" --target fuzz_catalog
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export UBSAN_OPTIONS="suppressions=$PWD/Tests/fuzz/ubsan.supp:halt_on_error=1"
+# Every input that ever crashed it first, then a minute of new inputs.
+root=$PWD
+build-fuzz/fuzz_catalog Tests/fuzz/regressions/*
+(cd "$work" && "$root/build-fuzz/fuzz_catalog" -max_total_time="${TARN_FUZZ_SECONDS:-60}" -max_len=4096 \
+  -print_final_stats=1 . "$root/Tests/fuzz/corpus")
+echo "fuzz: 1 passed, 0 failed"

@@ -48,8 +48,10 @@ Value newItem(Allocator& allocator) {
 
 bool parse(Document& doc, const char* text) {
     // Parsed in place: the document keeps its allocator, which callers hold
-    // references to, and a failed parse leaves its value untouched.
-    doc.Parse<rapidjson::kParseIterativeFlag>(text);
+    // references to, and a failed parse leaves its value untouched. Numbers
+    // are read exactly, so a long fraction in a member Tarn does not know
+    // is written back as it was, save after save.
+    doc.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseFullPrecisionFlag>(text);
     return !doc.HasParseError();
 }
 
