@@ -3,7 +3,10 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include <algorithm>
+#include <charconv>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace catalog {
@@ -46,13 +49,82 @@ Value newItem(Allocator& allocator) {
     return item;
 }
 
+namespace {
+
+// Hands every event of the reader to the document, reading numbers itself:
+// the library's default number reading can be off by one unit in the last
+// place, so a fraction would drift a little at every save, and its exact
+// mode has undefined behaviour on inputs such as 0e93.
+class ExactNumbers {
+public:
+    explicit ExactNumbers(Document& doc) : doc(doc) {}
+
+    bool Null() { return doc.Null(); }
+    bool Bool(bool b) { return doc.Bool(b); }
+    bool Int(int i) { return doc.Int(i); }
+    bool Uint(unsigned u) { return doc.Uint(u); }
+    bool Int64(int64_t i) { return doc.Int64(i); }
+    bool Uint64(uint64_t u) { return doc.Uint64(u); }
+    bool Double(double d) { return doc.Double(d); }
+    bool String(const char* str, rapidjson::SizeType length, bool copy) {
+        return doc.String(str, length, copy);
+    }
+    bool StartObject() { return doc.StartObject(); }
+    bool Key(const char* str, rapidjson::SizeType length, bool copy) { return doc.Key(str, length, copy); }
+    bool EndObject(rapidjson::SizeType members) { return doc.EndObject(members); }
+    bool StartArray() { return doc.StartArray(); }
+    bool EndArray(rapidjson::SizeType elements) { return doc.EndArray(elements); }
+
+    // The reader has checked the grammar; integers keep the library's
+    // choice of kind, everything else is read correctly rounded.
+    bool RawNumber(const char* str, rapidjson::SizeType length, bool) {
+        const char* end = str + length;
+        if (std::find_if(str, end, [](char c) { return c == '.' || c == 'e' || c == 'E'; }) == end) {
+            if (int64_t i; std::from_chars(str, end, i).ec == std::errc()) {
+                if (i >= 0 && i <= std::numeric_limits<unsigned>::max())
+                    return i <= std::numeric_limits<int>::max() ? doc.Int(static_cast<int>(i))
+                                                                : doc.Uint(static_cast<unsigned>(i));
+                return i >= std::numeric_limits<int>::min() ? doc.Int(static_cast<int>(i)) : doc.Int64(i);
+            }
+            if (uint64_t u; std::from_chars(str, end, u).ec == std::errc())
+                return doc.Uint64(u);
+        }
+        double d = 0;
+        const auto [rest, error] = std::from_chars(str, end, d);
+        if (error == std::errc::result_out_of_range) {
+            // Too small to hold is zero; too large is not JSON Tarn can keep.
+            const char* exponent = std::find_if(str, end, [](char c) { return c == 'e' || c == 'E'; });
+            const bool tiny = exponent + 1 < end && exponent[1] == '-';
+            if (!tiny)
+                return false;
+            d = str[0] == '-' ? -0.0 : 0.0;
+        } else if (error != std::errc() || rest != end) {
+            return false;
+        }
+        return doc.Double(d);
+    }
+
+private:
+    Document& doc;
+};
+
+} // namespace
+
 bool parse(Document& doc, const char* text) {
     // Parsed in place: the document keeps its allocator, which callers hold
-    // references to, and a failed parse leaves its value untouched. Numbers
-    // are read exactly, so a long fraction in a member Tarn does not know
-    // is written back as it was, save after save.
-    doc.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseFullPrecisionFlag>(text);
-    return !doc.HasParseError();
+    // references to, and a failed parse leaves its value untouched. The
+    // reader keeps its own stack on the heap, so no depth can overflow ours.
+    rapidjson::ParseResult result;
+    auto generator = [&](Document& target) {
+        rapidjson::Reader reader;
+        rapidjson::StringStream stream(text);
+        ExactNumbers handler(target);
+        result = reader.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseNumbersAsStringsFlag>(
+            stream, handler);
+        return !result.IsError();
+    };
+    doc.Populate(generator);
+    return !result.IsError();
 }
 
 QByteArray serialize(const Value& root) {
