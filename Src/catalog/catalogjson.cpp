@@ -1,6 +1,5 @@
 #include "catalog/catalogjson.h"
 
-#include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
 #include <algorithm>
@@ -55,9 +54,17 @@ namespace {
 // the library's default number reading can be off by one unit in the last
 // place, so a fraction would drift a little at every save, and its exact
 // mode has undefined behaviour on inputs such as 0e93.
+//
+// It also counts the nesting: the library's recursive reader is the faster
+// one but recurses once per level, so past kMaxRecursion it stops and the
+// caller reads again with the iterative reader, which keeps its stack on the
+// heap.
 class ExactNumbers {
 public:
-    explicit ExactNumbers(Document& doc) : doc(doc) {}
+    static constexpr int kMaxRecursion = 256;
+
+    ExactNumbers(Document& doc, bool limitDepth) : doc(doc), limitDepth(limitDepth) {}
+    bool tooDeep = false;
 
     bool Null() { return doc.Null(); }
     bool Bool(bool b) { return doc.Bool(b); }
@@ -69,11 +76,17 @@ public:
     bool String(const char* str, rapidjson::SizeType length, bool copy) {
         return doc.String(str, length, copy);
     }
-    bool StartObject() { return doc.StartObject(); }
+    bool StartObject() { return enter() && doc.StartObject(); }
     bool Key(const char* str, rapidjson::SizeType length, bool copy) { return doc.Key(str, length, copy); }
-    bool EndObject(rapidjson::SizeType members) { return doc.EndObject(members); }
-    bool StartArray() { return doc.StartArray(); }
-    bool EndArray(rapidjson::SizeType elements) { return doc.EndArray(elements); }
+    bool EndObject(rapidjson::SizeType members) {
+        --depth;
+        return doc.EndObject(members);
+    }
+    bool StartArray() { return enter() && doc.StartArray(); }
+    bool EndArray(rapidjson::SizeType elements) {
+        --depth;
+        return doc.EndArray(elements);
+    }
 
     // The reader has checked the grammar; integers keep the library's
     // choice of kind, everything else is read correctly rounded.
@@ -105,30 +118,53 @@ public:
     }
 
 private:
+    bool enter() {
+        if (limitDepth && ++depth > kMaxRecursion) {
+            tooDeep = true;
+            return false;
+        }
+        return true;
+    }
+
     Document& doc;
+    const bool limitDepth;
+    int depth = 0;
 };
 
-} // namespace
-
-bool parse(Document& doc, const char* text) {
-    // Parsed in place: the document keeps its allocator, which callers hold
-    // references to, and a failed parse leaves its value untouched. The
-    // reader keeps its own stack on the heap, so no depth can overflow ours.
+template <unsigned flags> bool parseWith(Document& doc, const char* text, bool* tooDeep) {
+    constexpr unsigned kFlags = flags | rapidjson::kParseNumbersAsStringsFlag;
     rapidjson::ParseResult result;
     auto generator = [&](Document& target) {
         rapidjson::Reader reader;
         rapidjson::StringStream stream(text);
-        ExactNumbers handler(target);
-        result = reader.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseNumbersAsStringsFlag>(
-            stream, handler);
+        ExactNumbers handler(target, !(flags & rapidjson::kParseIterativeFlag));
+        result = reader.Parse<kFlags>(stream, handler);
+        *tooDeep = handler.tooDeep;
         return !result.IsError();
     };
+    // A failed read leaves the document's value untouched.
     doc.Populate(generator);
     return !result.IsError();
 }
 
+} // namespace
+
+bool parse(Document& doc, const char* text) {
+    // Read in place: the document keeps its allocator, which callers hold
+    // references to.
+    bool tooDeep = false;
+    if (parseWith<rapidjson::kParseDefaultFlags>(doc, text, &tooDeep))
+        return true;
+    return tooDeep && parseWith<rapidjson::kParseIterativeFlag>(doc, text, &tooDeep);
+}
+
 QByteArray serialize(const Value& root) {
     rapidjson::StringBuffer buffer;
+    serializeTo(root, buffer);
+    return QByteArray(buffer.GetString(), static_cast<int>(buffer.GetSize()));
+}
+
+void serializeTo(const Value& root, rapidjson::StringBuffer& buffer) {
     rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
 
     struct Frame {
@@ -199,7 +235,6 @@ QByteArray serialize(const Value& root) {
             }
         }
     }
-    return QByteArray(buffer.GetString(), static_cast<int>(buffer.GetSize()));
 }
 
 QString text(const Value& string) {

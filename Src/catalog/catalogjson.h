@@ -1,6 +1,7 @@
 #pragma once
 
 #include <rapidjson/document.h>
+#include <rapidjson/stringbuffer.h>
 
 #include <QByteArray>
 #include <QString>
@@ -41,6 +42,7 @@ bool parse(Document& doc, const char* text);
 // The compact form: no whitespace, members in memory order, raw UTF-8,
 // the library's escape table. Walks the tree without recursion.
 QByteArray serialize(const Value& root);
+void serializeTo(const Value& root, rapidjson::StringBuffer& buffer);
 
 // Text at the border: strings out of the Catalog decode as UTF-8 up to the
 // first NUL; strings into it are copied as UTF-8 into the allocator.

@@ -1,6 +1,7 @@
 #include "catalog/catalogshape.h"
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace catalog {
@@ -54,24 +55,66 @@ public:
         return &member->value;
     }
 
-    void requireKind(Value& item) {
-        const auto member = item.FindMember(kType);
-        if (member != item.MemberEnd() && member->value.IsInt())
+    // One pass over the Item's members: Items are most of a catalog.
+    void repairItem(Value& item) {
+        bool name = false, kind = false, path = false, param = false;
+        for (auto& member : item.GetObject()) {
+            const char* key = member.name.GetString();
+            const rapidjson::SizeType length = member.name.GetStringLength();
+            if (length == 4 && !name && std::memcmp(key, kName, 4) == 0) {
+                name = true;
+                fixString(member.value);
+            } else if (length == 4 && !kind && std::memcmp(key, kType, 4) == 0) {
+                kind = true;
+                fixKind(member.value);
+            } else if (length == 4 && !path && std::memcmp(key, kPath, 4) == 0) {
+                path = true;
+                fixString(member.value);
+            } else if (length == 5 && !param && std::memcmp(key, kParam, 5) == 0) {
+                param = true;
+                fixString(member.value);
+            }
+        }
+        if (!name)
+            addMissing(item, kName, Value(""));
+        if (!kind)
+            addMissing(item, kType, Value(static_cast<int>(KindFile)));
+        if (!path)
+            addMissing(item, kPath, Value(""));
+        if (!param)
+            addMissing(item, kParam, Value(""));
+    }
+
+private:
+    void fixString(Value& value) {
+        if (!value.IsString()) {
+            value.SetString("");
+            ++repairs;
+        }
+    }
+
+    // A kind that is not an integer fitting 32 bits becomes the integer it
+    // spells (0.0 -> 0) or, failing that, 0 (file).
+    void fixKind(Value& value) {
+        if (value.IsInt())
             return;
         int kind = KindFile;
-        if (member != item.MemberEnd() && member->value.IsNumber()) {
-            const double d = member->value.GetDouble();
+        if (value.IsNumber()) {
+            const double d = value.GetDouble();
             if (std::isfinite(d) && d == std::floor(d) && d >= std::numeric_limits<int>::min() &&
                 d <= std::numeric_limits<int>::max())
                 kind = static_cast<int>(d);
         }
-        if (member == item.MemberEnd())
-            item.AddMember(Value(rapidjson::StringRef(kType)), Value(kind), allocator);
-        else
-            member->value.SetInt(kind);
+        value.SetInt(kind);
         ++repairs;
     }
 
+    void addMissing(Value& object, const char* name, Value value) {
+        object.AddMember(Value(rapidjson::StringRef(name)), value, allocator);
+        ++repairs;
+    }
+
+public:
 private:
     Allocator& allocator;
 };
@@ -103,12 +146,8 @@ int repairShape(Document& doc) {
             fix.requireString(group, kName);
             Value* itemArray = fix.requireArray(group, kItem, true);
             fix.keepObjects(*itemArray);
-            for (Value& item : itemArray->GetArray()) {
-                fix.requireString(item, kName);
-                fix.requireKind(item);
-                fix.requireString(item, kPath);
-                fix.requireString(item, kParam);
-            }
+            for (Value& item : itemArray->GetArray())
+                fix.repairItem(item);
         }
     }
     return fix.repairs;

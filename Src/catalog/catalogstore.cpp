@@ -64,9 +64,11 @@ LoadResult load(const QString& path, catalog::Document& doc) {
     return result;
 }
 
-bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error) {
+namespace {
+
+bool writeAtomically(const QString& path, const char* bytes, qint64 size, QString* error) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes, size) != size || !file.commit()) {
         if (error)
             *error = file.errorString();
         file.cancelWriting();
@@ -75,8 +77,16 @@ bool writeAtomically(const QString& path, const QByteArray& bytes, QString* erro
     return true;
 }
 
+} // namespace
+
+bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error) {
+    return writeAtomically(path, bytes.constData(), bytes.size(), error);
+}
+
 bool save(const QString& path, const catalog::Value& doc, QString* error) {
-    return writeAtomically(path, catalog::serialize(doc), error);
+    rapidjson::StringBuffer buffer;
+    catalog::serializeTo(doc, buffer);
+    return writeAtomically(path, buffer.GetString(), static_cast<qint64>(buffer.GetSize()), error);
 }
 
 QString keepCopy(const QString& path, const QByteArray& bytes) {

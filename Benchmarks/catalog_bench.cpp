@@ -1,0 +1,100 @@
+// Catalog load and save against RapidJSON's own parse and writer on the same
+// bytes, at 10,000 and 100,000 Items.
+#include "catalog/catalogedit.h"
+#include "catalog/catalogshape.h"
+#include "catalog/catalogstore.h"
+
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+
+namespace {
+
+QByteArray catalogText(int items) {
+    catalog::Document doc;
+    doc.SetObject();
+    auto& a = doc.GetAllocator();
+    catalog::Value types(rapidjson::kArrayType);
+    for (int t = 0; t < 10; ++t) {
+        catalog::Value type = catalog::defaultType(a);
+        catalog::Value& groups = type["group"];
+        for (int g = 1; g < 10; ++g)
+            groups.PushBack(catalog::newGroup(a), a);
+        for (int g = 0; g < 10; ++g)
+            for (int i = 0; i < items / 100; ++i)
+                groups[g]["item"].PushBack(
+                    catalog::droppedItem(QStringLiteral("项目 %1").arg(i), i % 3,
+                                         QStringLiteral("/opt/programs/tool-%1/bin/run.exe").arg(i), a),
+                    a);
+        types.PushBack(type, a);
+    }
+    doc.AddMember("type", types, a);
+    return catalog::serialize(doc);
+}
+
+const QByteArray& text(int items) {
+    static const QByteArray small = catalogText(10000);
+    static const QByteArray large = catalogText(100000);
+    return items == 10000 ? small : large;
+}
+
+void RapidJsonParse(benchmark::State& state) {
+    const QByteArray& bytes = text(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        rapidjson::Document doc;
+        doc.Parse(bytes.constData());
+        benchmark::DoNotOptimize(doc.IsObject());
+    }
+    state.SetBytesProcessed(state.iterations() * bytes.size());
+}
+
+void TarnLoad(benchmark::State& state) {
+    const QByteArray& bytes = text(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        catalog::Document doc;
+        catalog::parse(doc, bytes.constData());
+        benchmark::DoNotOptimize(catalog::repairShape(doc));
+    }
+    state.SetBytesProcessed(state.iterations() * bytes.size());
+}
+
+void RapidJsonWriteAndPlainWrite(benchmark::State& state) {
+    const QByteArray& bytes = text(static_cast<int>(state.range(0)));
+    rapidjson::Document doc;
+    doc.Parse(bytes.constData());
+    QTemporaryDir dir;
+    const QByteArray path = dir.filePath("Data").toLocal8Bit();
+    for (auto _ : state) {
+        rapidjson::StringBuffer buffer;
+        rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+        doc.Accept(writer);
+        FILE* file = std::fopen(path.constData(), "wb");
+        std::fwrite(buffer.GetString(), 1, buffer.GetSize(), file);
+        std::fclose(file);
+    }
+}
+
+void TarnSave(benchmark::State& state) {
+    const QByteArray& bytes = text(static_cast<int>(state.range(0)));
+    catalog::Document doc;
+    catalog::parse(doc, bytes.constData());
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Data");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(catalogstore::save(path, doc));
+}
+
+} // namespace
+
+BENCHMARK(RapidJsonParse)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(TarnLoad)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(RapidJsonWriteAndPlainWrite)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(TarnSave)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
