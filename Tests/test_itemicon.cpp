@@ -94,6 +94,40 @@ private slots:
         QVERIFY(!system.isNull());
         QCOMPARE(system.availableSizes(), QList<QSize>{QSize(48, 48)});
     }
+
+    void cacheFollowsTheFiles() {
+        QFileIconProvider provider;
+        ItemIconCache cache;
+        const QString picture = file("changing.png");
+        writeImage(picture, Qt::red, "PNG");
+        const QIcon first = cache.icon(0, "", picture, provider);
+        QCOMPARE(first.pixmap(16, 16).toImage().pixelColor(8, 8), QColor(Qt::red));
+        QCOMPARE(cache.icon(0, "", picture, provider).cacheKey(), first.cacheKey());
+
+        // The file changes (another size, a later time): a fresh icon.
+        QImage bigger(32, 32, QImage::Format_ARGB32);
+        bigger.fill(Qt::blue);
+        QVERIFY(bigger.save(picture, "PNG"));
+        QFile(picture).open(QIODevice::ReadWrite);
+        const QIcon second = cache.icon(0, "", picture, provider);
+        QVERIFY(second.cacheKey() != first.cacheKey());
+        QCOMPARE(second.pixmap(32, 32).toImage().pixelColor(8, 8), QColor(Qt::blue));
+
+        // Gone: the rule falls through, cache or not.
+        QVERIFY(QFile::remove(picture));
+        const QImage lost = cache.icon(0, file("gone"), picture, provider).pixmap(64, 64).toImage();
+        QCOMPARE(lost, QImage(":/img/Lost.png").convertToFormat(lost.format()));
+
+        // Files of one type share one rendering of their system icon.
+        DataFolder::writeFile(file("a.dat"), "a");
+        DataFolder::writeFile(file("b.dat"), "bb");
+        const QIcon a = cache.icon(0, file("a.dat"), "", provider);
+        const QIcon b = cache.icon(0, file("b.dat"), "", provider);
+        QCOMPARE(a.availableSizes(), QList<QSize>{QSize(48, 48)});
+        if (provider.icon(QFileInfo(file("a.dat"))).cacheKey() ==
+            provider.icon(QFileInfo(file("b.dat"))).cacheKey())
+            QCOMPARE(a.cacheKey(), b.cacheKey());
+    }
 };
 
 QTEST_MAIN(TestItemIcon)

@@ -2,7 +2,7 @@
 
 #include "ui_formmove.h"
 
-#include <QCoreApplication>
+#include "app/framepacer.h"
 
 namespace {
 
@@ -53,9 +53,10 @@ void FormMove::typeCurrentRowChanged(int index) {
     ui->listWidget_group->clear();
     if (const catalog::Value* groups =
             catalog::arrayMember(catalog::elementAt(types, index), catalog::kGroup)) {
+        FramePacer pacer;
         for (const catalog::Value& group : groups->GetArray()) {
             addCentred(ui->listWidget_group, group);
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            pacer.entryAdded();
         }
     }
     ui->listWidget_group->setCurrentRow(0);

@@ -2,6 +2,7 @@
 
 #include "catalog/catalogjson.h"
 
+#include <QDateTime>
 #include <QFileIconProvider>
 #include <QFileInfo>
 
@@ -55,4 +56,36 @@ QIcon makeItemIcon(const ItemIconChoice& choice, QFileIconProvider& provider) {
 
 QIcon itemIcon(int kind, const QString& path, const QString& customIcon, QFileIconProvider& provider) {
     return makeItemIcon(chooseItemIcon(kind, path, customIcon), provider);
+}
+
+QIcon ItemIconCache::icon(int kind, const QString& path, const QString& customIcon,
+                          QFileIconProvider& provider) {
+    const ItemIconChoice choice = chooseItemIcon(kind, path, customIcon);
+    if (choice.file.isEmpty())
+        return makeItemIcon(choice, provider);
+    const QFileInfo info(choice.file);
+    // Keyed by what the icon is made from: the road, the file and its state.
+    const QString key = QString::number(int(choice.source)) + QLatin1Char('|') +
+                        QString::number(info.lastModified().toMSecsSinceEpoch()) + QLatin1Char('|') +
+                        QString::number(info.size()) + QLatin1Char('|') + choice.file;
+    if (const auto found = byFile.constFind(key); found != byFile.constEnd())
+        return *found;
+    if (byFile.size() >= kMaxFiles)
+        byFile.clear();
+    QIcon made;
+    if (choice.source == ItemIconSource::CustomImage) {
+        made = makeItemIcon(choice, provider);
+    } else {
+        // Files of one type share one system icon: render it once.
+        const QIcon system = provider.icon(info);
+        const auto rendered = bySystemIcon.constFind(system.cacheKey());
+        if (rendered != bySystemIcon.constEnd()) {
+            made = *rendered;
+        } else {
+            made.addPixmap(system.pixmap(48, 48), QIcon::Normal, QIcon::Off);
+            bySystemIcon.insert(system.cacheKey(), made);
+        }
+    }
+    byFile.insert(key, made);
+    return made;
 }

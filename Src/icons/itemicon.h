@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QIcon>
 #include <QString>
 
@@ -24,3 +25,18 @@ struct ItemIconChoice {
 ItemIconChoice chooseItemIcon(int kind, const QString& path, const QString& customIcon);
 QIcon makeItemIcon(const ItemIconChoice& choice, QFileIconProvider& provider);
 QIcon itemIcon(int kind, const QString& path, const QString& customIcon, QFileIconProvider& provider);
+
+// The rule with a memory: icons are kept by file, with the file's
+// modification time and size, so a grid rebuilt over the same files renders
+// no icon twice while a file that changed gets a fresh one, and files that
+// share a system icon share its rendering. The existence tests of the rule
+// still run every time.
+class ItemIconCache {
+public:
+    QIcon icon(int kind, const QString& path, const QString& customIcon, QFileIconProvider& provider);
+
+private:
+    static constexpr int kMaxFiles = 20000;
+    QHash<QString, QIcon> byFile;
+    QHash<qint64, QIcon> bySystemIcon;
+};

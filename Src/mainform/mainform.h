@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalog/catalogjson.h"
+#include "icons/itemicon.h"
 #include "launch/launchplan.h"
 
 #include <QFile>
@@ -102,6 +103,7 @@ private:
 
     Ui::MainForm* ui;
     QFileIconProvider iconProvider;
+    ItemIconCache itemIcons;
     QFile catalogFile;
     catalog::Document catalog;
     catalog::Allocator& catalogAllocator;

@@ -4,9 +4,8 @@
 
 #include "ui_mainform.h"
 
+#include "app/framepacer.h"
 #include "icons/itemicon.h"
-
-#include <QCoreApplication>
 
 namespace {
 
@@ -37,9 +36,10 @@ void MainForm::typeCurrentRowChanged(int index) {
     const catalog::Value* groups = catalog::groupsOf(catalog, index);
     if (!groups)
         return;
+    FramePacer pacer;
     for (const catalog::Value& group : groups->GetArray()) {
         ui->listWidget_group->addItem(centredEntry(group));
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        pacer.entryAdded();
     }
     ui->listWidget_group->setCurrentRow(0);
 }
@@ -51,11 +51,12 @@ void MainForm::groupCurrentRowChanged(int index) {
     ui->listWidget_item->clear();
     if (!items)
         return;
+    FramePacer pacer;
     for (const catalog::Value& item : items->GetArray()) {
         auto* entry = new QListWidgetItem(catalog::memberText(item, catalog::kName));
-        entry->setIcon(itemIcon(catalog::kindOf(item), catalog::memberText(item, catalog::kPath),
-                                catalog::memberText(item, catalog::kCustomIcon), iconProvider));
+        entry->setIcon(itemIcons.icon(catalog::kindOf(item), catalog::memberText(item, catalog::kPath),
+                                      catalog::memberText(item, catalog::kCustomIcon), iconProvider));
         ui->listWidget_item->addItem(entry);
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        pacer.entryAdded();
     }
 }

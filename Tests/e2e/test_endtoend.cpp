@@ -117,6 +117,29 @@ class TestEndToEnd : public QObject {
           {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", QString::number(button)});
     }
 
+    template <class Condition> static bool waitUntil(Condition condition, int ms = 8000) {
+        QElapsedTimer elapsed;
+        elapsed.start();
+        while (!condition()) {
+            if (elapsed.elapsed() > ms)
+                return false;
+            QTest::qWait(100);
+        }
+        return true;
+    }
+
+    // Gives the window the keyboard, as a click on it would, and waits until
+    // the window manager says it has it.
+    bool activate(const QString& window) {
+        for (int tries = 0; tries < 40; ++tries) {
+            x("xdotool", {"windowactivate", "--sync", window});
+            if (x("xdotool", {"getactivewindow"}) == window)
+                return true;
+            QTest::qWait(50);
+        }
+        return false;
+    }
+
     bool waitFinished(QProcess* process, int ms = 10000) {
         QElapsedTimer elapsed;
         elapsed.start();
@@ -136,8 +159,21 @@ private slots:
         environment = QProcessEnvironment::systemEnvironment();
         environment.insert("DISPLAY", display);
         environment.remove("XAUTHORITY");
-        start(windowManager, "openbox", {"--sm-disable"});
-        QTest::qWait(500);
+        QVERIFY(waitUntil([&] { return x("xprop", {"-root", "-len", "1"}, 2000).contains("="); }));
+        // Ready once it has announced itself on the root window; a window
+        // manager that did not come up in time is started once more.
+        auto managed = [&] {
+            return x("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}, 2000).contains("window id");
+        };
+        for (int attempt = 0; attempt < 2 && !managed(); ++attempt) {
+            if (windowManager.state() != QProcess::NotRunning) {
+                windowManager.kill();
+                windowManager.waitForFinished(3000);
+            }
+            start(windowManager, "openbox", {"--sm-disable"});
+            waitUntil(managed);
+        }
+        QVERIFY(managed());
         start(tray, "trayer",
               {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
                "--SetDockType", "true", "--transparent", "false"});
@@ -174,7 +210,7 @@ private slots:
         const QString window = mainWindow(tarn);
         QVERIFY(!window.isEmpty());
         QCOMPARE(readFile(root.filePath("Data/Data")), QByteArray());
-        x("xdotool", {"windowactivate", "--sync", window});
+        QVERIFY(activate(window));
         x("xdotool", {"key", "alt+F4"});
         QVERIFY(waitViewable(window, false));
         QTRY_COMPARE(readFile(root.filePath("Data/Data")),
@@ -195,7 +231,7 @@ private slots:
         x("xdotool", {"key", "alt+grave"});
         QVERIFY(waitViewable(window, true));
 
-        x("xdotool", {"windowactivate", "--sync", window});
+        QVERIFY(activate(window));
         x("xdotool", {"key", "Escape"});
         QVERIFY(waitViewable(window, false));
 

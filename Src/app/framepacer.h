@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+// Lets the event loop run while a list fills, so it paints progressively,
+// but at most once per frame rather than after every entry: a long rebuild
+// then costs a few repaints instead of one per entry. The first entry is
+// always followed by a turn, so it is on screen within one frame. User input
+// waits until the rebuild is done.
+class FramePacer {
+public:
+    FramePacer() { clock.start(); }
+
+    void entryAdded() {
+        if (!first && clock.elapsed() < kFrameMs)
+            return;
+        first = false;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        clock.restart();
+    }
+
+private:
+    static constexpr qint64 kFrameMs = 16;
+    QElapsedTimer clock;
+    bool first = true;
+};
