@@ -9,6 +9,7 @@
 #include "support/jsontext.h"
 #include "support/modalanswerer.h"
 #include "support/modalwatchdog.h"
+#include "support/urlrecorder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -45,14 +46,6 @@ QImage iconImage(const QString& resource) {
 
 const auto choose = ModalAnswerer::choosePath;
 const auto typeText = ModalAnswerer::typeText;
-
-class UrlRecorder : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls << url; }
-};
 
 QList<FormSettings*> settingsWindows() {
     QList<FormSettings*> found;

@@ -4,6 +4,7 @@
 #include "support/datafolder.h"
 #include "support/modalanswerer.h"
 #include "support/modalwatchdog.h"
+#include "support/urlrecorder.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
@@ -28,15 +29,6 @@ QByteArray catalogOf(const QList<QByteArray>& items) {
 }
 
 } // namespace
-
-// Takes what the desktop opener would be handed.
-class UrlRecorder : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls << url; }
-};
 
 class TestLaunching : public QObject {
     Q_OBJECT

@@ -47,6 +47,10 @@ struct ShownForm {
         exposed = QTest::qWaitForWindowExposed(&form);
     }
     bool exposed = false;
+    // Puts a folder where the catalog file was: no write can succeed.
+    bool blockCatalogFile() {
+        return QFile::remove(data.catalogPath()) && QDir(data.dataPath()).mkdir("Data");
+    }
 };
 
 } // namespace
@@ -154,9 +158,7 @@ private slots:
     void aFailedWriteAtCloseIsReported() {
         ShownForm shown;
         QVERIFY(shown.exposed);
-        // Something in the way of the file: the write cannot succeed.
-        QVERIFY(QFile::remove(shown.data.catalogPath()));
-        QVERIFY(QDir(shown.data.dataPath()).mkdir("Data"));
+        QVERIFY(shown.blockCatalogFile());
         ModalAnswerer answers;
         answers.press("OK");
         shown.form.close();
@@ -180,8 +182,7 @@ private slots:
     void quitAfterAFailedWriteAsksFirst() {
         ShownForm shown;
         QVERIFY(shown.exposed);
-        QVERIFY(QFile::remove(shown.data.catalogPath()));
-        QVERIFY(QDir(shown.data.dataPath()).mkdir("Data"));
+        QVERIFY(shown.blockCatalogFile());
         ModalAnswerer answers;
         answers.press("No");
         QCOMPARE(runUntilQuitOrTimeout([&] { quitAction(shown.form)->trigger(); }), 42);

@@ -6,7 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake pkg-config clang libclang-rt-dev qtbase5-dev libqt5x11extras5-dev rapidjson-dev libxcb1-dev
-          libxcb-keysyms1-dev xvfb xauth xdotool x11-utils fonts-wqy-microhei openbox trayer)
+          libxcb-keysyms1-dev libxcb-xtest0-dev libbenchmark-dev python3 xvfb xauth xdotool x11-utils
+          fonts-wqy-microhei openbox trayer)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -18,5 +19,5 @@ if ((${#missing[@]})); then
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S . -B build ${TARN_CMAKE_ARGS:-} >/dev/null
+cmake -S . -B build -DTARN_BENCHMARKS=ON ${TARN_CMAKE_ARGS:-} >/dev/null
 cmake --build build -j"$(nproc)"

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QWidget>
 
 // Lets the event loop run while a list fills, so it paints progressively,
 // but at most once per frame rather than after every entry: a long rebuild
@@ -10,10 +11,12 @@
 // waits until the rebuild is done.
 class FramePacer {
 public:
-    FramePacer() { clock.start(); }
+    // `shownIn`: the widget being filled; while its window is not on screen
+    // there is nothing to paint and no turn is taken.
+    explicit FramePacer(const QWidget* shownIn) : shownIn(shownIn) { clock.start(); }
 
     void entryAdded() {
-        if (!first && clock.elapsed() < kFrameMs)
+        if (!shownIn->isVisible() || (!first && clock.elapsed() < kFrameMs))
             return;
         first = false;
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -22,6 +25,7 @@ public:
 
 private:
     static constexpr qint64 kFrameMs = 16;
+    const QWidget* shownIn;
     QElapsedTimer clock;
     bool first = true;
 };

@@ -28,13 +28,10 @@ public:
 
     void requireString(Value& object, const char* name) {
         const auto member = object.FindMember(name);
-        if (member == object.MemberEnd()) {
-            object.AddMember(Value(rapidjson::StringRef(name)), Value(""), allocator);
-            ++repairs;
-        } else if (!member->value.IsString()) {
-            member->value.SetString("");
-            ++repairs;
-        }
+        if (member == object.MemberEnd())
+            addMissing(object, name, Value(""));
+        else
+            fixString(member->value);
     }
 
     // Returns the array member, making one where it is missing (when
@@ -44,8 +41,7 @@ public:
         if (member == object.MemberEnd()) {
             if (!addWhenMissing)
                 return nullptr;
-            object.AddMember(Value(rapidjson::StringRef(name)), Value(rapidjson::kArrayType), allocator);
-            ++repairs;
+            addMissing(object, name, Value(rapidjson::kArrayType));
             return &object[name];
         }
         if (!member->value.IsArray()) {
@@ -114,8 +110,6 @@ private:
         ++repairs;
     }
 
-public:
-private:
     Allocator& allocator;
 };
 

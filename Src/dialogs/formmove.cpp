@@ -53,7 +53,7 @@ void FormMove::typeCurrentRowChanged(int index) {
     ui->listWidget_group->clear();
     if (const catalog::Value* groups =
             catalog::arrayMember(catalog::elementAt(types, index), catalog::kGroup)) {
-        FramePacer pacer;
+        FramePacer pacer(ui->listWidget_group);
         for (const catalog::Value& group : groups->GetArray()) {
             addCentred(ui->listWidget_group, group);
             pacer.entryAdded();

@@ -83,6 +83,10 @@ private:
     void initTypeList();
     void fillTypeList();
 
+    // Runs the move dialog; false when it was cancelled.
+    bool askDestination(bool typeOnly, int* typeDestination, int* groupDestination);
+    // Runs the Item dialog on `item`; true when the user confirmed.
+    bool editItem(catalog::Value* item);
     void showContextMenu(QListWidget* list);
     // Applies an internal drag that began at row `from` to the Catalog.
     void finishReorder(QListWidget* list, int from);

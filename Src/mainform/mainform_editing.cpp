@@ -113,23 +113,41 @@ void MainForm::jsonGroupItmeDeleteAll() {
     typeCurrentRowChanged(typeRow);
 }
 
-void MainForm::jsonGroupItmeMove() {
-    catalog::Value* types = jsonTypes();
-    const int fromType = typeRow;
-    const int fromGroup = groupRow;
-    if (!catalog::groupAt(catalog, fromType, fromGroup))
-        return;
+bool MainForm::askDestination(bool typeOnly, int* typeDestination, int* groupDestination) {
     FormMove dialog;
     formMove = &dialog;
     dialog.setWindowFlags(dialog.windowFlags() | Qt::WindowStaysOnTopHint);
-    dialog.hideGroupList();
-    dialog.setTypeData(types);
+    if (typeOnly)
+        dialog.hideGroupList();
+    dialog.setTypeData(catalog::types(catalog));
     const bool accepted = dialog.exec() == QDialog::Accepted;
     formMove = nullptr;
-    if (!accepted)
+    *typeDestination = dialog.selectedTypeRow;
+    *groupDestination = dialog.selectedGroupRow;
+    return accepted;
+}
+
+bool MainForm::editItem(catalog::Value* item) {
+    auto* dialog = new FormAttribute();
+    formAttribute = dialog;
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowFlags(dialog->windowFlags() | Qt::WindowStaysOnTopHint);
+    dialog->setItemData(item, &catalogAllocator);
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    formAttribute = nullptr;
+    return accepted;
+}
+
+void MainForm::jsonGroupItmeMove() {
+    jsonTypes();
+    const int fromType = typeRow;
+    const int fromGroup = groupRow;
+    int toType = -1;
+    int toGroup = -1;
+    if (!catalog::groupAt(catalog, fromType, fromGroup) || !askDestination(true, &toType, &toGroup))
         return;
     catalog::Value* source = catalog::groupsOf(catalog, fromType);
-    catalog::Value* destinationType = catalog::typeAt(catalog, dialog.selectedTypeRow);
+    catalog::Value* destinationType = catalog::typeAt(catalog, toType);
     if (!source || !destinationType)
         return;
     catalog::Value* destination = catalog::arrayMember(destinationType, catalog::kGroup);
@@ -151,13 +169,7 @@ void MainForm::jsonItmeAdd() {
         return;
     }
     catalog::Value item = catalog::newItem(catalogAllocator);
-    auto* dialog = new FormAttribute();
-    formAttribute = dialog;
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowFlags(dialog->windowFlags() | Qt::WindowStaysOnTopHint);
-    dialog->setItemData(&item, &catalogAllocator);
-    const bool accepted = dialog->exec() == QDialog::Accepted;
-    formAttribute = nullptr;
+    const bool accepted = editItem(&item);
     catalog::Value* items = jsonItems();
     if (!accepted || !items)
         return;
@@ -167,16 +179,7 @@ void MainForm::jsonItmeAdd() {
 
 void MainForm::openFormAttribute() {
     catalog::Value* item = jsonItem();
-    if (!item)
-        return;
-    auto* dialog = new FormAttribute();
-    formAttribute = dialog;
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowFlags(dialog->windowFlags() | Qt::WindowStaysOnTopHint);
-    dialog->setItemData(item, &catalogAllocator);
-    const bool accepted = dialog->exec() == QDialog::Accepted;
-    formAttribute = nullptr;
-    if (accepted)
+    if (item && editItem(item))
         groupCurrentRowChanged(groupRow);
 }
 
@@ -209,22 +212,16 @@ void MainForm::jsonItmeClear() {
 }
 
 void MainForm::jsonItmeMove() {
-    catalog::Value* types = jsonTypes();
+    jsonTypes();
     const int fromType = typeRow;
     const int fromGroup = groupRow;
     const int fromItem = itemRow;
-    if (!catalog::itemAt(catalog, fromType, fromGroup, fromItem))
-        return;
-    FormMove dialog;
-    formMove = &dialog;
-    dialog.setWindowFlags(dialog.windowFlags() | Qt::WindowStaysOnTopHint);
-    dialog.setTypeData(types);
-    const bool accepted = dialog.exec() == QDialog::Accepted;
-    formMove = nullptr;
-    if (!accepted)
+    int toType = -1;
+    int toGroup = -1;
+    if (!catalog::itemAt(catalog, fromType, fromGroup, fromItem) || !askDestination(false, &toType, &toGroup))
         return;
     catalog::Value* source = catalog::itemsOf(catalog, fromType, fromGroup);
-    catalog::Value* destination = catalog::itemsOf(catalog, dialog.selectedTypeRow, dialog.selectedGroupRow);
+    catalog::Value* destination = catalog::itemsOf(catalog, toType, toGroup);
     if (!source || !destination)
         return;
     catalog::moveToEnd(*source, fromItem, *destination, catalogAllocator);

@@ -36,7 +36,7 @@ void MainForm::typeCurrentRowChanged(int index) {
     const catalog::Value* groups = catalog::groupsOf(catalog, index);
     if (!groups)
         return;
-    FramePacer pacer;
+    FramePacer pacer(ui->listWidget_group);
     for (const catalog::Value& group : groups->GetArray()) {
         ui->listWidget_group->addItem(centredEntry(group));
         pacer.entryAdded();
@@ -51,7 +51,7 @@ void MainForm::groupCurrentRowChanged(int index) {
     ui->listWidget_item->clear();
     if (!items)
         return;
-    FramePacer pacer;
+    FramePacer pacer(ui->listWidget_item);
     for (const catalog::Value& item : items->GetArray()) {
         auto* entry = new QListWidgetItem(catalog::memberText(item, catalog::kName));
         entry->setIcon(itemIcons.icon(catalog::kindOf(item), catalog::memberText(item, catalog::kPath),
