@@ -32,8 +32,8 @@ bool MainForm::setupHotKey() {
 }
 
 void MainForm::hotKeyReset() {
-    // Released now rather than at the next event loop turn, so that the new
-    // combination may be the old one and still register.
+    // Released now, not at the next turn of the event loop: a late release of
+    // the old grab would also drop the new one when both are the same keys.
     delete hotKey;
     hotKey = nullptr;
     if (setupHotKey())
