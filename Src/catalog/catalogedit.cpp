@@ -24,15 +24,25 @@ bool moveWithin(Value& array, int from, int to, Allocator& allocator) {
     return true;
 }
 
-void setName(Value& object, const QString& name, Allocator& allocator) {
+void setMember(Value& object, const char* name, Value value, Allocator& allocator) {
     if (!object.IsObject())
         return;
-    Value text = string(name, allocator);
-    const auto member = object.FindMember(kName);
+    const auto member = object.FindMember(name);
     if (member != object.MemberEnd())
-        member->value = text;
+        member->value = value;
     else
-        object.AddMember(Value(rapidjson::StringRef(kName)), text, allocator);
+        object.AddMember(Value(rapidjson::StringRef(name)), value, allocator);
+}
+
+void setName(Value& object, const QString& name, Allocator& allocator) {
+    setMember(object, kName, string(name, allocator), allocator);
+}
+
+Value& arrayFor(Value& object, const char* name, Allocator& allocator) {
+    if (Value* array = arrayMember(&object, name))
+        return *array;
+    setMember(object, name, Value(rapidjson::kArrayType), allocator);
+    return *arrayMember(&object, name);
 }
 
 Value droppedItem(const QString& name, int kind, const QString& path, Allocator& allocator) {

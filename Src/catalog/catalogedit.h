@@ -17,8 +17,13 @@ bool moveToEnd(Value& source, int index, Value& destination, Allocator& allocato
 // the array and differ.
 bool moveWithin(Value& array, int from, int to, Allocator& allocator);
 
+// Replaces an object's member, or adds it at the end where it is missing.
+void setMember(Value& object, const char* name, Value value, Allocator& allocator);
 // Replaces an object's "name" with a UTF-8 copy of `name`.
 void setName(Value& object, const QString& name, Allocator& allocator);
+// The object's array member, added empty where it is missing. (A Type may
+// lack "group"; the first Group added or moved to it makes one.)
+Value& arrayFor(Value& object, const char* name, Allocator& allocator);
 
 // An Item made from a drop: {"name","type","param":"","path","customIcon":""}.
 Value droppedItem(const QString& name, int kind, const QString& path, Allocator& allocator);

@@ -2,6 +2,7 @@
 
 #include "ui_formattribute.h"
 
+#include "catalog/catalogedit.h"
 #include "icons/itemicon.h"
 
 #include <QFileDialog>
@@ -51,11 +52,7 @@ void FormAttribute::setItemDataDone() {
         return;
     }
     auto store = [this](const char* name, catalog::Value value) {
-        const auto member = item->FindMember(name);
-        if (member != item->MemberEnd())
-            member->value = value;
-        else
-            item->AddMember(rapidjson::StringRef(name), value, *allocator);
+        catalog::setMember(*item, name, std::move(value), *allocator);
     };
     store(catalog::kName, catalog::string(ui->lineEdit_name->text(), *allocator));
     store(catalog::kType, catalog::Value(ui->comboBox_type->currentIndex()));

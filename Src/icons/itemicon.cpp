@@ -13,9 +13,10 @@ bool isPictureSuffix(const QString& suffix) {
     return suffix == QLatin1String("png") || suffix == QLatin1String("jpg") || suffix == QLatin1String("gif");
 }
 
-QIcon systemIcon(const QString& file, QFileIconProvider& provider) {
+// A system icon rendered once at 48 x 48, as the grid shows it.
+QIcon rendered(const QIcon& system) {
     QIcon icon;
-    icon.addPixmap(provider.icon(QFileInfo(file)).pixmap(48, 48), QIcon::Normal, QIcon::Off);
+    icon.addPixmap(system.pixmap(48, 48), QIcon::Normal, QIcon::Off);
     return icon;
 }
 
@@ -27,13 +28,16 @@ ItemIconChoice chooseItemIcon(int kind, const QString& path, const QString& cust
         if (custom.exists())
             return {isPictureSuffix(custom.suffix()) ? ItemIconSource::CustomImage
                                                      : ItemIconSource::CustomSystem,
-                    customIcon};
+                    customIcon, custom};
     }
     if (kind == catalog::KindWeb)
-        return {ItemIconSource::Web, QString()};
-    if (!path.isEmpty() && QFileInfo::exists(path))
-        return {ItemIconSource::PathSystem, path};
-    return {ItemIconSource::Lost, QString()};
+        return {ItemIconSource::Web, QString(), QFileInfo()};
+    if (!path.isEmpty()) {
+        const QFileInfo target(path);
+        if (target.exists())
+            return {ItemIconSource::PathSystem, path, target};
+    }
+    return {ItemIconSource::Lost, QString(), QFileInfo()};
 }
 
 QIcon makeItemIcon(const ItemIconChoice& choice, QFileIconProvider& provider) {
@@ -45,7 +49,7 @@ QIcon makeItemIcon(const ItemIconChoice& choice, QFileIconProvider& provider) {
     }
     case ItemIconSource::CustomSystem:
     case ItemIconSource::PathSystem:
-        return systemIcon(choice.file, provider);
+        return rendered(provider.icon(choice.info));
     case ItemIconSource::Web:
         return QIcon(QStringLiteral(":/img/Web.png"));
     case ItemIconSource::Lost:
@@ -63,8 +67,9 @@ QIcon ItemIconCache::icon(int kind, const QString& path, const QString& customIc
     const ItemIconChoice choice = chooseItemIcon(kind, path, customIcon);
     if (choice.file.isEmpty())
         return makeItemIcon(choice, provider);
-    const QFileInfo info(choice.file);
-    // Keyed by what the icon is made from: the road, the file and its state.
+    // Keyed by what the icon is made from: the road, the file and its state
+    // (read by the same look-up that found the file).
+    const QFileInfo& info = choice.info;
     const QString key = QString::number(int(choice.source)) + QLatin1Char('|') +
                         QString::number(info.lastModified().toMSecsSinceEpoch()) + QLatin1Char('|') +
                         QString::number(info.size()) + QLatin1Char('|') + choice.file;
@@ -78,11 +83,11 @@ QIcon ItemIconCache::icon(int kind, const QString& path, const QString& customIc
     } else {
         // Files of one type share one system icon: render it once.
         const QIcon system = provider.icon(info);
-        const auto rendered = bySystemIcon.constFind(system.cacheKey());
-        if (rendered != bySystemIcon.constEnd()) {
-            made = *rendered;
+        const auto shared = bySystemIcon.constFind(system.cacheKey());
+        if (shared != bySystemIcon.constEnd()) {
+            made = *shared;
         } else {
-            made.addPixmap(system.pixmap(48, 48), QIcon::Normal, QIcon::Off);
+            made = rendered(system);
             bySystemIcon.insert(system.cacheKey(), made);
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFileInfo>
 #include <QHash>
 #include <QIcon>
 #include <QString>
@@ -19,7 +20,8 @@ enum class ItemIconSource {
 
 struct ItemIconChoice {
     ItemIconSource source;
-    QString file; // the file whose picture or system icon is used, if any
+    QString file;   // the file whose picture or system icon is used, if any
+    QFileInfo info; // that file, as found when the choice was made
 };
 
 ItemIconChoice chooseItemIcon(int kind, const QString& path, const QString& customIcon);

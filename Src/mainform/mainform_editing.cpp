@@ -67,14 +67,8 @@ void MainForm::jsonGroupItmeAdd() {
     catalog::Value* type = catalog::typeAt(catalog, typeRow);
     if (!type)
         return;
-    catalog::Value* groups = catalog::arrayMember(type, catalog::kGroup);
-    if (!groups) {
-        // A Type without "group" gets one for its first Group.
-        type->AddMember(rapidjson::StringRef(catalog::kGroup), catalog::Value(rapidjson::kArrayType),
-                        catalogAllocator);
-        groups = catalog::arrayMember(type, catalog::kGroup);
-    }
-    groups->PushBack(catalog::newGroup(catalogAllocator), catalogAllocator);
+    catalog::arrayFor(*type, catalog::kGroup, catalogAllocator)
+        .PushBack(catalog::newGroup(catalogAllocator), catalogAllocator);
     typeCurrentRowChanged(typeRow);
     ui->listWidget_group->setCurrentRow(ui->listWidget_group->count() - 1);
 }
@@ -146,18 +140,12 @@ void MainForm::jsonGroupItmeMove() {
     int toGroup = -1;
     if (!catalog::groupAt(catalog, fromType, fromGroup) || !askDestination(true, &toType, &toGroup))
         return;
-    catalog::Value* source = catalog::groupsOf(catalog, fromType);
     catalog::Value* destinationType = catalog::typeAt(catalog, toType);
-    if (!source || !destinationType)
+    if (!destinationType)
         return;
-    catalog::Value* destination = catalog::arrayMember(destinationType, catalog::kGroup);
-    if (!destination) {
-        destinationType->AddMember(rapidjson::StringRef(catalog::kGroup),
-                                   catalog::Value(rapidjson::kArrayType), catalogAllocator);
-        destination = catalog::arrayMember(destinationType, catalog::kGroup);
-        source = catalog::groupsOf(catalog, fromType);
-    }
-    catalog::moveToEnd(*source, fromGroup, *destination, catalogAllocator);
+    catalog::Value& destination = catalog::arrayFor(*destinationType, catalog::kGroup, catalogAllocator);
+    if (catalog::Value* source = catalog::groupsOf(catalog, fromType))
+        catalog::moveToEnd(*source, fromGroup, destination, catalogAllocator);
     typeCurrentRowChanged(fromType);
 }
 
