@@ -80,6 +80,10 @@ private:
     void connectSignals();
 
     void loadCatalog();
+    // Called after every change to the Catalog, before the list rebuild:
+    // everything that follows the Catalog (writing it, the search index)
+    // hangs off this one place.
+    void catalogEdited();
     void initTypeList();
     void fillTypeList();
 

@@ -39,6 +39,8 @@ void MainForm::initTypeList() {
     }
 }
 
+void MainForm::catalogEdited() {}
+
 bool MainForm::saveCatalog(QString* error) {
     if (catalogFileKept)
         return false;

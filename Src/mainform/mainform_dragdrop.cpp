@@ -87,6 +87,8 @@ void MainForm::finishReorder(QListWidget* list, int from) {
                             : list == ui->listWidget_group ? jsonGroups()
                                                            : jsonItems();
     const bool moved = array && catalog::moveWithin(*array, from, to, catalogAllocator);
+    if (moved)
+        catalogEdited();
     // Rebuilt either way, so the list shows the Catalog as it now is.
     const int current = moved ? to : from;
     if (list == ui->listWidget_type) {
@@ -157,6 +159,7 @@ void MainForm::dropEvent(QDropEvent* event) {
         if (!items)
             return;
         items->PushBack(catalog::droppedItem(name, kind, path, catalogAllocator), catalogAllocator);
+        catalogEdited();
         groupCurrentRowChanged(group);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }

@@ -1,5 +1,6 @@
 // Editing commands reached from the context menus. Each changes only the
-// in-memory Catalog and rebuilds the list it touched; none writes the file.
+// in-memory Catalog, reports the edit (catalogEdited) and rebuilds the list
+// it touched.
 #include "mainform/mainform.h"
 
 #include "ui_mainform.h"
@@ -34,6 +35,7 @@ void MainForm::jsonTypeItmeAdd() {
     if (!types)
         return;
     types->PushBack(catalog::defaultType(catalogAllocator), catalogAllocator);
+    catalogEdited();
     fillTypeList();
     ui->listWidget_type->setCurrentRow(ui->listWidget_type->count() - 1);
 }
@@ -48,6 +50,7 @@ void MainForm::jsonTypeItmeRename() {
     if (name.isEmpty())
         return;
     catalog::setName(*type, name, catalogAllocator);
+    catalogEdited();
     fillTypeList();
     ui->listWidget_type->setCurrentRow(row);
 }
@@ -58,6 +61,7 @@ void MainForm::jsonTypeItmeDelete() {
         return;
     if (catalog::Value* types = jsonTypes())
         jsonEraseAt(*types, row);
+    catalogEdited();
     initTypeList();
     ui->listWidget_type->setCurrentRow(row);
 }
@@ -69,6 +73,7 @@ void MainForm::jsonGroupItmeAdd() {
         return;
     catalog::arrayFor(*type, catalog::kGroup, catalogAllocator)
         .PushBack(catalog::newGroup(catalogAllocator), catalogAllocator);
+    catalogEdited();
     typeCurrentRowChanged(typeRow);
     ui->listWidget_group->setCurrentRow(ui->listWidget_group->count() - 1);
 }
@@ -83,6 +88,7 @@ void MainForm::jsonGroupItmeRename() {
     if (name.isEmpty())
         return;
     catalog::setName(*group, name, catalogAllocator);
+    catalogEdited();
     updateCurrentRows();
     const int row = groupRow;
     typeCurrentRowChanged(typeRow);
@@ -96,6 +102,7 @@ void MainForm::jsonGroupItmeDelete() {
         return;
     if ((groups = jsonGroups()))
         jsonEraseAt(*groups, row);
+    catalogEdited();
     typeCurrentRowChanged(typeRow);
 }
 
@@ -104,6 +111,7 @@ void MainForm::jsonGroupItmeDeleteAll() {
         return;
     if (catalog::Value* groups = jsonGroups())
         groups->Clear();
+    catalogEdited();
     typeCurrentRowChanged(typeRow);
 }
 
@@ -146,6 +154,7 @@ void MainForm::jsonGroupItmeMove() {
     catalog::Value& destination = catalog::arrayFor(*destinationType, catalog::kGroup, catalogAllocator);
     if (catalog::Value* source = catalog::groupsOf(catalog, fromType))
         catalog::moveToEnd(*source, fromGroup, destination, catalogAllocator);
+    catalogEdited();
     typeCurrentRowChanged(fromType);
 }
 
@@ -162,13 +171,16 @@ void MainForm::jsonItmeAdd() {
     if (!accepted || !items)
         return;
     items->PushBack(item, catalogAllocator);
+    catalogEdited();
     groupCurrentRowChanged(groupRow);
 }
 
 void MainForm::openFormAttribute() {
     catalog::Value* item = jsonItem();
-    if (item && editItem(item))
+    if (item && editItem(item)) {
+        catalogEdited();
         groupCurrentRowChanged(groupRow);
+    }
 }
 
 void MainForm::jsonItmeRename() {
@@ -179,6 +191,7 @@ void MainForm::jsonItmeRename() {
     if (name.isEmpty())
         return;
     catalog::setName(*item, name, catalogAllocator);
+    catalogEdited();
     groupCurrentRowChanged(groupRow);
 }
 
@@ -188,6 +201,7 @@ void MainForm::jsonItmeDelete() {
     const int row = itemRow;
     if (catalog::Value* items = jsonItems())
         jsonEraseAt(*items, row);
+    catalogEdited();
     groupCurrentRowChanged(groupRow);
 }
 
@@ -196,6 +210,7 @@ void MainForm::jsonItmeClear() {
         return;
     if (catalog::Value* items = jsonItems())
         items->Clear();
+    catalogEdited();
     groupCurrentRowChanged(groupRow);
 }
 
@@ -213,5 +228,6 @@ void MainForm::jsonItmeMove() {
     if (!source || !destination)
         return;
     catalog::moveToEnd(*source, fromItem, *destination, catalogAllocator);
+    catalogEdited();
     groupCurrentRowChanged(fromGroup);
 }

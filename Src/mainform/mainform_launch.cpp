@@ -61,5 +61,6 @@ void MainForm::askRemoveInvalidItem() {
     if (!items || itemRow < 0)
         return;
     jsonEraseAt(*items, itemRow);
+    catalogEdited();
     groupCurrentRowChanged(groupRow);
 }
