@@ -61,7 +61,12 @@ void MainForm::setupLists(QListWidget* list) {
 void MainForm::createMenus() {
     // Parented to the window so they are released with it; a QMenu is a
     // popup whatever its parent.
-    auto action = [this](const char* text) { return new QAction(QString::fromUtf8(text), this); };
+    // Named after their members, so tests find them as a user's menu shows them.
+    auto action = [this](const char* name, const char* text) {
+        auto* a = new QAction(QString::fromUtf8(text), this);
+        a->setObjectName(QLatin1String(name));
+        return a;
+    };
     auto menu = [this](std::initializer_list<QAction*> entries) {
         auto* m = new QMenu(this);
         for (QAction* entry : entries) {
@@ -73,35 +78,35 @@ void MainForm::createMenus() {
         return m;
     };
 
-    actTypeAdd = action("新建分类");
-    actTypeRename = action("重命名");
-    actTypeDelete = action("删除");
+    actTypeAdd = action("actTypeAdd", "新建分类");
+    actTypeRename = action("actTypeRename", "重命名");
+    actTypeDelete = action("actTypeDelete", "删除");
     menuTypeBlank = menu({actTypeAdd});
     menuTypeEntry = menu({actTypeAdd, actTypeRename, actTypeDelete});
 
-    actGroupAdd = action("新建分组");
-    actGroupDelete = action("删除");
-    actGroupRename = action("重命名");
-    actGroupMove = action("移动到...");
-    actGroupDeleteAll = action("删除全部分组");
-    actItemClear = action("清空本组");
+    actGroupAdd = action("actGroupAdd", "新建分组");
+    actGroupDelete = action("actGroupDelete", "删除");
+    actGroupRename = action("actGroupRename", "重命名");
+    actGroupMove = action("actGroupMove", "移动到...");
+    actGroupDeleteAll = action("actGroupDeleteAll", "删除全部分组");
+    actItemClear = action("actItemClear", "清空本组");
     menuGroupBlank = menu({actGroupAdd, actGroupDeleteAll});
     menuGroupEntry =
         menu({actGroupAdd, actGroupRename, actGroupMove, actGroupDelete, actGroupDeleteAll, actItemClear});
 
-    actOpen = action("打开");
-    actOpenDir = action("打开文件位置");
-    actCopyPath = action("复制完整路径");
-    actItemAdd = action("新建");
-    actItemRename = action("重命名");
-    actItemDelete = action("删除");
-    actItemMove = action("移动到...");
-    actAttribute = action("属性");
+    actOpen = action("actOpen", "打开");
+    actOpenDir = action("actOpenDir", "打开文件位置");
+    actCopyPath = action("actCopyPath", "复制完整路径");
+    actItemAdd = action("actItemAdd", "新建");
+    actItemRename = action("actItemRename", "重命名");
+    actItemDelete = action("actItemDelete", "删除");
+    actItemMove = action("actItemMove", "移动到...");
+    actAttribute = action("actAttribute", "属性");
     menuItemBlank = menu({actItemAdd});
     menuItemEntry = menu({actOpen, nullptr, actOpenDir, actCopyPath, actItemRename, actItemMove, actItemAdd,
                           actItemDelete, nullptr, actAttribute});
 
-    actQuit = action("退出");
+    actQuit = action("actQuit", "退出");
     trayMenu = menu({actQuit});
 }
 
