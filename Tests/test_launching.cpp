@@ -2,6 +2,7 @@
 
 #include "settings/appsettings.h"
 #include "support/datafolder.h"
+#include "support/mainformfixture.h"
 #include "support/modalanswerer.h"
 #include "support/modalwatchdog.h"
 #include "support/urlrecorder.h"
@@ -39,24 +40,12 @@ class TestLaunching : public QObject {
 
     QString target(const QString& name) const { return targets.filePath(name); }
 
-    // Builds a window on a catalog of one Group and makes an Item current.
-    std::unique_ptr<MainForm> formWith(const QList<QByteArray>& items, DataFolder& data, int current) {
-        data.writeCatalog(catalogOf(items));
-        auto form = std::make_unique<MainForm>();
-        form->show();
-        if (!QTest::qWaitForWindowExposed(form.get()))
-            return nullptr;
-        itemList(*form)->setCurrentRow(current);
-        return form;
-    }
-    static QListWidget* itemList(const MainForm& form) {
-        return form.findChild<QListWidget*>("listWidget_item");
-    }
-    static QStringList names(const MainForm& form) {
-        QStringList out;
-        for (int i = 0; i < itemList(form)->count(); ++i)
-            out << itemList(form)->item(i)->text();
-        return out;
+    // Shows a window on a catalog of one Group and makes an Item current.
+    static bool show(MainFormFixture& shown, const QList<QByteArray>& items, int current) {
+        if (!shown.show(catalogOf(items)))
+            return false;
+        shown.itemList()->setCurrentRow(current);
+        return true;
     }
     QStringList dumped() {
         QFile file(dumpFile);
@@ -84,31 +73,28 @@ private slots:
     }
 
     void programStartsDetachedWithArgumentsInItsFolder() {
-        DataFolder data;
-        auto form = formWith({item("p", 0, target("bin/dump.exe"), "one  two")}, data, 0);
-        QVERIFY(form);
-        QVERIFY(QMetaObject::invokeMethod(form.get(), "openThis"));
+        MainFormFixture shown;
+        QVERIFY(show(shown, {item("p", 0, target("bin/dump.exe"), "one  two")}, 0));
+        QVERIFY(shown.triggerAction("actOpen"));
         QTRY_COMPARE(dumped(), (QStringList{target("bin"), "[one]", "[]", "[two]"}));
         QVERIFY(recorder.urls.isEmpty());
-        QVERIFY(form->isVisible());
+        QVERIFY(shown.form().isVisible());
     }
 
     void executableWithoutSuffixStartsOnLinux() {
 #ifdef Q_OS_WIN
         QSKIP("programs end in .exe here");
 #endif
-        DataFolder data;
-        auto form = formWith({item("p", 0, target("bin/dumper"))}, data, 0);
-        QVERIFY(form);
-        QVERIFY(QMetaObject::invokeMethod(form.get(), "openThis"));
+        MainFormFixture shown;
+        QVERIFY(show(shown, {item("p", 0, target("bin/dumper"))}, 0));
+        QVERIFY(shown.triggerAction("actOpen"));
         QTRY_COMPARE(dumped(), QStringList{target("bin")});
     }
 
     void doubleClickLaunchesTheClickedItem() {
-        DataFolder data;
-        auto form = formWith({item("a", 0, target("notes.txt")), item("b", 1, targets.path())}, data, -1);
-        QVERIFY(form);
-        QListWidget* list = itemList(*form);
+        MainFormFixture shown;
+        QVERIFY(show(shown, {item("a", 0, target("notes.txt")), item("b", 1, targets.path())}, -1));
+        QListWidget* list = shown.itemList();
         const QPoint centre = list->visualItemRect(list->item(1)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
@@ -116,96 +102,92 @@ private slots:
     }
 
     void documentsFoldersAndAddressesGoToTheOpener() {
-        DataFolder data;
-        auto form = formWith({item("doc", 0, target("notes.txt"), "-x"), item("dir", 1, targets.path()),
-                              item("web", 2, "www.debian.org")},
-                             data, 0);
-        QVERIFY(form);
+        MainFormFixture shown;
+        QVERIFY(show(shown,
+                     {item("doc", 0, target("notes.txt"), "-x"), item("dir", 1, targets.path()),
+                      item("web", 2, "www.debian.org")},
+                     0));
         for (int row = 0; row < 3; ++row) {
-            itemList(*form)->setCurrentRow(row);
-            QVERIFY(QMetaObject::invokeMethod(form.get(), "openThis"));
+            shown.itemList()->setCurrentRow(row);
+            QVERIFY(shown.triggerAction("actOpen"));
         }
         QCOMPARE(recorder.urls,
                  (QList<QUrl>{QUrl::fromLocalFile(target("notes.txt")), QUrl::fromLocalFile(targets.path()),
                               QUrl("http://www.debian.org")}));
-        itemList(*form)->setCurrentRow(0);
-        QVERIFY(QMetaObject::invokeMethod(form.get(), "openThisDir"));
+        shown.itemList()->setCurrentRow(0);
+        QVERIFY(shown.triggerAction("actOpenDir"));
         QCOMPARE(recorder.urls.last(), QUrl::fromLocalFile(targets.path()));
     }
 
     void hidesAfterALaunchOnlyWhenAsked() {
-        DataFolder data;
-        auto form = formWith({item("doc", 0, target("notes.txt")), item("gone", 0, target("gone"))}, data, 0);
-        QVERIFY(form);
+        MainFormFixture shown;
+        QVERIFY(show(shown, {item("doc", 0, target("notes.txt")), item("gone", 0, target("gone"))}, 0));
         formOpenThenHide = true;
-        QVERIFY(QMetaObject::invokeMethod(form.get(), "openThis"));
-        QVERIFY(form->isHidden());
-        form->show();
+        QVERIFY(shown.triggerAction("actOpen"));
+        QVERIFY(shown.form().isHidden());
+        shown.form().show();
         // The invalid-target road is not a launch.
-        itemList(*form)->setCurrentRow(1);
+        shown.itemList()->setCurrentRow(1);
         ModalAnswerer answers;
         answers.press("No");
-        QVERIFY(QMetaObject::invokeMethod(form.get(), "openThis"));
+        QVERIFY(shown.triggerAction("actOpen"));
         QCOMPARE(answers.boxes().size(), 1);
-        QVERIFY(form->isVisible());
+        QVERIFY(shown.form().isVisible());
     }
 
     void invalidTargetYesRemovesExactlyThatItem() {
-        DataFolder data;
-        auto form = formWith({item("a", 0, target("notes.txt")), item("gone", 0, target("gone.exe")),
-                              item("c", 1, targets.path())},
-                             data, 1);
-        QVERIFY(form);
-        const QByteArray before = data.readCatalog();
+        MainFormFixture shown;
+        QVERIFY(show(shown,
+                     {item("a", 0, target("notes.txt")), item("gone", 0, target("gone.exe")),
+                      item("c", 1, targets.path())},
+                     1));
+        const QByteArray before = shown.data.readCatalog();
         ModalAnswerer answers;
         answers.press("Yes");
-        QVERIFY(QMetaObject::invokeMethod(form.get(), "openThis"));
+        QVERIFY(shown.triggerAction("actOpen"));
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("警告"));
         QCOMPARE(answers.boxes()[0].text,
                  QStringLiteral("这个目标无效，因为它可能被删除或者移动了\n删除这个无效的项目吗？"));
         QCOMPARE(answers.boxes()[0].buttons, (QStringList{"Yes", "No"}));
-        QCOMPARE(names(*form), (QStringList{"a", "c"}));
-        QCOMPARE(itemList(*form)->currentRow(), -1);
-        QCOMPARE(data.readCatalog(), before);
+        QCOMPARE(texts(shown.itemList()), (QStringList{"a", "c"}));
+        QCOMPARE(shown.itemList()->currentRow(), -1);
+        QCOMPARE(shown.data.readCatalog(), before);
         QVERIFY(recorder.urls.isEmpty());
     }
 
     void invalidTargetNoChangesNothing() {
-        DataFolder data;
-        auto form = formWith({item("gone", 1, target("gone")), item("b", 0, target("notes.txt"))}, data, 0);
-        QVERIFY(form);
+        MainFormFixture shown;
+        QVERIFY(show(shown, {item("gone", 1, target("gone")), item("b", 0, target("notes.txt"))}, 0));
         ModalAnswerer answers;
         answers.press("No");
-        QVERIFY(QMetaObject::invokeMethod(form.get(), "openThisDir"));
+        QVERIFY(shown.triggerAction("actOpenDir"));
         QCOMPARE(answers.boxes().size(), 1);
-        QCOMPARE(names(*form), (QStringList{"gone", "b"}));
-        QVERIFY(form->saveCatalog());
-        QCOMPARE(data.readCatalog(),
+        QCOMPARE(texts(shown.itemList()), (QStringList{"gone", "b"}));
+        QVERIFY(shown.form().saveCatalog());
+        QCOMPARE(shown.data.readCatalog(),
                  catalogOf({item("gone", 1, target("gone")), item("b", 0, target("notes.txt"))}));
     }
 
     void copyPathPutsTheStoredTextOnTheClipboard() {
-        DataFolder data;
-        auto form = formWith(
-            {item("web", 2, "https://www.debian.org/doc/"), item("gone", 0, "C:/Old/app.exe")}, data, 0);
-        QVERIFY(form);
-        QVERIFY(QMetaObject::invokeMethod(form.get(), "copyThisDir"));
+        MainFormFixture shown;
+        QVERIFY(show(shown,
+                     {item("web", 2, "https://www.debian.org/doc/"), item("gone", 0, "C:/Old/app.exe")}, 0));
+        QVERIFY(shown.triggerAction("actCopyPath"));
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("https://www.debian.org/doc/"));
-        itemList(*form)->setCurrentRow(1);
-        QVERIFY(QMetaObject::invokeMethod(form.get(), "copyThisDir"));
+        shown.itemList()->setCurrentRow(1);
+        QVERIFY(shown.triggerAction("actCopyPath"));
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("C:/Old/app.exe"));
     }
 
     void noCurrentItemDoesNothing() {
-        DataFolder data;
-        auto form = formWith({item("gone", 0, target("gone"))}, data, -1);
-        QVERIFY(form);
+        MainFormFixture shown;
+        QVERIFY(show(shown, {item("gone", 0, target("gone"))}, -1));
         QGuiApplication::clipboard()->setText("unchanged");
-        for (const char* slot : {"openThis", "openThisDir", "copyThisDir"})
-            QVERIFY(QMetaObject::invokeMethod(form.get(), slot));
+        for (const char* action : {"actOpen", "actOpenDir", "actCopyPath"})
+            QVERIFY(shown.triggerAction(action));
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("unchanged"));
-        QCOMPARE(names(*form), QStringList{"gone"});
+        QCOMPARE(texts(shown.itemList()), QStringList{"gone"});
     }
 };
 

@@ -3,6 +3,8 @@
 
 #include "settings/appsettings.h"
 #include "support/datafolder.h"
+#include "support/mainformfixture.h"
+#include "support/menupicker.h"
 #include "support/modalanswerer.h"
 #include "support/modalwatchdog.h"
 
@@ -12,46 +14,38 @@
 #include <QSettings>
 #include <QtTest>
 
-Q_DECLARE_METATYPE(QSystemTrayIcon::ActivationReason)
-
 namespace {
 
-bool call(MainForm& form, const char* slot) {
-    return QMetaObject::invokeMethod(&form, slot);
+// The tray icon's click, as the tray reports it.
+void clickTray(MainForm& form, QSystemTrayIcon::ActivationReason reason) {
+    emit form.findChild<QSystemTrayIcon*>()->activated(reason);
 }
 
-bool tray(MainForm& form, QSystemTrayIcon::ActivationReason reason) {
-    return QMetaObject::invokeMethod(&form, "trayAction", Q_ARG(QSystemTrayIcon::ActivationReason, reason));
-}
-
-QAction* quitAction(MainForm& form) {
-    for (QAction* action : form.findChildren<QAction*>())
-        if (action->text() == QStringLiteral("退出"))
-            return action;
-    return nullptr;
-}
-
-// Runs the application's event loop until something quits it, or gives up
-// after two seconds: 0 means Tarn quit, 42 that it kept running.
-int runUntilQuitOrTimeout(std::function<void()> start) {
-    QTimer::singleShot(0, start);
-    QTimer::singleShot(2000, [] { QCoreApplication::exit(42); });
+// Runs the application's event loop around `start` until whatever `start`
+// set going has settled: 0 when Tarn quit, 42 when it kept running. A quit
+// request, direct or posted, is taken before the check that ends the loop.
+int runUntilQuitOrSettled(const std::function<void()>& start) {
+    QObject settle;
+    QTimer::singleShot(0, &settle, [&] {
+        start();
+        QMetaObject::invokeMethod(
+            &settle,
+            [] {
+                // An event loop started after a quit request returns at once.
+                QEventLoop probe;
+                QTimer::singleShot(0, &probe, &QEventLoop::quit);
+                if (probe.exec() != -1)
+                    QCoreApplication::exit(42);
+            },
+            Qt::QueuedConnection);
+    });
     return QCoreApplication::exec();
 }
 
-struct ShownForm {
-    DataFolder data;
-    MainForm form;
-    ShownForm() {
-        form.show();
-        exposed = QTest::qWaitForWindowExposed(&form);
-    }
-    bool exposed = false;
-    // Puts a folder where the catalog file was: no write can succeed.
-    bool blockCatalogFile() {
-        return QFile::remove(data.catalogPath()) && QDir(data.dataPath()).mkdir("Data");
-    }
-};
+// Puts a folder where the catalog file was: no write can succeed.
+bool blockCatalogFile(MainFormFixture& shown) {
+    return QFile::remove(shown.data.catalogPath()) && QDir(shown.data.dataPath()).mkdir("Data");
+}
 
 } // namespace
 
@@ -59,50 +53,47 @@ class TestPresence : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        installModalWatchdog();
-        qRegisterMetaType<QSystemTrayIcon::ActivationReason>();
-    }
+    void initTestCase() { installModalWatchdog(); }
     void init() { formCursorPos = false; }
 
     void toggleFromHiddenShownAndMinimised() {
-        ShownForm shown;
-        QVERIFY(shown.exposed);
-        MainForm& form = shown.form;
-        QVERIFY(call(form, "showAndHide"));
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        MainForm& form = shown.form();
+        clickTray(form, QSystemTrayIcon::Trigger);
         QVERIFY(form.isHidden());
-        QVERIFY(call(form, "showAndHide"));
+        clickTray(form, QSystemTrayIcon::Trigger);
         QVERIFY(form.isVisible());
         form.showMinimized();
         QTRY_VERIFY(form.isMinimized());
-        QVERIFY(call(form, "showAndHide"));
+        clickTray(form, QSystemTrayIcon::Trigger);
         QVERIFY(form.isVisible());
         QVERIFY(!form.isMinimized());
     }
 
     void showsAtThePointerWhenAsked() {
-        ShownForm shown;
-        QVERIFY(shown.exposed);
-        MainForm& form = shown.form;
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        MainForm& form = shown.form();
         form.move(200, 150);
         QTRY_COMPARE(form.pos(), QPoint(200, 150));
-        QVERIFY(call(form, "showAndHide"));
+        clickTray(form, QSystemTrayIcon::Trigger);
         QCursor::setPos(10, 10);
         QTRY_COMPARE(QCursor::pos(), QPoint(10, 10));
-        QVERIFY(call(form, "showAndHide"));
+        clickTray(form, QSystemTrayIcon::Trigger);
         QTRY_COMPARE(form.pos(), QPoint(200, 150)); // where it was
 
         formCursorPos = true;
-        QVERIFY(call(form, "showAndHide"));
-        QVERIFY(call(form, "showAndHide"));
+        clickTray(form, QSystemTrayIcon::Trigger);
+        clickTray(form, QSystemTrayIcon::Trigger);
         QTRY_COMPARE(form.pos(), QPoint(-60, -40));
     }
 
     void escHidesAndOtherKeysDoNothing() {
-        ShownForm shown;
-        QVERIFY(shown.exposed);
-        MainForm& form = shown.form;
-        auto* list = form.findChild<QListWidget*>("listWidget_type");
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        MainForm& form = shown.form();
+        QListWidget* list = shown.typeList();
         QTest::keyClick(list, Qt::Key_A);
         QTest::keyClick(&form, Qt::Key_Return);
         QTest::keyClick(&form, Qt::Key_Space);
@@ -113,38 +104,31 @@ private slots:
     }
 
     void trayClicks() {
-        ShownForm shown;
-        QVERIFY(shown.exposed);
-        MainForm& form = shown.form;
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        MainForm& form = shown.form();
         for (auto reason :
              {QSystemTrayIcon::DoubleClick, QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Unknown})
-            QVERIFY(tray(form, reason));
+            clickTray(form, reason);
         QVERIFY(form.isVisible());
-        QVERIFY(tray(form, QSystemTrayIcon::Trigger));
+        clickTray(form, QSystemTrayIcon::Trigger);
         QVERIFY(form.isHidden());
-        QVERIFY(tray(form, QSystemTrayIcon::Trigger));
+        clickTray(form, QSystemTrayIcon::Trigger);
         QVERIFY(form.isVisible());
 
-        QStringList shownEntries;
-        QTimer::singleShot(200, [&] {
-            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-                for (QAction* action : menu->actions())
-                    shownEntries << action->text();
-                menu->close();
-            }
-        });
-        QVERIFY(tray(form, QSystemTrayIcon::Context));
-        QCOMPARE(shownEntries, QStringList{"退出"});
+        MenuPicker picker;
+        clickTray(form, QSystemTrayIcon::Context);
+        QVERIFY(picker.done);
+        QCOMPARE(picker.shown, QStringList{"退出"});
         QVERIFY(form.isVisible());
     }
 
     void closeWritesSizeAndCatalogEvenWhenEmpty() {
-        DataFolder data;
-        data.writeCatalog(R"({"type":[]})");
+        MainFormFixture shown;
+        DataFolder& data = shown.data;
         DataFolder::writeFile(data.configPath(), "[Form]\nHeight=400\nWidth=700\n");
-        MainForm form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(shown.show(R"({"type":[]})"));
+        MainForm& form = shown.form();
         form.resize(720, 410);
         data.writeCatalog("stale");
         QVERIFY(!form.close());
@@ -156,49 +140,49 @@ private slots:
     }
 
     void aFailedWriteAtCloseIsReported() {
-        ShownForm shown;
-        QVERIFY(shown.exposed);
-        QVERIFY(shown.blockCatalogFile());
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        QVERIFY(blockCatalogFile(shown));
         ModalAnswerer answers;
         answers.press("OK");
-        shown.form.close();
+        shown.form().close();
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("警告"));
         QVERIFY(answers.boxes()[0].text.startsWith(QStringLiteral("配置文件保存失败：")));
     }
 
     void closingAnotherWindowDoesNotEndTarn() {
-        ShownForm shown;
-        QVERIFY(shown.exposed);
-        QVERIFY(call(shown.form, "showAndHide"));
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        clickTray(shown.form(), QSystemTrayIcon::Trigger);
+        QVERIFY(shown.form().isHidden());
         QWidget other;
-        const int result = runUntilQuitOrTimeout([&] {
+        const int result = runUntilQuitOrSettled([&] {
             other.show();
-            QTimer::singleShot(100, &other, &QWidget::close);
+            other.close();
         });
         QCOMPARE(result, 42);
     }
 
     void quitAfterAFailedWriteAsksFirst() {
-        ShownForm shown;
-        QVERIFY(shown.exposed);
-        QVERIFY(shown.blockCatalogFile());
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        QVERIFY(blockCatalogFile(shown));
         ModalAnswerer answers;
         answers.press("No");
-        QCOMPARE(runUntilQuitOrTimeout([&] { quitAction(shown.form)->trigger(); }), 42);
+        QCOMPARE(runUntilQuitOrSettled([&] { QVERIFY(shown.triggerAction("actQuit")); }), 42);
         QCOMPARE(answers.boxes().size(), 1);
         QVERIFY(answers.boxes()[0].text.contains(QStringLiteral("仍然退出吗？")));
         answers.press("Yes");
-        QCOMPARE(runUntilQuitOrTimeout([&] { quitAction(shown.form)->trigger(); }), 0);
+        QCOMPARE(runUntilQuitOrSettled([&] { QVERIFY(shown.triggerAction("actQuit")); }), 0);
     }
 
     void quitKeepsTheEdits() {
-        ShownForm shown;
-        QVERIFY(shown.exposed);
-        QVERIFY(call(shown.form, "jsonTypeItmeAdd"));
-        shown.form.resize(700, 450);
-        QVERIFY(quitAction(shown.form));
-        QCOMPARE(runUntilQuitOrTimeout([&] { quitAction(shown.form)->trigger(); }), 0);
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        QVERIFY(shown.triggerAction("actTypeAdd"));
+        shown.form().resize(700, 450);
+        QCOMPARE(runUntilQuitOrSettled([&] { QVERIFY(shown.triggerAction("actQuit")); }), 0);
         QCOMPARE(shown.data.readCatalog(),
                  QByteArray(R"({"type":[{"name":"默认分类","group":[{"name":"默认分组","item":[]}]},)"
                             R"({"name":"默认分类","group":[{"name":"默认分组","item":[]}]}]})"));
