@@ -6,9 +6,12 @@
 #include "settings/appsettings.h"
 #include "support/datafolder.h"
 #include "support/jsontext.h"
+#include "support/mainformfixture.h"
 #include "support/modalanswerer.h"
 #include "support/modalwatchdog.h"
 
+#include <QDeadlineTimer>
+#include <QDir>
 #include <QListWidget>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -19,12 +22,17 @@
 
 namespace {
 
-QStringList typeNames(const MainForm& form) {
-    QStringList out;
-    auto* list = form.findChild<QListWidget*>("listWidget_type");
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
-    return out;
+// How many bytes process `pid` has written to a file in `dir` that is not in
+// place yet (a save under way), or -1 when it has none open there.
+qint64 unfinishedBytes(qint64 pid, const QString& dir) {
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QFileInfo& fd : fds.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        const QString target = fd.symLinkTarget();
+        if (target.startsWith(dir + QLatin1Char('/')) &&
+            QFileInfo(target).fileName() != QLatin1String("Data"))
+            return QFileInfo(fd.filePath()).size();
+    }
+    return -1;
 }
 
 const QByteArray kDefault = json("{'type':[{'name':'默认分类','group':[{'name':'默认分组','item':[]}]}]}");
@@ -50,16 +58,16 @@ private slots:
     }
     void unreadableTextIsKept() {
         QFETCH(QByteArray, bytes);
-        DataFolder data;
-        data.writeCatalog(bytes);
         ModalAnswerer answers;
         answers.press("OK");
-        MainForm form;
+        MainFormFixture shown;
+        DataFolder& data = shown.data;
+        QVERIFY(shown.show(bytes));
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("提示"));
-        QCOMPARE(typeNames(form), QStringList{"默认分类"});
+        QCOMPARE(texts(shown.typeList()), QStringList{"默认分类"});
         QCOMPARE(data.readCatalog(), bytes); // untouched until the user closes
-        form.close();
+        shown.form().close();
         QCOMPARE(data.readCatalog(), kDefault);
         QCOMPARE(DataFolder::readFile(data.dataPath() + "/Data.bak"), bytes);
     }
@@ -72,16 +80,15 @@ private slots:
             "{\"deep\":" + QByteArray(100000, '[') + QByteArray(100000, ']') +
             ",\"type\":[{\"name\":\"bad \xff\xfe utf8\",\"group\":[{\"name\":\"nul \\u0000 here\","
             "\"item\":[]}]}]}";
-        DataFolder data;
-        data.writeCatalog(text);
         ModalAnswerer answers;
-        MainForm form;
+        MainFormFixture shown;
+        QVERIFY(shown.show(text));
         QCOMPARE(answers.boxes().size(), 0);
-        QCOMPARE(typeNames(form).size(), 1);
-        QVERIFY(typeNames(form)[0].startsWith("bad "));
-        QCOMPARE(form.findChild<QListWidget*>("listWidget_group")->item(0)->text(), QStringLiteral("nul "));
-        form.close();
-        QCOMPARE(data.readCatalog(), text);
+        QCOMPARE(shown.typeList()->count(), 1);
+        QVERIFY(texts(shown.typeList())[0].startsWith("bad "));
+        QCOMPARE(texts(shown.groupList())[0], QStringLiteral("nul "));
+        shown.form().close();
+        QCOMPARE(shown.data.readCatalog(), text);
     }
 
     void aHugeStringIsCarried() {
@@ -91,24 +98,22 @@ private slots:
             json("{'type':[{'name':'T','group':[{'name':'G','item':[{'name':'big','type':0,'param':'") +
             huge + json("','path':'") + huge.left(1 << 20) + json("','note':'") + huge + "\"}]}]}]}";
         huge.clear();
-        DataFolder data;
-        data.writeCatalog(text);
-        {
-            MainForm form;
-            QCOMPARE(form.findChild<QListWidget*>("listWidget_item")->count(), 1);
-            QVERIFY(form.saveCatalog());
-        }
-        QVERIFY(data.readCatalog() == text);
+        MainFormFixture shown;
+        QVERIFY(shown.show(text));
+        QCOMPARE(shown.itemList()->count(), 1);
+        QVERIFY(shown.saved() == text);
     }
 
     void garbageSettings() {
-        DataFolder data;
+        MainFormFixture shown;
+        DataFolder& data = shown.data;
         DataFolder::writeFile(data.configPath(),
                               "[Form]\nHeight=tall\nWidth=-300\nCursorPos=maybe\nOpenThenHide=\n"
                               "[HotKey]\nShowAndHide=ctrl+nonsense+\n\x01\x02garbage\xff\n");
         ModalAnswerer answers;
         answers.press("已知晓");
-        MainForm form;
+        QVERIFY(shown.show());
+        MainForm& form = shown.form();
         QCOMPARE(form.size(), QSize(848, 507));
         QVERIFY(!formOpenThenHide);
         QCOMPARE(answers.boxes().size(), 1);
@@ -122,16 +127,16 @@ private slots:
     }
 
     void aSettingsFileThatIsNotText() {
-        DataFolder data;
+        MainFormFixture shown;
         QByteArray noise(4096, '\0');
         for (char& c : noise)
             c = static_cast<char>(QRandomGenerator::global()->bounded(256));
-        DataFolder::writeFile(data.configPath(), noise);
+        DataFolder::writeFile(shown.data.configPath(), noise);
         ModalAnswerer answers;
         answers.press("已知晓");
-        MainForm form;
-        QCOMPARE(form.size(), QSize(848, 507));
-        QCOMPARE(typeNames(form), QStringList{"默认分类"});
+        QVERIFY(shown.show());
+        QCOMPARE(shown.form().size(), QSize(848, 507));
+        QCOMPARE(texts(shown.typeList()), QStringList{"默认分类"});
     }
 
     void killedWhileSavingLeavesOldOrNew() {
@@ -139,28 +144,42 @@ private slots:
         QVERIFY(QProcess::execute(TARN_CATALOGWRITER, {data.catalogPath(), "20000", "0"}) == 0);
         QByteArray current = data.readCatalog();
         QVERIFY(current.size() > 1000000);
+        constexpr int kRounds = 24;
         int completed = 0;
-        for (int round = 1; round <= 40; ++round) {
+        int midWrite = 0;
+        for (int round = 1; round <= kRounds; ++round) {
             QProcess writer;
             writer.start(TARN_CATALOGWRITER,
                          {data.catalogPath(), QString::number(20000 + round), QString::number(round)});
             QVERIFY(writer.waitForStarted());
-            QThread::usleep(QRandomGenerator::global()->bounded(5000, 60000));
+            // Every third round is killed the moment new bytes are on their
+            // way to disk; the others at a random point of the run.
+            const bool chase = round % 3 == 0;
+            QDeadlineTimer deadline(chase ? 5000 : QRandomGenerator::global()->bounded(5, 250));
+            bool partWritten = false;
+            while (!deadline.hasExpired() && !(chase && partWritten)) {
+                partWritten = partWritten || unfinishedBytes(writer.processId(), data.dataPath()) > 0;
+                QThread::usleep(200);
+            }
             ::kill(static_cast<pid_t>(writer.processId()), SIGKILL);
             writer.waitForFinished(5000);
 
             const QByteArray after = data.readCatalog();
             catalog::Document doc;
             QVERIFY2(catalog::parse(doc, after.constData()), "the catalog no longer parses");
-            if (after == current)
-                continue; // killed in time: the old content, whole
+            if (after == current) {
+                // The old content, whole, although new bytes were written.
+                midWrite += partWritten;
+                continue;
+            }
             // Otherwise the new content, whole.
             QCOMPARE(doc["generation"].GetInt(), round);
             QCOMPARE(int((*catalog::itemsOf(doc, 0, 0)).Size()), 20000 + round);
             current = after;
             ++completed;
         }
-        qInfo("%d of 40 writes completed before the kill", completed);
+        qInfo("of %d writes, %d completed and %d were killed part-way", kRounds, completed, midWrite);
+        QVERIFY2(midWrite > 0, "no kill landed while the new catalog was being written");
     }
 };
 
