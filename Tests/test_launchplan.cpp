@@ -26,6 +26,7 @@ private slots:
     void initTestCase() {
         makeFile("tool.exe", false);
         makeFile("TOOL.EXE", false);
+        makeFile("vlc-3.0.18-win64.exe", false);
         makeFile("script", true);
         makeFile("notes.txt", false);
         QDir(dir.path()).mkpath("app.exe");
@@ -61,6 +62,8 @@ private slots:
         const QUrl none;
         QTest::newRow("exe starts with arguments")
             << 0 << at("tool.exe") << "-a  b" << Road::StartProgram << QStringList{"-a", "", "b"} << none;
+        QTest::newRow("dots in the name, exe at the end")
+            << 0 << at("vlc-3.0.18-win64.exe") << "--x" << Road::StartProgram << QStringList{"--x"} << none;
 #ifdef Q_OS_WIN
         QTest::newRow("EXE is not exe") << 0 << at("TOOL.EXE") << "-a" << Road::OpenUrl << QStringList{}
                                         << QUrl::fromLocalFile(at("TOOL.EXE"));
