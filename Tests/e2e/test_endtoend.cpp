@@ -112,6 +112,20 @@ class TestEndToEnd : public QObject {
         return QPoint();
     }
 
+    // The windows of this Tarn on screen (main window, menus, boxes).
+    int shownWindows(QProcess* tarn) {
+        return x("xdotool", {"search", "--onlyvisible", "--pid", QString::number(tarn->processId())})
+            .split('\n', Qt::SkipEmptyParts)
+            .size();
+    }
+
+    // Clicks and waits for the menu the click opens.
+    bool openMenu(QProcess* tarn, QPoint at) {
+        const int before = shownWindows(tarn);
+        click(at, 3);
+        return waitUntil([&] { return shownWindows(tarn) > before; }, 5000);
+    }
+
     void click(QPoint at, int button) {
         x("xdotool",
           {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", QString::number(button)});
@@ -175,13 +189,16 @@ private slots:
         }
         if (!managed())
             qWarning("display %s: window manager %s (exit %d), root says: %s", qPrintable(display),
-                     windowManager.state() == QProcess::Running ? "running" : "gone", windowManager.exitCode(),
+                     windowManager.state() == QProcess::Running ? "running" : "gone",
+                     windowManager.exitCode(),
                      qPrintable(x("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}, 2000)));
         QVERIFY(managed());
         start(tray, "trayer",
               {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
                "--SetDockType", "true", "--transparent", "false"});
-        QTest::qWait(500);
+        QVERIFY(waitUntil([&] {
+            return !x("xdotool", {"search", "--onlyvisible", "--class", "trayer"}).isEmpty();
+        }));
     }
 
     void cleanup() {
@@ -247,10 +264,12 @@ private slots:
 
         const QPoint icon = trayIcon();
         QVERIFY(!icon.isNull());
+        QElapsedTimer sinceClick;
+        sinceClick.start();
         click(icon, 1);
         QVERIFY(waitViewable(window, true));
         // Past the double-click interval: a double click does nothing.
-        QTest::qWait(700);
+        QTest::qWait(qMax<qint64>(0, 600 - sinceClick.elapsed()));
         click(icon, 1);
         QVERIFY(waitViewable(window, false));
     }
@@ -262,15 +281,14 @@ private slots:
         QVERIFY(!window.isEmpty());
         // An edit by hand: "新建分类" from the Type list's blank space.
         const QRect frame = geometry(window);
-        click(frame.topLeft() + QPoint(60, frame.height() - 40), 3);
-        QTest::qWait(300);
+        const int shown = shownWindows(tarn);
+        QVERIFY(openMenu(tarn, frame.topLeft() + QPoint(60, frame.height() - 40)));
         x("xdotool", {"key", "Down", "Return"});
-        QTest::qWait(300);
+        QVERIFY(waitUntil([&] { return shownWindows(tarn) == shown; }));
 
         const QPoint icon = trayIcon();
         QVERIFY(!icon.isNull());
-        click(icon, 3);
-        QTest::qWait(300);
+        QVERIFY(openMenu(tarn, icon));
         x("xdotool", {"key", "Down", "Return"});
         QVERIFY(waitFinished(tarn));
         QCOMPARE(tarn->exitStatus(), QProcess::NormalExit);
