@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 Q_DECLARE_METATYPE(ItemIconSource)
 
 namespace {
@@ -14,6 +16,14 @@ void writeImage(const QString& path, QColor colour, const char* format) {
     QImage image(16, 16, QImage::Format_ARGB32);
     image.fill(colour);
     QVERIFY(image.save(path, format));
+}
+
+// The inode change time, in nanoseconds.
+qint64 changeTime(const QString& path) {
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return -1;
+    return qint64(status.st_ctim.tv_sec) * 1000000000 + status.st_ctim.tv_nsec;
 }
 
 } // namespace
@@ -112,6 +122,38 @@ private slots:
         const QIcon second = cache.icon(0, "", picture, provider);
         QVERIFY(second.cacheKey() != first.cacheKey());
         QCOMPARE(second.pixmap(32, 32).toImage().pixelColor(8, 8), QColor(Qt::blue));
+
+        // Replaced by a picture of the same size bearing the old time: the
+        // inode or its change time tells, and both are asked.
+        const QDateTime time = QFileInfo(picture).lastModified();
+        const qint64 size = QFileInfo(picture).size();
+        auto replace = [&](QColor colour, const QString& writtenAs) {
+            bigger.fill(colour);
+            QVERIFY(bigger.save(writtenAs, "PNG"));
+            QFile touched(writtenAs);
+            QVERIFY(touched.open(QIODevice::ReadWrite));
+            QVERIFY(touched.setFileTime(time, QFileDevice::FileModificationTime));
+            touched.close();
+            QVERIFY(writtenAs == picture ||
+                    ::rename(QFile::encodeName(writtenAs), QFile::encodeName(picture)) == 0);
+            QCOMPARE(QFileInfo(picture).lastModified(), time);
+            QCOMPARE(QFileInfo(picture).size(), size);
+        };
+        auto shown = [&] {
+            return cache.icon(0, "", picture, provider).pixmap(32, 32).toImage().pixelColor(8, 8);
+        };
+        // A new file moved over it (how editors and downloads replace).
+        replace(Qt::green, file("new.png"));
+        QCOMPARE(shown(), QColor(Qt::green));
+        // Rewritten in place: the same inode, a later change time. The
+        // file system stamps with a coarse clock; wait for it to move on.
+        const qint64 changed = changeTime(picture);
+        DataFolder::writeFile(file("clock"), "x");
+        QTRY_VERIFY_WITH_TIMEOUT((QFile(file("clock")).setPermissions(QFile::ReadOwner | QFile::WriteOwner),
+                                  changeTime(file("clock")) > changed),
+                                 2000);
+        replace(Qt::yellow, picture);
+        QCOMPARE(shown(), QColor(Qt::yellow));
 
         // Gone: the rule falls through, cache or not.
         QVERIFY(QFile::remove(picture));

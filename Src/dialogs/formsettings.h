@@ -22,6 +22,9 @@ public:
 
 signals:
     void hotKeyReset();
+    // The key editor took (true) or lost (false) the keyboard focus: while
+    // it records, the hotkey must reach it instead of being grabbed.
+    void hotKeyRecording(bool recording);
 
 private slots:
     void settingShowAndHide();

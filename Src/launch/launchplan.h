@@ -28,7 +28,8 @@ QStringList splitParam(const QString& param);
 
 // Whether an existing path is started as a program. Everywhere that is a file
 // whose suffix is exactly "exe"; off Windows, where no program ends in ".exe",
-// also any executable regular file.
+// also an executable regular file that is an ELF image or a "#!" script.
+// Anything else, exec bit or not, goes to the desktop opener.
 bool isProgram(const QString& path);
 
 // What the desktop opener is handed for an Item: a web address as a URL (a
