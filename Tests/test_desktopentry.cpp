@@ -34,13 +34,20 @@ private slots:
     void localizedNameAndKeys_data() {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("name");
-        QTest::newRow("country and modifier") << "sr_RS.UTF-8@latin" << "sr_RS@latin";
-        QTest::newRow("country before modifier") << "sr_RS@cyrillic" << "sr_RS";
-        QTest::newRow("language with modifier") << "sr_ME@latin" << "sr@latin";
-        QTest::newRow("language") << "zh_TW.UTF-8" << "zh";
-        QTest::newRow("country") << "zh_CN" << "zh_CN";
-        QTest::newRow("none matches") << "de_DE" << "plain";
-        QTest::newRow("C locale") << "C" << "plain";
+        QTest::newRow("country and modifier") << "sr_RS.UTF-8@latin"
+                                              << "sr_RS@latin";
+        QTest::newRow("country before modifier") << "sr_RS@cyrillic"
+                                                 << "sr_RS";
+        QTest::newRow("language with modifier") << "sr_ME@latin"
+                                                << "sr@latin";
+        QTest::newRow("language") << "zh_TW.UTF-8"
+                                  << "zh";
+        QTest::newRow("country") << "zh_CN"
+                                 << "zh_CN";
+        QTest::newRow("none matches") << "de_DE"
+                                      << "plain";
+        QTest::newRow("C locale") << "C"
+                                  << "plain";
     }
     void localizedNameAndKeys() {
         QFETCH(QString, locale);
@@ -71,9 +78,10 @@ private slots:
         QTest::addColumn<bool>("ok");
         QTest::addColumn<QStringList>("argv");
         QTest::newRow("words") << "prog  -a\tb" << true << QStringList{"prog", "-a", "b"};
-        QTest::newRow("quoted space") << "prog \"two words\" x" << true << QStringList{"prog", "two words", "x"};
+        QTest::newRow("quoted space")
+            << "prog \"two words\" x" << true << QStringList{"prog", "two words", "x"};
         QTest::newRow("escapes in quotes")
-            << R"(prog "q\" b\` d\$ s\\ n\x")" << true << QStringList{"prog", R"(q" b` d$ s\ n\x)"};
+            << "prog \"q\\\" b\\` d\\$ s\\\\ n\\x\"" << true << QStringList{"prog", "q\" b` d$ s\\ n\\x"};
         QTest::newRow("quotes join a word") << "prog a\"b c\"d" << true << QStringList{"prog", "ab cd"};
         QTest::newRow("empty quotes stay") << "prog \"\" x" << true << QStringList{"prog", "", "x"};
         QTest::newRow("field codes go")
@@ -106,13 +114,15 @@ private slots:
         QCOMPARE(c.status, Command::Ready);
         QCOMPARE(c.program, QStandardPaths::findExecutable("sh"));
         QCOMPARE(c.workingDirectory, QFileInfo(c.program).path());
-        QCOMPARE(desktopentry::commandOf(entryFile("try.desktop", "Exec=sh\nTryExec=tarn-not-installed\n")).status,
-                 Command::Missing);
+        QCOMPARE(
+            desktopentry::commandOf(entryFile("try.desktop", "Exec=sh\nTryExec=tarn-not-installed\n")).status,
+            Command::Missing);
         QCOMPARE(desktopentry::commandOf(entryFile("gone.desktop", "Exec=/nonexistent/prog\n")).status,
                  Command::Missing);
         DataFolder::writeFile(at("link.desktop"), "[Desktop Entry]\nType=Link\nURL=https://debian.org\n");
         QCOMPARE(desktopentry::commandOf(at("link.desktop")).status, Command::NotStartable);
-        QCOMPARE(desktopentry::commandOf(entryFile("bad.desktop", "Exec=\"sh\n")).status, Command::NotStartable);
+        QCOMPARE(desktopentry::commandOf(entryFile("bad.desktop", "Exec=\"sh\n")).status,
+                 Command::NotStartable);
         QCOMPARE(desktopentry::commandOf(at("absent.desktop")).status, Command::NotStartable);
     }
 

@@ -405,6 +405,7 @@ private slots:
             QVERIFY(!QFile::exists(entry));
         }
         // A folder that cannot be made: a warning, not "设置完成".
+        QVERIFY(QDir(config.filePath("autostart")).removeRecursively());
         DataFolder::writeFile(config.filePath("autostart"), "in the way");
         FormSettings window;
         child<QCheckBox>(window, "checkBox_autostart")->setChecked(true);

@@ -460,7 +460,7 @@ private slots:
         qputenv("LC_ALL", locale);
         QCOMPARE(texts(w.items), (QStringList{"Werkzeug", "nameless"}));
         QVERIFY(w.saved().contains(json("{'name':'Werkzeug','type':0,'param':'','path':'") +
-                                   dir.filePath("org.example.Tool.desktop").toUtf8() + "'"));
+                                   dir.filePath("org.example.Tool.desktop").toUtf8() + json("'")));
     }
 
     void droppedLinksAskFirst() {

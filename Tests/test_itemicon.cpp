@@ -46,9 +46,9 @@ private slots:
         qputenv("XDG_DATA_DIRS", file("share").toUtf8());
         DataFolder::writeFile(file("prog"), "#!/bin/sh\n");
         QFile::setPermissions(file("prog"), QFile::ReadOwner | QFile::ExeOwner);
-        DataFolder::writeFile(file("share/applications/prog.desktop"),
-                              "[Desktop Entry]\nType=Application\nIcon=tarn-test\nExec=" +
-                                  file("prog").toUtf8() + " %U\n");
+        DataFolder::writeFile(
+            file("share/applications/prog.desktop"),
+            "[Desktop Entry]\nType=Application\nIcon=tarn-test\nExec=" + file("prog").toUtf8() + " %U\n");
     }
 
     void rule_data() {
@@ -116,8 +116,8 @@ private slots:
         QFileIconProvider provider;
         ItemIconCache cache;
         auto entry = [&](const QString& name, const QString& icon) {
-            DataFolder::writeFile(file(name), "[Desktop Entry]\nType=Application\nExec=sh\nIcon=" +
-                                                  icon.toUtf8() + "\n");
+            DataFolder::writeFile(file(name),
+                                  "[Desktop Entry]\nType=Application\nExec=sh\nIcon=" + icon.toUtf8() + "\n");
             return file(name);
         };
         const QString themed = entry("themed.desktop", "tarn-test");

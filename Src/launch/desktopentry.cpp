@@ -167,7 +167,7 @@ Entry read(const QString& file, const QString& locale) {
 bool splitExec(const QString& exec, QStringList* argv) {
     QStringList out;
     QString current;
-    bool inArgument = false;    // something, even "", has started an argument
+    bool inArgument = false;   // something, even "", has started an argument
     bool sawFieldCode = false; // a field code was dropped from it
     bool quoted = false;
     auto finish = [&] {
@@ -245,8 +245,7 @@ Command commandOf(const QString& file) {
 QHash<QString, QString> programIcons(const QStringList& applicationFolders) {
     QHash<QString, QString> icons;
     for (const QString& folder : applicationFolders) {
-        QDirIterator files(folder, {QStringLiteral("*.desktop")}, QDir::Files,
-                           QDirIterator::Subdirectories);
+        QDirIterator files(folder, {QStringLiteral("*.desktop")}, QDir::Files, QDirIterator::Subdirectories);
         while (files.hasNext()) {
             // The language does not matter here: no Name is used.
             const Entry entry = read(files.next(), QString());
