@@ -9,6 +9,8 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using desktopentry::Command;
 
 class TestDesktopEntry : public QObject {
@@ -124,26 +126,35 @@ private slots:
         QCOMPARE(desktopentry::commandOf(entryFile("bad.desktop", "Exec=\"sh\n")).status,
                  Command::NotStartable);
         QCOMPARE(desktopentry::commandOf(at("absent.desktop")).status, Command::NotStartable);
+        // A pipe that merely ends in .desktop is not opened (that would block).
+        QCOMPARE(mkfifo(QFile::encodeName(at("pipe.desktop")).constData(), 0600), 0);
+        QCOMPARE(desktopentry::commandOf(at("pipe.desktop")).status, Command::NotStartable);
     }
 
-    void programIconsFirstFolderWins() {
+    void programIconsFollowTheEntryIds() {
         QTemporaryDir home, system;
         QDir(system.path()).mkpath("vendor");
-        const QByteArray exec = "Exec=\"" + tool.toUtf8() + "\" %F\n";
-        DataFolder::writeFile(home.filePath("hidden.desktop"),
-                              "[Desktop Entry]\nType=Application\nIcon=hidden\nHidden=true\n" + exec);
-        DataFolder::writeFile(home.filePath("mine.desktop"),
-                              "[Desktop Entry]\nType=Application\nIcon=mine\n" + exec);
-        DataFolder::writeFile(system.filePath("vendor/sys.desktop"),
-                              "[Desktop Entry]\nType=Application\nIcon=system\n" + exec);
-        DataFolder::writeFile(system.filePath("sh.desktop"), "[Desktop Entry]\nType=Application\nIcon=shell\n"
-                                                             "Exec=sh\n");
+        const QString other = at("bin/other");
+        QFile::copy(tool, other);
+        auto write = [](QTemporaryDir& in, const char* name, const QByteArray& keys) {
+            DataFolder::writeFile(in.filePath(name), "[Desktop Entry]\nType=Application\n" + keys + "\n");
+        };
+        const QByteArray runTool = "Exec=\"" + tool.toUtf8() + "\" %F\n";
+        const QByteArray runOther = "Exec=" + other.toUtf8() + "\n";
+        write(home, "vendor-app.desktop", "Icon=mine\n" + runTool);
+        write(system, "vendor/app.desktop", "Icon=system\n" + runTool);
+        write(home, "gone.desktop", "Icon=hidden\nHidden=true\n" + runOther);
+        write(system, "gone.desktop", "Icon=ghost\n" + runOther);
+        write(system, "a.desktop", "Icon=one\nExec=sh");
+        write(system, "b.desktop", "Icon=two\nExec=sh -c true");
+        const QString sh = QFileInfo(QStandardPaths::findExecutable("sh")).canonicalFilePath();
         auto icons = desktopentry::programIcons({home.path(), system.path()});
         QCOMPARE(icons.value(QFileInfo(tool).canonicalFilePath()), QStringLiteral("mine"));
-        QCOMPARE(icons.value(QFileInfo(QStandardPaths::findExecutable("sh")).canonicalFilePath()),
-                 QStringLiteral("shell"));
+        QVERIFY(!icons.contains(QFileInfo(other).canonicalFilePath()));
+        QVERIFY(!icons.contains(sh));
         icons = desktopentry::programIcons({system.path()});
         QCOMPARE(icons.value(QFileInfo(tool).canonicalFilePath()), QStringLiteral("system"));
+        QCOMPARE(icons.value(QFileInfo(other).canonicalFilePath()), QStringLiteral("ghost"));
     }
 
     void autostartEntryStartsThisTarnHere() {

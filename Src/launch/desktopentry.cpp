@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QSet>
 #include <QStandardPaths>
 
 namespace desktopentry {
@@ -158,6 +159,9 @@ Entry parse(const QByteArray& text, const QString& locale) {
 }
 
 Entry read(const QString& file, const QString& locale) {
+    // Never open a pipe or device that merely ends in ".desktop".
+    if (!QFileInfo(file).isFile())
+        return {};
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly) || in.size() > kMaxEntryBytes)
         return {};
@@ -244,21 +248,36 @@ Command commandOf(const QString& file) {
 
 QHash<QString, QString> programIcons(const QStringList& applicationFolders) {
     QHash<QString, QString> icons;
+    QSet<QString> ambiguous; // started by entries with different icons: a wrapper such as env
+    QSet<QString> seenIds;
     for (const QString& folder : applicationFolders) {
+        const QDir root(folder);
         QDirIterator files(folder, {QStringLiteral("*.desktop")}, QDir::Files, QDirIterator::Subdirectories);
         while (files.hasNext()) {
+            const QString file = files.next();
+            // An entry shadows those of the same id in later folders, also
+            // when it is hidden (that is how a user removes one).
+            const QString id = root.relativeFilePath(file).replace(QLatin1Char('/'), QLatin1Char('-'));
+            if (seenIds.contains(id))
+                continue;
+            seenIds.insert(id);
             // The language does not matter here: no Name is used.
-            const Entry entry = read(files.next(), QString());
+            const Entry entry = read(file, QString());
             QStringList argv;
             if (entry.icon.isEmpty() || entry.hidden || entry.type != QLatin1String("Application") ||
                 !splitExec(entry.exec, &argv))
                 continue;
             const QString program = findProgram(argv.first());
-            if (program.isEmpty())
+            const QString canonical = program.isEmpty() ? QString() : QFileInfo(program).canonicalFilePath();
+            if (canonical.isEmpty() || ambiguous.contains(canonical))
                 continue;
-            const QString canonical = QFileInfo(program).canonicalFilePath();
-            if (!canonical.isEmpty() && !icons.contains(canonical))
+            const auto known = icons.constFind(canonical);
+            if (known == icons.constEnd()) {
                 icons.insert(canonical, entry.icon);
+            } else if (*known != entry.icon) {
+                icons.remove(canonical);
+                ambiguous.insert(canonical);
+            }
         }
     }
     return icons;

@@ -56,8 +56,10 @@ struct Command {
 Command commandOf(const QString& file);
 
 // Program (canonical path) -> Icon of the application entries in the given
-// "applications" folders, the first folder winning. Entries without an Icon,
-// hidden ones and those whose program is not installed are left out.
+// "applications" folders; an entry shadows those of the same id in later
+// folders. Entries without an Icon, hidden ones and those whose program is
+// not installed are left out, and so are programs that entries with
+// different icons start.
 QHash<QString, QString> programIcons(const QStringList& applicationFolders);
 // $XDG_DATA_HOME/applications, then each of $XDG_DATA_DIRS, with the usual
 // defaults.
