@@ -69,7 +69,7 @@ QIcon itemIcon(int kind, const QString& path, const QString& customIcon, QFileIc
 QIcon ItemIconCache::icon(int kind, const QString& path, const QString& customIcon,
                           QFileIconProvider& provider) {
     const ItemIconChoice choice = chooseItemIcon(kind, path, customIcon);
-    // Theme icons keep themselves.
+    // Icons named by desktop entries come from the theme, which keeps its own.
     if (choice.source == ItemIconSource::PathSystem)
         if (const QIcon entry = desktopicon::forFile(choice.info); !entry.isNull())
             return entry;
