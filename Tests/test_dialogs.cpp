@@ -5,6 +5,7 @@
 #include "hotkey/hotkeyrule.h"
 #include "mainform/mainform.h"
 
+#include "launch/desktopentry.h"
 #include "settings/appsettings.h"
 #include "support/datafolder.h"
 #include "support/jsontext.h"
@@ -64,6 +65,7 @@ class TestDialogs : public QObject {
     Q_OBJECT
 
     QTemporaryDir files;
+    QTemporaryDir config; // XDG_CONFIG_HOME: the login entry lands here
     catalog::Document doc;
     QString at(const QString& name) const { return files.filePath(name); }
 
@@ -75,6 +77,7 @@ class TestDialogs : public QObject {
 private slots:
     void initTestCase() {
         installModalWatchdog();
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
         QImage red(16, 16, QImage::Format_ARGB32);
         red.fill(Qt::red);
         QVERIFY(red.save(at("red.png"), "PNG"));
@@ -369,6 +372,48 @@ private slots:
         QSettings written(data.configPath(), QSettings::IniFormat);
         QCOMPARE(written.allKeys(), (QStringList{"Form/CursorPos", "Form/OpenThenHide"}));
         QCOMPARE(written.value("Form/CursorPos").toString(), QStringLiteral("true"));
+    }
+
+    void autostartBoxWritesAndRemovesTheLoginEntry() {
+        DataFolder data;
+        loadSettings("../Data/Config");
+        const QString entry = config.filePath("autostart/" TARN_APP_ID ".desktop");
+        auto apply = [](FormSettings& window, const QString& button) {
+            ModalAnswerer answers;
+            answers.press(button);
+            QTest::mouseClick(child<QPushButton>(window, "pushButton_formPos"), Qt::LeftButton);
+            return answers.boxes().size() == 1 ? answers.boxes()[0].title : QString();
+        };
+        {
+            FormSettings window;
+            auto* box = child<QCheckBox>(window, "checkBox_autostart");
+            QCOMPARE(box->parentWidget()->objectName(), QStringLiteral("Action"));
+            QCOMPARE(box->text(), QStringLiteral("登录时启动"));
+            QVERIFY(!box->isChecked());
+            box->setChecked(true);
+            QVERIFY(!QFile::exists(entry));
+            QCOMPARE(apply(window, "好的"), QStringLiteral("提示"));
+        }
+        const desktopentry::Entry written = desktopentry::read(entry);
+        QCOMPARE(written.path, QDir::currentPath());
+        QStringList argv;
+        QVERIFY(desktopentry::splitExec(written.exec, &argv));
+        QCOMPARE(argv, QStringList{QCoreApplication::applicationFilePath()});
+        {
+            FormSettings window;
+            auto* box = child<QCheckBox>(window, "checkBox_autostart");
+            QVERIFY(box->isChecked());
+            box->setChecked(false);
+            QCOMPARE(apply(window, "好的"), QStringLiteral("提示"));
+            QVERIFY(!QFile::exists(entry));
+        }
+        // A folder that cannot be made: a warning, not "设置完成".
+        QVERIFY(QDir(config.filePath("autostart")).removeRecursively());
+        DataFolder::writeFile(config.filePath("autostart"), "in the way");
+        FormSettings window;
+        child<QCheckBox>(window, "checkBox_autostart")->setChecked(true);
+        QCOMPARE(apply(window, "OK"), QStringLiteral("警告"));
+        QVERIFY(QFile::remove(config.filePath("autostart")));
     }
 
     void keysApplyRecordsOneCombination() {

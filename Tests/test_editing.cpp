@@ -455,6 +455,23 @@ private slots:
         QVERIFY(accepted.isAccepted());
     }
 
+    void droppedMenuEntryIsNamedByItsLocalizedName() {
+        QTemporaryDir dir;
+        DataFolder::writeFile(dir.filePath("org.example.Tool.desktop"),
+                              "[Desktop Entry]\nType=Application\nName=Tool\nName[de]=Werkzeug\nExec=sh\n");
+        DataFolder::writeFile(dir.filePath("nameless.desktop"), "[Desktop Entry]\nExec=sh\n");
+        const QByteArray locale = qgetenv("LC_ALL");
+        qputenv("LC_ALL", "de_AT.UTF-8");
+        Window w(kThreeTypes);
+        w.groups->setCurrentRow(1);
+        drop(*w.form, {QUrl::fromLocalFile(dir.filePath("org.example.Tool.desktop")),
+                       QUrl::fromLocalFile(dir.filePath("nameless.desktop"))});
+        qputenv("LC_ALL", locale);
+        QCOMPARE(texts(w.items), (QStringList{"Werkzeug", "nameless"}));
+        QVERIFY(w.saved().contains(json("{'name':'Werkzeug','type':0,'param':'','path':'") +
+                                   dir.filePath("org.example.Tool.desktop").toUtf8() + json("'")));
+    }
+
     void droppedLinksAskFirst() {
         QTemporaryDir dir;
         DataFolder::writeFile(dir.filePath("target.txt"), "x");

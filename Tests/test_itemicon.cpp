@@ -42,6 +42,23 @@ private slots:
         DataFolder::writeFile(file("tool.exe"), "MZ");
         DataFolder::writeFile(file("notes.txt"), "x");
         QDir(dir.path()).mkdir("folder");
+
+        // An icon theme and the installed menu entries, both our own.
+        QDir(dir.path()).mkpath("icons/tarntest/16x16/apps");
+        DataFolder::writeFile(file("icons/tarntest/index.theme"),
+                              "[Icon Theme]\nName=tarntest\nDirectories=16x16/apps\n\n"
+                              "[16x16/apps]\nSize=16\nType=Fixed\n");
+        writeImage(file("icons/tarntest/16x16/apps/tarn-test.png"), Qt::yellow, "PNG");
+        QIcon::setThemeSearchPaths({file("icons")});
+        QIcon::setThemeName("tarntest");
+        QDir(dir.path()).mkpath("share/applications");
+        qputenv("XDG_DATA_HOME", file("home").toUtf8());
+        qputenv("XDG_DATA_DIRS", file("share").toUtf8());
+        DataFolder::writeFile(file("prog"), "#!/bin/sh\n");
+        QFile::setPermissions(file("prog"), QFile::ReadOwner | QFile::ExeOwner);
+        DataFolder::writeFile(
+            file("share/applications/prog.desktop"),
+            "[Desktop Entry]\nType=Application\nIcon=tarn-test\nExec=" + file("prog").toUtf8() + " %U\n");
     }
 
     void rule_data() {
@@ -103,6 +120,31 @@ private slots:
         const QIcon system = itemIcon(0, file("notes.txt"), "", provider);
         QVERIFY(!system.isNull());
         QCOMPARE(system.availableSizes(), QList<QSize>{QSize(48, 48)});
+    }
+
+    void desktopEntriesGiveTheirIcons() {
+        QFileIconProvider provider;
+        ItemIconCache cache;
+        auto entry = [&](const QString& name, const QString& icon) {
+            DataFolder::writeFile(file(name),
+                                  "[Desktop Entry]\nType=Application\nExec=sh\nIcon=" + icon.toUtf8() + "\n");
+            return file(name);
+        };
+        const QString themed = entry("themed.desktop", "tarn-test");
+        QCOMPARE(itemIcon(0, themed, "", provider).name(), QStringLiteral("tarn-test"));
+        QCOMPARE(cache.icon(0, themed, "", provider).name(), QStringLiteral("tarn-test"));
+        const QString picture = entry("picture.desktop", file("red.png"));
+        QCOMPARE(cache.icon(0, picture, "", provider).pixmap(16, 16).toImage().pixelColor(8, 8),
+                 QColor(Qt::red));
+        // An icon the theme lacks: the file's system icon, as for any file.
+        const QIcon unknown = cache.icon(0, entry("unknown.desktop", "tarn-absent"), "", provider);
+        QCOMPARE(unknown.availableSizes(), QList<QSize>{QSize(48, 48)});
+        // A custom icon still comes first.
+        QCOMPARE(itemIcon(0, themed, file("photo.jpg"), provider).name(), QString());
+        // A program started by an installed entry shows the entry's icon.
+        QCOMPARE(itemIcon(0, file("prog"), "", provider).name(), QStringLiteral("tarn-test"));
+        QCOMPARE(cache.icon(0, file("prog"), "", provider).name(), QStringLiteral("tarn-test"));
+        QCOMPARE(cache.icon(0, file("notes.txt"), "", provider).name(), QString());
     }
 
     void cacheFollowsTheFiles() {

@@ -2,11 +2,14 @@
 
 #include "ui_formsettings.h"
 
+#include "app/autostart.h"
 #include "app/documents.h"
 #include "hotkey/hotkeyrule.h"
 #include "settings/appsettings.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QMessageBox>
 #include <QSettings>
 
@@ -18,6 +21,7 @@ FormSettings::FormSettings(QWidget* parent) : QWidget(parent), ui(new Ui::FormSe
     ui->keySequenceEdit_showAndHide->installEventFilter(this);
     ui->radioButton_cursor->setChecked(formCursorPos);
     ui->checkBox_openThenHide->setChecked(formOpenThenHide);
+    ui->checkBox_autostart->setChecked(autostart::isEnabled());
     ui->tabWidget->setCurrentIndex(0);
     connect(ui->pushButton_showAndHide, &QPushButton::clicked, this, &FormSettings::settingShowAndHide);
     connect(ui->pushButton_formPos, &QPushButton::clicked, this, &FormSettings::settingFormPos);
@@ -98,8 +102,23 @@ void FormSettings::settingFormPos() {
     formCursorPos = ui->radioButton_cursor->isChecked();
     configSettings->setValue(settingkeys::formOpenThenHide, ui->checkBox_openThenHide->isChecked());
     formOpenThenHide = ui->checkBox_openThenHide->isChecked();
+    if (!applyAutostart()) {
+        QMessageBox::warning(this, QStringLiteral("警告"),
+                             QStringLiteral("无法更改登录时启动：\n") + autostart::entryPath());
+        return;
+    }
     QMessageBox::information(this, QStringLiteral("提示"), QStringLiteral("设置完成"), QStringLiteral("好的"),
                              QString(), QString(), 0, -1);
+}
+
+bool FormSettings::applyAutostart() {
+    const bool wanted = ui->checkBox_autostart->isChecked();
+    if (wanted == autostart::isEnabled())
+        return true;
+    // Tarn finds its data relative to the folder it starts in: login starts
+    // it here, as it runs now.
+    return wanted ? autostart::enable(QCoreApplication::applicationFilePath(), QDir::currentPath())
+                  : autostart::disable();
 }
 
 void FormSettings::openLinks(const QUrl& _url) {

@@ -1,6 +1,7 @@
 #include "icons/itemicon.h"
 
 #include "catalog/catalogjson.h"
+#include "icons/desktopicon.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -77,8 +78,11 @@ QIcon makeItemIcon(const ItemIconChoice& choice, QFileIconProvider& provider) {
         icon.addFile(choice.file, QSize(), QIcon::Normal, QIcon::Off);
         return icon;
     }
-    case ItemIconSource::CustomSystem:
     case ItemIconSource::PathSystem:
+        if (const QIcon entry = desktopicon::forFile(QFileInfo(choice.file)); !entry.isNull())
+            return entry;
+        [[fallthrough]];
+    case ItemIconSource::CustomSystem:
         return rendered(provider.icon(QFileInfo(choice.file)));
     case ItemIconSource::Web:
         return QIcon(QStringLiteral(":/img/Web.png"));
@@ -95,6 +99,10 @@ QIcon itemIcon(int kind, const QString& path, const QString& customIcon, QFileIc
 QIcon ItemIconCache::icon(int kind, const QString& path, const QString& customIcon,
                           QFileIconProvider& provider) {
     const ItemIconChoice choice = chooseItemIcon(kind, path, customIcon);
+    // Icons named by desktop entries come from the theme, which keeps its own.
+    if (choice.source == ItemIconSource::PathSystem)
+        if (const QIcon entry = desktopicon::forFile(QFileInfo(choice.file)); !entry.isNull())
+            return entry;
     if (choice.file.isEmpty())
         return makeItemIcon(choice, provider);
     // Keyed by what the icon is made from: the road, the file and its stamp

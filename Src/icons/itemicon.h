@@ -13,7 +13,7 @@ enum class ItemIconSource {
     CustomImage,  // "customIcon" names an existing .png/.jpg/.gif: the picture itself
     CustomSystem, // "customIcon" names another existing file or folder: its system icon
     Web,          // kind 2: the built-in web icon
-    PathSystem,   // "path" exists: its system icon
+    PathSystem,   // "path" exists: its desktop entry's icon, else its system icon
     Lost,         // nothing exists: the built-in lost-target icon
 };
 

@@ -1,6 +1,7 @@
 #include "launch/launchplan.h"
 
 #include "catalog/catalogjson.h"
+#include "launch/desktopentry.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -72,6 +73,20 @@ QUrl urlFor(int kind, const QString& path) {
 
 Plan planOpen(int kind, const QString& path, const QString& param) {
     Plan plan;
+    // A menu entry starts the program it names; one that names nothing
+    // startable is opened as a file.
+    if (kind != catalog::KindWeb && desktopentry::isEntryFile(path) && QFileInfo::exists(path)) {
+        const desktopentry::Command command = desktopentry::commandOf(path);
+        if (command.status == desktopentry::Command::Missing)
+            return plan;
+        if (command.status == desktopentry::Command::Ready) {
+            plan.road = Road::StartProgram;
+            plan.program = command.program;
+            plan.arguments = command.arguments;
+            plan.workingDirectory = command.workingDirectory;
+            return plan;
+        }
+    }
     if (isProgram(path)) {
         plan.road = Road::StartProgram;
         plan.program = path;

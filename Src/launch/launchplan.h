@@ -37,7 +37,9 @@ bool isProgram(const QString& path);
 // as a local file.
 QUrl urlFor(int kind, const QString& path);
 
-// Double-click and "打开".
+// Double-click and "打开". A ".desktop" file starts the program its Exec
+// names (its "param" unused), or takes the invalid-target road when that
+// program is not installed.
 Plan planOpen(int kind, const QString& path, const QString& param);
 // "打开文件位置": the folder that holds the target.
 Plan planOpenDir(int kind, const QString& path);

@@ -4,6 +4,7 @@
 #include "ui_mainform.h"
 
 #include "catalog/catalogedit.h"
+#include "launch/desktopentry.h"
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
@@ -156,6 +157,12 @@ void MainForm::dropEvent(QDropEvent* event) {
                         path = pathInfo.symLinkTarget();
                     yesToAll = answer == 2;
                 }
+            }
+            // A menu entry is named as the menu names it.
+            if (kind == catalog::KindFile && desktopentry::isEntryFile(path)) {
+                const QString entryName = desktopentry::read(path).name;
+                if (!entryName.isEmpty())
+                    name = entryName;
             }
         } else {
             name = QStringLiteral("网络书签");
