@@ -14,7 +14,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
-#include <QSettings>
 
 bool MainForm::setupHotKey() {
     hotKeyShowAndHide =
@@ -119,10 +118,14 @@ void MainForm::closeEvent(QCloseEvent* event) {
 bool MainForm::saveState(QString* error) {
     configSettings->setValue(settingkeys::formHeight, height());
     configSettings->setValue(settingkeys::formWidth, width());
-    configSettings->sync();
+    QString settingsError;
+    const bool settingsSaved = configSettings->sync(&settingsError);
     // A file kept as found, or one that could not be opened at start, is not
     // written by design; the user was told when Tarn started.
-    return saveCatalog(error) || catalogFileKept || catalogOpenFailed;
+    const bool catalogSaved = saveCatalog(error) || catalogFileKept || catalogOpenFailed;
+    if (!settingsSaved && error)
+        *error = catalogSaved ? settingsError : *error + QLatin1Char('\n') + settingsError;
+    return settingsSaved && catalogSaved;
 }
 
 void MainForm::quitTarn() {
