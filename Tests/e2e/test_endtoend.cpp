@@ -195,7 +195,8 @@ private slots:
         }
         if (!managed())
             qWarning("display %s: window manager %s (exit %d), root says: %s", qPrintable(display),
-                     windowManager.state() == QProcess::Running ? "running" : "gone", windowManager.exitCode(),
+                     windowManager.state() == QProcess::Running ? "running" : "gone",
+                     windowManager.exitCode(),
                      qPrintable(x("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}, 2000)));
         QVERIFY(managed());
         start(tray, "trayer",
@@ -337,7 +338,8 @@ private slots:
         QCOMPARE(runTarn(root.path(), {"--quit"}), 0);
         QVERIFY(waitFinished(tarn));
         QCOMPARE(tarn->exitCode(), 0);
-        QCOMPARE(QSettings(root.filePath("Data/Config"), QSettings::IniFormat).value("Form/Width").toInt(), 848);
+        QCOMPARE(QSettings(root.filePath("Data/Config"), QSettings::IniFormat).value("Form/Width").toInt(),
+                 848);
         QCOMPARE(readFile(root.filePath("Data/Data")),
                  json("{'type':[{'name':'默认分类','group':[{'name':'默认分组','item':[]}]},"
                       "{'name':'默认分类','group':[{'name':'默认分组','item':[]}]}]}"));
@@ -350,8 +352,9 @@ private slots:
 
         QByteArray version;
         QCOMPARE(runTarn(root.path(), {"--version"}, &version), 0);
-        QVERIFY2(QRegularExpression("^Tarn \\d+\\.\\d+\\.\\d+\n$").match(QString::fromUtf8(version)).hasMatch(),
-                 version.constData());
+        QVERIFY2(
+            QRegularExpression("^Tarn \\d+\\.\\d+\\.\\d+\n$").match(QString::fromUtf8(version)).hasMatch(),
+            version.constData());
     }
 
     void killedTwoSecondsAfterAnEditLosesNothing() {
