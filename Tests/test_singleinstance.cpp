@@ -44,11 +44,13 @@ private slots:
         QVERIFY(SingleInstance::serverNameFor(other.path()) != first.serverName());
         QVERIFY(first.serverName().size() <= 24);
 
-        // Held until the first is ready for it, then carried out and answered.
-        QTimer::singleShot(200, &first, &SingleInstance::setReady);
+        // Taken while the first is still starting, carried out once it is ready.
         QVERIFY(second.handOver(InstanceCommand::Toggle));
+        QCOMPARE(received.size(), 0);
+        first.setReady();
         QCOMPARE(received.size(), 1);
         QCOMPARE(received[0][0].value<InstanceCommand>(), InstanceCommand::Toggle);
+        // Once ready, answered only after the command was carried out.
         QVERIFY(second.handOver(InstanceCommand::Quit));
         QCOMPARE(received.size(), 2);
         QCOMPARE(received[1][0].value<InstanceCommand>(), InstanceCommand::Quit);

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QThread>
 #include <QTimer>
 
@@ -63,9 +64,8 @@ void SingleInstance::setReady() {
     ready = true;
     const auto held = waiting;
     waiting.clear();
-    for (const auto& [socket, command] : held)
-        if (socket)
-            carryOut(socket, command);
+    for (InstanceCommand command : held)
+        emit commandReceived(command);
 }
 
 void SingleInstance::accept() {
@@ -88,21 +88,28 @@ void SingleInstance::read(QLocalSocket* socket) {
         socket->disconnectFromServer();
         return;
     }
-    if (!ready)
-        waiting.append({socket, command});
-    else
+    if (ready) {
         carryOut(socket, command);
+        return;
+    }
+    // Still starting (perhaps behind a box at start): the caller need not
+    // wait, the command is carried out once the window exists.
+    waiting.append(command);
+    answer(socket);
+}
+
+void SingleInstance::answer(QLocalSocket* socket) {
+    socket->write(kDone);
+    socket->flush();
+    socket->disconnectFromServer();
 }
 
 void SingleInstance::carryOut(QLocalSocket* socket, InstanceCommand command) {
     // A receiver may run a modal box, during which the caller can go away.
     QPointer<QLocalSocket> guard(socket);
     emit commandReceived(command);
-    if (guard) {
-        guard->write(kDone);
-        guard->flush();
-        guard->disconnectFromServer();
-    }
+    if (guard)
+        answer(guard);
 }
 
 bool SingleInstance::handOver(InstanceCommand command, int timeoutMs) {

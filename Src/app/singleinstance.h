@@ -6,7 +6,6 @@
 #include <QList>
 #include <QLockFile>
 #include <QObject>
-#include <QPointer>
 
 class QLocalServer;
 class QLocalSocket;
@@ -35,8 +34,8 @@ public:
     // Listens for later starts; needs an application object.
     bool listen();
     void stopListening();
-    // Commands that arrive before this are kept and emitted now, later ones
-    // as they come. Each is answered once its receivers have carried it out.
+    // Commands that arrive before this are answered at once and emitted now;
+    // later ones are emitted as they come and answered once carried out.
     void setReady();
 
     // Hands `command` to the Tarn holding the folder and waits until it was
@@ -55,11 +54,12 @@ private:
     void accept();
     void read(QLocalSocket* socket);
     void carryOut(QLocalSocket* socket, InstanceCommand command);
+    static void answer(QLocalSocket* socket);
 
     QString name;
     QString lockFileName;
     QLockFile lockFile;
     QLocalServer* server = nullptr;
     bool ready = false;
-    QList<QPair<QPointer<QLocalSocket>, InstanceCommand>> waiting;
+    QList<InstanceCommand> waiting;
 };
