@@ -81,8 +81,8 @@ void MainForm::closeEvent(QCloseEvent* event) {
 }
 
 void MainForm::storeWindowSize() {
-    configSettings->setValue(settingkeys::formHeight, height());
-    configSettings->setValue(settingkeys::formWidth, width());
+    configSettings->setValue(QString::fromLatin1(settingkeys::formHeight), height());
+    configSettings->setValue(QString::fromLatin1(settingkeys::formWidth), width());
     configSettings->sync();
 }
 
