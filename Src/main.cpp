@@ -2,6 +2,7 @@
 #include "app/datapaths.h"
 #include "app/exitsignals.h"
 #include "app/singleinstance.h"
+#include "catalog/catalogstore.h"
 #include "mainform/mainform.h"
 
 #include <QApplication>
@@ -45,7 +46,10 @@ int main(int argc, char* argv[]) {
     QApplication::setFont(QFont(QStringLiteral("微软雅黑"), 10));
     instance.listen();
     // Only the Tarn that holds the folder may clear what a killed save left.
-    // (lock == SingleInstance::Lock::Held): remove leftover temporary files here.
+    if (lock == SingleInstance::Lock::Held) {
+        catalogstore::removeLeftovers(QString::fromLatin1(datapaths::catalogFile));
+        catalogstore::removeLeftovers(QString::fromLatin1(datapaths::configFile));
+    }
     MainForm window;
     QObject::connect(&instance, &SingleInstance::commandReceived, &window, &MainForm::runCommand);
     instance.setReady();

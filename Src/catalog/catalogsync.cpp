@@ -2,9 +2,8 @@
 #include "catalog/catalogsync.h"
 
 #include "catalog/catalogshape.h"
-#include "catalog/catalogstore.h"
 
-#include <QFile>
+#include <QDateTime>
 #include <QFileInfo>
 
 namespace {
@@ -12,10 +11,8 @@ namespace {
 // Writers often replace a file in several steps; look once they are done.
 constexpr int kSettleMs = 150;
 
-QByteArray readRegularFile(const QString& path, bool* ok) {
-    QFile file(path);
-    *ok = QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly);
-    return *ok ? file.readAll() : QByteArray();
+bool sameContent(const catalogstore::FileStamp& a, const catalogstore::FileStamp& b) {
+    return a.exists == b.exists && a.size == b.size && a.hash == b.hash;
 }
 
 } // namespace
@@ -28,9 +25,9 @@ CatalogSync::CatalogSync(QObject* parent) : QObject(parent) {
     connect(&watcher, &QFileSystemWatcher::directoryChanged, this, soon);
 }
 
-void CatalogSync::follow(const QString& path) {
+void CatalogSync::follow(const QString& path, const catalogstore::FileStamp& read) {
     file = QFileInfo(path).absoluteFilePath();
-    known = catalogstore::FileStamp::of(file);
+    known = read;
     if (!watcher.files().isEmpty())
         watcher.removePaths(watcher.files());
     if (!watcher.directories().isEmpty())
@@ -46,35 +43,45 @@ void CatalogSync::follow(const QString& path) {
 
 CatalogSync::Write CatalogSync::write(const catalog::Value& doc) {
     Write result;
-    const catalogstore::FileStamp now = catalogstore::FileStamp::of(file, &known);
-    if (!now.sameAs(known) && now.exists && now.size > 0) {
-        bool read = false;
-        const QByteArray theirs = readRegularFile(file, &read);
-        result.otherVersion = read ? catalogstore::keepCopy(file, theirs) : QString();
-        if (result.otherVersion.isEmpty()) {
-            result.error = QStringLiteral("配置文件在别处被修改过，且无法保留那个版本的副本");
-            return result;
+    if (!unchanged()) {
+        const safefile::Reading theirs = safefile::read(file, false);
+        if (theirs.status == safefile::Reading::Read && !theirs.bytes.isEmpty()) {
+            result.otherVersion = catalogstore::keepCopy(file, theirs.bytes);
+            if (result.otherVersion.isEmpty()) {
+                result.error = QStringLiteral("配置文件在别处被修改过，且无法保留那个版本的副本");
+                return result;
+            }
         }
     }
-    if (!catalogstore::save(file, doc, &result.error))
+    catalogstore::FileStamp written;
+    if (!catalogstore::save(file, doc, &result.error, &written))
         return result;
-    known = catalogstore::FileStamp::of(file);
+    known = written;
     result.written = true;
     return result;
 }
 
 bool CatalogSync::reread(catalog::Document& doc) {
-    bool read = false;
-    const QByteArray bytes = readRegularFile(file, &read);
-    if (!read || bytes.isEmpty() || bytes.indexOf('\0') >= 0)
+    const safefile::Reading reading = safefile::read(file, false);
+    const QByteArray& bytes = reading.bytes;
+    if (reading.status != safefile::Reading::Read || bytes.isEmpty() || bytes.indexOf('\0') >= 0)
         return false;
     catalog::Document fresh;
     if (!catalog::parse(fresh, bytes.constData()) || catalog::repairShape(fresh) > 0 ||
         !catalog::types(fresh))
         return false;
     doc.Swap(fresh);
-    known = catalogstore::FileStamp::written(file, bytes);
+    known = reading.stamp;
     return true;
+}
+
+bool CatalogSync::unchanged() const {
+    // The size and time alone settle the common case without reading.
+    const QFileInfo info(file);
+    if (known.exists && info.isFile() && info.size() == known.size &&
+        info.lastModified().toMSecsSinceEpoch() == known.modified / 1000000)
+        return true;
+    return sameContent(catalogstore::FileStamp::of(file), known);
 }
 
 void CatalogSync::checkLater(int ms) {
@@ -88,6 +95,6 @@ void CatalogSync::check() {
     const QString folder = QFileInfo(file).absolutePath();
     if (watcher.directories().isEmpty() && QFileInfo(folder).isDir())
         watcher.addPath(folder);
-    if (!catalogstore::FileStamp::of(file, &known).sameAs(known))
+    if (!unchanged())
         emit changedElsewhere();
 }

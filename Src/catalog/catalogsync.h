@@ -2,7 +2,7 @@
 #pragma once
 
 #include "catalog/catalogjson.h"
-#include "catalog/filestamp.h"
+#include "catalog/catalogstore.h"
 
 #include <QFileSystemWatcher>
 #include <QObject>
@@ -18,8 +18,8 @@ class CatalogSync : public QObject {
 public:
     explicit CatalogSync(QObject* parent = nullptr);
 
-    // Follows `path` from now on; the file as it is now counts as read.
-    void follow(const QString& path);
+    // Follows `path` from now on; `read` is what the file was when Tarn read it.
+    void follow(const QString& path, const catalogstore::FileStamp& read);
     QString path() const { return file; }
 
     struct Write {
@@ -43,6 +43,8 @@ signals:
 
 private:
     void check();
+    // Whether the file still holds what Tarn last read or wrote.
+    bool unchanged() const;
 
     QString file;
     catalogstore::FileStamp known;

@@ -7,7 +7,20 @@
 
 #include <QDesktopServices>
 #include <QMessageBox>
-#include <QSettings>
+
+namespace {
+
+// Writes the settings file now; a failure is told, naming the reason and
+// the file, and the settings stay in force for this session.
+bool storeSettings(QWidget* parent) {
+    QString error;
+    if (configSettings->sync(&error))
+        return true;
+    QMessageBox::warning(parent, QStringLiteral("警告"), QStringLiteral("配置文件保存失败：%1").arg(error));
+    return false;
+}
+
+} // namespace
 
 FormSettings::FormSettings(QWidget* parent) : QWidget(parent), ui(new Ui::FormSettings) {
     ui->setupUi(this);
@@ -68,6 +81,7 @@ void FormSettings::settingShowAndHide() {
     const QString text = ui->keySequenceEdit_showAndHide->keySequence().toString(QKeySequence::PortableText);
     configSettings->setValue(settingkeys::hotKeyShowAndHide, text);
     hotKeyShowAndHide = text;
+    storeSettings(this);
     emit hotKeyReset();
 }
 
@@ -76,6 +90,8 @@ void FormSettings::settingFormPos() {
     formCursorPos = ui->radioButton_cursor->isChecked();
     configSettings->setValue(settingkeys::formOpenThenHide, ui->checkBox_openThenHide->isChecked());
     formOpenThenHide = ui->checkBox_openThenHide->isChecked();
+    if (!storeSettings(this))
+        return;
     QMessageBox::information(this, QStringLiteral("提示"), QStringLiteral("设置完成"), QStringLiteral("好的"),
                              QString(), QString(), 0, -1);
 }

@@ -24,10 +24,12 @@ QIcon rendered(const QIcon& system) {
 
 ItemIconChoice chooseItemIcon(int kind, const QString& path, const QString& customIcon) {
     if (!customIcon.isEmpty()) {
+        // Only a regular file is read as a picture; a FIFO, socket or device
+        // is passed over (reading one could block), a folder gives its icon.
         const QFileInfo custom(customIcon);
-        if (custom.exists())
-            return {isPictureSuffix(custom.suffix()) ? ItemIconSource::CustomImage
-                                                     : ItemIconSource::CustomSystem,
+        if (custom.isFile() || custom.isDir())
+            return {custom.isFile() && isPictureSuffix(custom.suffix()) ? ItemIconSource::CustomImage
+                                                                        : ItemIconSource::CustomSystem,
                     customIcon, custom};
     }
     if (kind == catalog::KindWeb)

@@ -116,7 +116,8 @@ private:
     bool setupHotKey();
     void setupTray();
     void quitTarn();
-    void storeWindowSize();
+    // Writes the window size and the Catalog.
+    WriteOutcome writeState(QString* error);
     void launch(const launch::Plan& plan);
     void askRemoveInvalidItem();
 

@@ -27,7 +27,7 @@ void MainForm::loadCatalog() {
     const catalogstore::LoadResult result = catalogstore::load(catalogFile.fileName(), catalog);
     catalogFileKept = result.keepFileAsIs;
     catalogOpenFailed = result.openFailed;
-    catalogSync.follow(catalogFile.fileName());
+    catalogSync.follow(catalogFile.fileName(), result.stamp);
     connect(&catalogSync, &CatalogSync::changedElsewhere, this, &MainForm::followOutsideChange);
     autosaveTimer.setSingleShot(true);
     autosaveTimer.setInterval(kAutosaveDelayMs);

@@ -12,7 +12,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
-#include <QSettings>
 
 bool MainForm::setupHotKey() {
     hotKeyShowAndHide =
@@ -73,22 +72,30 @@ void MainForm::keyPressEvent(QKeyEvent* event) {
 
 void MainForm::closeEvent(QCloseEvent* event) {
     setHidden(true);
-    storeWindowSize();
     QString error;
-    const WriteOutcome outcome = writeCatalog(&error);
+    const WriteOutcome outcome = writeState(&error);
     reportWrite(outcome, error);
     event->ignore();
 }
 
-void MainForm::storeWindowSize() {
-    configSettings->setValue(QString::fromLatin1(settingkeys::formHeight), height());
-    configSettings->setValue(QString::fromLatin1(settingkeys::formWidth), width());
-    configSettings->sync();
+MainForm::WriteOutcome MainForm::writeState(QString* error) {
+    configSettings->setValue(settingkeys::formHeight, height());
+    configSettings->setValue(settingkeys::formWidth, width());
+    QString settingsError;
+    const bool settingsSaved = configSettings->sync(&settingsError);
+    WriteOutcome outcome = writeCatalog(error);
+    if (!settingsSaved) {
+        const bool catalogFine = outcome == WriteOutcome::Written || outcome == WriteOutcome::NotNeeded;
+        if (error)
+            *error = catalogFine ? settingsError : *error + QLatin1Char('\n') + settingsError;
+        if (catalogFine)
+            outcome = WriteOutcome::Failed;
+    }
+    return outcome;
 }
 
 bool MainForm::saveState(QString* error) {
-    storeWindowSize();
-    const WriteOutcome outcome = writeCatalog(error);
+    const WriteOutcome outcome = writeState(error);
     return outcome == WriteOutcome::Written || outcome == WriteOutcome::NotNeeded;
 }
 
