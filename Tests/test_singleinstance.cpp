@@ -89,6 +89,7 @@ private slots:
         QTest::newRow("quit") << QStringList{QStringLiteral("--quit")}
                               << static_cast<int>(InstanceCommand::Quit) << false;
         QTest::newRow("help") << QStringList{QStringLiteral("--help")} << none << true;
+        QTest::newRow("help-all") << QStringList{QStringLiteral("--help-all")} << none << true;
         QTest::newRow("version") << QStringList{QStringLiteral("--version")} << none << true;
         QTest::newRow("two commands") << QStringList{QStringLiteral("--show"), QStringLiteral("--quit")}
                                       << static_cast<int>(InstanceCommand::Quit) << true;

@@ -37,7 +37,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     describeOptions(parser);
     if (!parser.parse(arguments) || parser.isSet(QStringLiteral("help")) ||
-        parser.isSet(QStringLiteral("version")) || !parser.positionalArguments().isEmpty()) {
+        parser.isSet(QStringLiteral("help-all")) || parser.isSet(QStringLiteral("version")) ||
+        !parser.positionalArguments().isEmpty()) {
         result.parserAnswers = true;
         return result;
     }
