@@ -75,13 +75,18 @@ bool CatalogSync::reread(catalog::Document& doc) {
     return true;
 }
 
-bool CatalogSync::unchanged() const {
+bool CatalogSync::unchanged() {
     // The size and time alone settle the common case without reading.
     const QFileInfo info(file);
     if (known.exists && info.isFile() && info.size() == known.size &&
         info.lastModified().toMSecsSinceEpoch() == known.modified / 1000000)
         return true;
-    return sameContent(catalogstore::FileStamp::of(file), known);
+    const catalogstore::FileStamp now = catalogstore::FileStamp::of(file);
+    if (!sameContent(now, known))
+        return false;
+    // Touched but not changed: remember the new time, so the next look is cheap.
+    known = now;
+    return true;
 }
 
 void CatalogSync::checkLater(int ms) {

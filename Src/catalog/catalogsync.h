@@ -44,7 +44,7 @@ signals:
 private:
     void check();
     // Whether the file still holds what Tarn last read or wrote.
-    bool unchanged() const;
+    bool unchanged();
 
     QString file;
     catalogstore::FileStamp known;
