@@ -335,6 +335,7 @@ private slots:
 
         // --quit writes as "退出" does (the window size goes with it), then ends.
         addTypeByHand(window);
+        QTest::qWait(300);
         QCOMPARE(runTarn(root.path(), {"--quit"}), 0);
         QVERIFY(waitFinished(tarn));
         QCOMPARE(tarn->exitCode(), 0);
