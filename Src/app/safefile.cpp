@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <limits>
 
 #ifdef Q_OS_WIN
@@ -44,6 +45,7 @@ bool hasDigit(QStringView random) {
     return std::any_of(random.begin(), random.begin() + kRandomChars, [](QChar c) { return c.isDigit(); });
 }
 
+#ifndef Q_OS_WIN
 // Five random characters, at least one a digit, and a sixth that checks
 // them: a name a person gives a file ("Data.backup") is not taken for one of
 // these when leftovers are cleared away.
@@ -56,6 +58,7 @@ QString tempSuffix() {
             return random + checkChar(random);
     }
 }
+#endif
 
 bool isTempSuffix(QStringView suffix) {
     if (suffix.size() != kRandomChars + 1 ||
@@ -71,13 +74,19 @@ QString shownPath(const QString& path) {
 } // namespace
 
 quint64 hashOf(const char* bytes, std::size_t size) {
-    // 64-bit FNV-1a.
+    // 64-bit FNV-1a taken eight bytes at a time: a catalog of hundreds of
+    // megabytes is hashed in a fraction of the time its write takes.
+    constexpr quint64 kPrime = 1099511628211ULL;
     quint64 hash = 14695981039346656037ULL;
-    for (std::size_t i = 0; i < size; ++i) {
-        hash ^= static_cast<unsigned char>(bytes[i]);
-        hash *= 1099511628211ULL;
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        quint64 word;
+        std::memcpy(&word, bytes + i, 8);
+        hash = (hash ^ word) * kPrime;
     }
-    return hash;
+    for (; i < size; ++i)
+        hash = (hash ^ static_cast<unsigned char>(bytes[i])) * kPrime;
+    return hash ^ size;
 }
 
 QString describe(int error, const QString& path) {
@@ -121,6 +130,14 @@ QString describe(int error, const QString& path) {
 
 FileStamp FileStamp::of(const QString& path) {
     return read(path, false).stamp;
+}
+
+bool FileStamp::matches(const QString& path) const {
+    // The metadata alone tells most changes without reading a byte.
+    const Reading look = metadataOf(path);
+    if (look.stamp.exists != exists || look.stamp.size != size || look.stamp.modified != modified)
+        return false;
+    return !exists || of(path) == *this;
 }
 
 #ifndef Q_OS_WIN
@@ -206,6 +223,14 @@ void syncFolder(const QString& folder) {
 }
 
 } // namespace
+
+Reading metadataOf(const QString& path) {
+    Reading reading;
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0)
+        reading.stamp = metadataStamp(st);
+    return reading;
+}
 
 Reading read(const QString& path, bool forWriting) {
     Reading reading;
@@ -355,6 +380,12 @@ FileStamp infoStamp(const QFileInfo& info) {
 }
 
 } // namespace
+
+Reading metadataOf(const QString& path) {
+    Reading reading;
+    reading.stamp = infoStamp(QFileInfo(path));
+    return reading;
+}
 
 Reading read(const QString& path, bool forWriting) {
     Reading reading;

@@ -27,6 +27,9 @@ struct FileStamp {
     // Reads the file at `path` (regular files only; anything else is
     // stamped by its metadata alone).
     static FileStamp of(const QString& path);
+    // Whether the file at `path` is still what this stamp says, reading it
+    // only when its size and modification time still agree.
+    bool matches(const QString& path) const;
 
     bool operator==(const FileStamp& other) const {
         return exists == other.exists && size == other.size && modified == other.modified &&
@@ -54,6 +57,8 @@ struct Reading {
 // read-write and created empty where only the file is missing, so success
 // also says that Tarn may write it.
 Reading read(const QString& path, bool forWriting);
+// The stamp of what is at `path` from its metadata alone (no hash).
+Reading metadataOf(const QString& path);
 
 // True when a file exists at `path` and has no write bit: a file the user
 // marked read-only stays unwritten even for a process that could write it

@@ -3,7 +3,6 @@
 
 #include "catalog/catalogshape.h"
 
-#include <QDateTime>
 #include <QFileInfo>
 
 namespace {
@@ -77,9 +76,8 @@ bool CatalogSync::reread(catalog::Document& doc) {
 
 bool CatalogSync::unchanged() {
     // The size and time alone settle the common case without reading.
-    const QFileInfo info(file);
-    if (known.exists && info.isFile() && info.size() == known.size &&
-        info.lastModified().toMSecsSinceEpoch() == known.modified / 1000000)
+    const catalogstore::FileStamp look = safefile::metadataOf(file).stamp;
+    if (known.exists && look.exists && look.size == known.size && look.modified == known.modified)
         return true;
     const catalogstore::FileStamp now = catalogstore::FileStamp::of(file);
     if (!sameContent(now, known))
