@@ -5,6 +5,7 @@
 #include "catalog/catalogstore.h"
 #include "settings/appsettings.h"
 #include "support/datafolder.h"
+#include "support/diskfaults.h"
 #include "support/jsontext.h"
 #include "support/mainformfixture.h"
 #include "support/modalanswerer.h"
@@ -19,6 +20,8 @@
 #include <QtTest>
 
 #include <csignal>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -180,6 +183,37 @@ private slots:
         }
         qInfo("of %d writes, %d completed and %d were killed part-way", kRounds, completed, midWrite);
         QVERIFY2(midWrite > 0, "no kill landed while the new catalog was being written");
+    }
+
+    void filesThatAreNoFilesNeverBlockTheStart() {
+        MainFormFixture shown;
+        DataFolder& data = shown.data;
+        const QByteArray catalogPath = QFile::encodeName(data.catalogPath());
+        QCOMPARE(::mkfifo(catalogPath.constData(), 0644), 0);
+        QCOMPARE(::mkfifo(QFile::encodeName(data.configPath()).constData(), 0644), 0);
+        {
+            Deadline deadline(30, "starting with FIFOs for the catalog and the settings");
+            ModalAnswerer answers;
+            answers.press("OK");
+            QVERIFY(shown.show());
+            QCOMPARE(answers.boxes().size(), 1);
+            QCOMPARE(answers.boxes()[0].text, QStringLiteral("配置文件打开出现错误！"));
+            QCOMPARE(texts(shown.typeList()), QStringList{"默认分类"});
+            shown.form().close();
+            QCOMPARE(answers.boxes().size(), 1);
+        }
+        QVERIFY(!QFileInfo(data.catalogPath()).isFile() && !QFileInfo(data.configPath()).isFile());
+
+        // A custom icon that is a FIFO is passed over.
+        QVERIFY(QFile::remove(data.catalogPath()));
+        const QString pipe = data.dataPath() + "/x.png";
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+        data.writeCatalog(json("{'type':[{'name':'T','group':[{'name':'G','item':[{'name':'I','type':0,"
+                               "'param':'','path':'','customIcon':'" +
+                               pipe + "'}]}]}]}"));
+        Deadline deadline(30, "starting with a custom icon that is a FIFO");
+        QVERIFY(shown.show());
+        QCOMPARE(shown.itemList()->count(), 1);
     }
 };
 

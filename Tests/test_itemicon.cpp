@@ -57,6 +57,8 @@ private slots:
         DataFolder::writeFile(file("tool.exe"), "MZ");
         DataFolder::writeFile(file("notes.txt"), "x");
         QDir(dir.path()).mkdir("folder");
+        QCOMPARE(::mkfifo(QFile::encodeName(file("pipe.png")).constData(), 0644), 0);
+
 
         // An icon theme and the installed menu entries, both our own.
         QDir(dir.path()).mkpath("icons/tarntest/16x16/apps");
@@ -104,6 +106,8 @@ private slots:
             << 0 << file("notes.txt") << "" << ItemIconSource::PathSystem << "notes.txt";
         QTest::newRow("existing folder")
             << 1 << file("folder") << "" << ItemIconSource::PathSystem << "folder";
+        QTest::newRow("custom FIFO falls through to path")
+            << 0 << file("notes.txt") << file("pipe.png") << ItemIconSource::PathSystem << "notes.txt";
         QTest::newRow("custom gone falls through to path")
             << 0 << file("notes.txt") << file("gone.png") << ItemIconSource::PathSystem << "notes.txt";
         QTest::newRow("odd kind behaves as a file")

@@ -4,6 +4,7 @@
 
 #include "settings/appsettings.h"
 #include "support/datafolder.h"
+#include "support/diskfaults.h"
 #include "support/mainformfixture.h"
 #include "support/menupicker.h"
 #include "support/modalanswerer.h"
@@ -209,6 +210,24 @@ private slots:
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("警告"));
         QVERIFY(answers.boxes()[0].text.startsWith(QStringLiteral("配置文件保存失败：")));
+    }
+
+    void aFullDiskAtCloseIsToldNamingTheFiles() {
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        const QByteArray before = shown.data.readCatalog();
+        QVERIFY(shown.triggerAction("actTypeAdd"));
+        ModalAnswerer answers;
+        answers.press("OK");
+        {
+            FullDiskSeam full(0);
+            shown.form().close();
+        }
+        QCOMPARE(answers.boxes().size(), 1);
+        QCOMPARE(answers.boxes()[0].text, QStringLiteral("配置文件保存失败：磁盘已满（%1）\n磁盘已满（%2）")
+                                              .arg(QDir::toNativeSeparators(shown.data.catalogPath()),
+                                                   QDir::toNativeSeparators(shown.data.configPath())));
+        QCOMPARE(shown.data.readCatalog(), before);
     }
 
     void closingAnotherWindowDoesNotEndTarn() {

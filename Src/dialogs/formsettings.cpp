@@ -11,7 +11,20 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QMessageBox>
-#include <QSettings>
+
+namespace {
+
+// Writes the settings file now; a failure is told, naming the reason and
+// the file, and the settings stay in force for this session.
+bool storeSettings(QWidget* parent) {
+    QString error;
+    if (configSettings->sync(&error))
+        return true;
+    QMessageBox::warning(parent, QStringLiteral("警告"), QStringLiteral("配置文件保存失败：%1").arg(error));
+    return false;
+}
+
+} // namespace
 
 FormSettings::FormSettings(QWidget* parent) : QWidget(parent), ui(new Ui::FormSettings) {
     ui->setupUi(this);
@@ -94,6 +107,7 @@ void FormSettings::settingShowAndHide() {
     }
     configSettings->setValue(settingkeys::hotKeyShowAndHide, text);
     hotKeyShowAndHide = text;
+    storeSettings(this);
     emit hotKeyReset();
 }
 
@@ -102,6 +116,8 @@ void FormSettings::settingFormPos() {
     formCursorPos = ui->radioButton_cursor->isChecked();
     configSettings->setValue(settingkeys::formOpenThenHide, ui->checkBox_openThenHide->isChecked());
     formOpenThenHide = ui->checkBox_openThenHide->isChecked();
+    if (!storeSettings(this))
+        return;
     if (!applyAutostart()) {
         QMessageBox::warning(this, QStringLiteral("警告"),
                              QStringLiteral("无法更改登录时启动：\n") + autostart::entryPath());

@@ -47,6 +47,8 @@ bool lookUpFile(const QString& path, FileStamp* stamp) {
         stamp->changed = qint64(changed.tv_sec) * 1000000000 + changed.tv_nsec;
         stamp->inode = quint64(status.st_ino);
         stamp->device = quint64(status.st_dev);
+        stamp->regular = S_ISREG(status.st_mode);
+        stamp->folder = S_ISDIR(status.st_mode);
         return true;
     }
 #endif
@@ -55,14 +57,18 @@ bool lookUpFile(const QString& path, FileStamp* stamp) {
         return false;
     stamp->size = info.size();
     stamp->modified = info.lastModified().toMSecsSinceEpoch();
+    stamp->regular = info.isFile();
+    stamp->folder = info.isDir();
     return true;
 }
 
 ItemIconChoice chooseItemIcon(int kind, const QString& path, const QString& customIcon) {
     FileStamp stamp;
-    if (lookUpFile(customIcon, &stamp))
-        return {isPictureSuffix(QFileInfo(customIcon).suffix()) ? ItemIconSource::CustomImage
-                                                                : ItemIconSource::CustomSystem,
+    // Only a regular file is read as a picture; a FIFO, socket or device is
+    // passed over (reading one could block), a folder gives its icon.
+    if (lookUpFile(customIcon, &stamp) && (stamp.regular || stamp.folder))
+        return {stamp.regular && isPictureSuffix(QFileInfo(customIcon).suffix()) ? ItemIconSource::CustomImage
+                                                                                 : ItemIconSource::CustomSystem,
                 customIcon, stamp};
     if (kind == catalog::KindWeb)
         return {ItemIconSource::Web, QString(), FileStamp()};

@@ -10,8 +10,8 @@ class QFileIconProvider;
 // Item dialog's preview. The choice is separate from building the icon so
 // that it can be tested without comparing pixels.
 enum class ItemIconSource {
-    CustomImage,  // "customIcon" names an existing .png/.jpg/.gif: the picture itself
-    CustomSystem, // "customIcon" names another existing file or folder: its system icon
+    CustomImage,  // "customIcon" names a regular .png/.jpg/.gif file: the picture itself
+    CustomSystem, // "customIcon" names another regular file or a folder: its system icon
     Web,          // kind 2: the built-in web icon
     PathSystem,   // "path" exists: its desktop entry's icon, else its system icon
     Lost,         // nothing exists: the built-in lost-target icon
@@ -26,6 +26,8 @@ struct FileStamp {
     qint64 changed = 0;  // inode change time, nanoseconds (Unix)
     quint64 inode = 0;   // (Unix)
     quint64 device = 0;  // (Unix)
+    bool regular = false;
+    bool folder = false;
 };
 
 // Whether `path` names an existing file or folder (links followed), with its

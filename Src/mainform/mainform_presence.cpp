@@ -14,7 +14,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
-#include <QSettings>
 
 bool MainForm::setupHotKey() {
     hotKeyShowAndHide =
@@ -111,18 +110,54 @@ void MainForm::keyPressEvent(QKeyEvent* event) {
 void MainForm::closeEvent(QCloseEvent* event) {
     setHidden(true);
     QString error;
-    if (!saveState(&error))
-        QMessageBox::warning(this, QStringLiteral("警告"), QStringLiteral("配置文件保存失败：%1").arg(error));
+    const WriteOutcome outcome = writeState(&error);
+    reportWrite(outcome, error);
     event->ignore();
 }
 
-bool MainForm::saveState(QString* error) {
+MainForm::WriteOutcome MainForm::writeState(QString* error) {
     configSettings->setValue(settingkeys::formHeight, height());
     configSettings->setValue(settingkeys::formWidth, width());
-    configSettings->sync();
-    // A file kept as found, or one that could not be opened at start, is not
-    // written by design; the user was told when Tarn started.
-    return saveCatalog(error) || catalogFileKept || catalogOpenFailed;
+    QString settingsError;
+    const bool settingsSaved = configSettings->sync(&settingsError);
+    WriteOutcome outcome = writeCatalog(error);
+    if (!settingsSaved) {
+        const bool catalogFine = outcome == WriteOutcome::Written || outcome == WriteOutcome::NotNeeded;
+        if (error)
+            *error = catalogFine ? settingsError : *error + QLatin1Char('\n') + settingsError;
+        if (catalogFine)
+            outcome = WriteOutcome::Failed;
+    }
+    return outcome;
+}
+
+bool MainForm::saveState(QString* error) {
+    const WriteOutcome outcome = writeState(error);
+    return outcome == WriteOutcome::Written || outcome == WriteOutcome::NotNeeded;
+}
+
+void MainForm::runCommand(InstanceCommand command) {
+    switch (command) {
+    case InstanceCommand::Show:
+        if (isHidden() || isMinimized())
+            showAndHide();
+        // Asked for by the user's own start of Tarn: bring it forward too.
+        raise();
+        activateWindow();
+        break;
+    case InstanceCommand::Hide:
+        if (!isHidden())
+            setHidden(true);
+        break;
+    case InstanceCommand::Toggle:
+        showAndHide();
+        break;
+    case InstanceCommand::Quit:
+        quitTarn();
+        break;
+    case InstanceCommand::None:
+        break;
+    }
 }
 
 void MainForm::quitTarn() {
@@ -137,6 +172,7 @@ void MainForm::quitTarn() {
         if (answer != QMessageBox::Retry)
             return;
     }
+    tellKeptCopy();
     qApp->quit();
 }
 

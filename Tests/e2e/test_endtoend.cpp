@@ -50,14 +50,36 @@ class TestEndToEnd : public QObject {
     }
 
     // Starts Tarn from run/ beside the given Data/ folder.
-    QProcess* startTarn(const QString& root) {
+    QProcess* startTarn(const QString& root, const QStringList& arguments = {}) {
         QDir(root).mkpath("Data");
         QDir(root).mkpath("run");
         auto* tarn = new QProcess(this);
         tarn->setWorkingDirectory(root + "/run");
         tarns << tarn;
-        start(*tarn, TARN_EXECUTABLE, {});
+        start(*tarn, TARN_EXECUTABLE, arguments);
         return tarn;
+    }
+
+    // Runs a start of Tarn that is expected to end by itself; its exit code,
+    // or -1 when it did not end in time.
+    int runTarn(const QString& root, const QStringList& arguments, QByteArray* output = nullptr) {
+        QProcess* tarn = startTarn(root, arguments);
+        tarn->setProcessChannelMode(QProcess::SeparateChannels);
+        if (!waitFinished(tarn))
+            return -1;
+        if (output)
+            *output = tarn->readAllStandardOutput();
+        return tarn->exitStatus() == QProcess::NormalExit ? tarn->exitCode() : -1;
+    }
+
+    // "新建分类" from the Type list's blank space, by hand.
+    bool addTypeByHand(QProcess* tarn, const QString& window) {
+        const QRect frame = geometry(window);
+        const int shown = shownWindows(tarn);
+        if (!openMenu(tarn, frame.topLeft() + QPoint(60, frame.height() - 40)))
+            return false;
+        x("xdotool", {"key", "Down", "Return"});
+        return waitUntil([&] { return shownWindows(tarn) == shown; });
     }
 
     // The main window of the Tarn with this process id, once it is mapped.
@@ -279,12 +301,7 @@ private slots:
         QProcess* tarn = startTarn(root.path());
         const QString window = mainWindow(tarn);
         QVERIFY(!window.isEmpty());
-        // An edit by hand: "新建分类" from the Type list's blank space.
-        const QRect frame = geometry(window);
-        const int shown = shownWindows(tarn);
-        QVERIFY(openMenu(tarn, frame.topLeft() + QPoint(60, frame.height() - 40)));
-        x("xdotool", {"key", "Down", "Return"});
-        QVERIFY(waitUntil([&] { return shownWindows(tarn) == shown; }));
+        QVERIFY(addTypeByHand(tarn, window));
 
         const QPoint icon = trayIcon();
         QVERIFY(!icon.isNull());
@@ -314,6 +331,69 @@ private slots:
         const QString window = mainWindow(holder);
         x("xdotool", {"key", "alt+grave"});
         QVERIFY(waitViewable(window, false));
+    }
+
+    void oneTarnPerDataFolder() {
+        QTemporaryDir root;
+        QProcess* tarn = startTarn(root.path());
+        const QString window = mainWindow(tarn);
+        QVERIFY(!window.isEmpty());
+        QCOMPARE(runTarn(root.path(), {"--hide"}), 0);
+        QVERIFY(waitViewable(window, false));
+        // A plain second start shows the first one's window and ends; it
+        // has no window, tray icon or hotkey warning of its own.
+        QCOMPARE(runTarn(root.path(), {}), 0);
+        QVERIFY(waitViewable(window, true));
+        QCOMPARE(tarn->state(), QProcess::Running);
+        QVERIFY(x("xdotool", {"search", "--onlyvisible", "--name", "^警告$"}).isEmpty());
+        QCOMPARE(runTarn(root.path(), {"--toggle"}), 0);
+        QVERIFY(waitViewable(window, false));
+        QCOMPARE(runTarn(root.path(), {"--toggle"}), 0);
+        QVERIFY(waitViewable(window, true));
+
+        // --quit writes as "退出" does (the window size goes with it), then ends.
+        QVERIFY(addTypeByHand(tarn, window));
+        QCOMPARE(runTarn(root.path(), {"--quit"}), 0);
+        QVERIFY(waitFinished(tarn));
+        QCOMPARE(tarn->exitCode(), 0);
+        QCOMPARE(QSettings(root.filePath("Data/Config"), QSettings::IniFormat).value("Form/Width").toInt(),
+                 848);
+        QCOMPARE(readFile(root.filePath("Data/Data")),
+                 json("{'type':[{'name':'默认分类','group':[{'name':'默认分组','item':[]}]},"
+                      "{'name':'默认分类','group':[{'name':'默认分组','item':[]}]}]}"));
+
+        // With none running, --hide and --quit end quietly; --toggle starts one.
+        QCOMPARE(runTarn(root.path(), {"--hide"}), 0);
+        QCOMPARE(runTarn(root.path(), {"--quit"}), 0);
+        QProcess* started = startTarn(root.path(), {"--toggle"});
+        QVERIFY(!mainWindow(started).isEmpty());
+
+        QByteArray version;
+        QCOMPARE(runTarn(root.path(), {"--version"}, &version), 0);
+        QVERIFY2(
+            QRegularExpression("^Tarn \\d+\\.\\d+\\.\\d+\n$").match(QString::fromUtf8(version)).hasMatch(),
+            version.constData());
+    }
+
+    void killedTwoSecondsAfterAnEditLosesNothing() {
+        QTemporaryDir root;
+        QProcess* tarn = startTarn(root.path());
+        const QString window = mainWindow(tarn);
+        QVERIFY(!window.isEmpty());
+        QVERIFY(addTypeByHand(tarn, window));
+        QTest::qWait(2000);
+        ::kill(static_cast<pid_t>(tarn->processId()), SIGKILL);
+        QVERIFY(waitFinished(tarn));
+        QCOMPARE(readFile(root.filePath("Data/Data")),
+                 json("{'type':[{'name':'默认分类','group':[{'name':'默认分组','item':[]}]},"
+                      "{'name':'默认分类','group':[{'name':'默认分组','item':[]}]}]}"));
+        // The killed Tarn's lock and socket are taken over by the next start.
+        QProcess* next = startTarn(root.path());
+        const QString nextWindow = mainWindow(next);
+        QVERIFY(!nextWindow.isEmpty());
+        QCOMPARE(runTarn(root.path(), {"--hide"}), 0);
+        QVERIFY(waitViewable(nextWindow, false));
+        QCOMPARE(next->state(), QProcess::Running);
     }
 
     void terminationWritesTheCatalog() {

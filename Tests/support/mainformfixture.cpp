@@ -13,6 +13,8 @@ MainFormFixture::MainFormFixture(bool withDataFolder) : data(withDataFolder) {}
 MainFormFixture::~MainFormFixture() = default;
 
 bool MainFormFixture::show(const QByteArray& catalogText) {
+    // A window shown before goes first, as when Tarn is started again.
+    window.reset();
     if (!catalogText.isNull())
         data.writeCatalog(catalogText);
     window = std::make_unique<MainForm>();

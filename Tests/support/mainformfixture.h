@@ -22,7 +22,8 @@ public:
     ~MainFormFixture();
 
     // Writes `catalogText` as the catalog file (unless it is null), builds
-    // the window and shows it; false when it never became exposed.
+    // the window and shows it; false when it never became exposed. Called
+    // again, it starts afresh on the same data folder.
     [[nodiscard]] bool show(const QByteArray& catalogText = QByteArray());
 
     DataFolder data;

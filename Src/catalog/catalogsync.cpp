@@ -1,0 +1,103 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "catalog/catalogsync.h"
+
+#include "catalog/catalogshape.h"
+
+#include <QFileInfo>
+
+namespace {
+
+// Writers often replace a file in several steps; look once they are done.
+constexpr int kSettleMs = 150;
+
+bool sameContent(const catalogstore::FileStamp& a, const catalogstore::FileStamp& b) {
+    return a.exists == b.exists && a.size == b.size && a.hash == b.hash;
+}
+
+} // namespace
+
+CatalogSync::CatalogSync(QObject* parent) : QObject(parent) {
+    settle.setSingleShot(true);
+    connect(&settle, &QTimer::timeout, this, &CatalogSync::check);
+    auto soon = [this] { checkLater(kSettleMs); };
+    connect(&watcher, &QFileSystemWatcher::fileChanged, this, soon);
+    connect(&watcher, &QFileSystemWatcher::directoryChanged, this, soon);
+}
+
+void CatalogSync::follow(const QString& path, const catalogstore::FileStamp& read) {
+    file = QFileInfo(path).absoluteFilePath();
+    known = read;
+    if (!watcher.files().isEmpty())
+        watcher.removePaths(watcher.files());
+    if (!watcher.directories().isEmpty())
+        watcher.removePaths(watcher.directories());
+    // The folder too: a replace puts a new file under the name, which a
+    // watch on the old one does not see.
+    const QString folder = QFileInfo(file).absolutePath();
+    if (QFileInfo(folder).isDir())
+        watcher.addPath(folder);
+    if (QFileInfo(file).isFile())
+        watcher.addPath(file);
+}
+
+CatalogSync::Write CatalogSync::write(const catalog::Value& doc) {
+    Write result;
+    if (!unchanged()) {
+        const safefile::Reading theirs = safefile::read(file, false);
+        if (theirs.status == safefile::Reading::Read && !theirs.bytes.isEmpty()) {
+            result.otherVersion = catalogstore::keepCopy(file, theirs.bytes);
+            if (result.otherVersion.isEmpty()) {
+                result.error = QStringLiteral("配置文件在别处被修改过，且无法保留那个版本的副本");
+                return result;
+            }
+        }
+    }
+    catalogstore::FileStamp written;
+    if (!catalogstore::save(file, doc, &result.error, &written))
+        return result;
+    known = written;
+    result.written = true;
+    return result;
+}
+
+bool CatalogSync::reread(catalog::Document& doc) {
+    const safefile::Reading reading = safefile::read(file, false);
+    const QByteArray& bytes = reading.bytes;
+    if (reading.status != safefile::Reading::Read || bytes.isEmpty() || bytes.indexOf('\0') >= 0)
+        return false;
+    catalog::Document fresh;
+    if (!catalog::parse(fresh, bytes.constData()) || catalog::repairShape(fresh) > 0 ||
+        !catalog::types(fresh))
+        return false;
+    doc.Swap(fresh);
+    known = reading.stamp;
+    return true;
+}
+
+bool CatalogSync::unchanged() {
+    // The size and time alone settle the common case without reading.
+    const catalogstore::FileStamp look = safefile::metadataOf(file).stamp;
+    if (known.exists && look.exists && look.size == known.size && look.modified == known.modified)
+        return true;
+    const catalogstore::FileStamp now = catalogstore::FileStamp::of(file);
+    if (!sameContent(now, known))
+        return false;
+    // Touched but not changed: remember the new time, so the next look is cheap.
+    known = now;
+    return true;
+}
+
+void CatalogSync::checkLater(int ms) {
+    settle.start(ms);
+}
+
+void CatalogSync::check() {
+    // A replaced file is a new file: watch it again.
+    if (QFileInfo(file).isFile() && !watcher.files().contains(file))
+        watcher.addPath(file);
+    const QString folder = QFileInfo(file).absolutePath();
+    if (watcher.directories().isEmpty() && QFileInfo(folder).isDir())
+        watcher.addPath(folder);
+    if (!unchanged())
+        emit changedElsewhere();
+}

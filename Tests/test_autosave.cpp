@@ -1,0 +1,171 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The catalog file follows the Catalog: written a moment after each edit,
+// failures said without nagging, and changes made by others neither lost
+// nor clobbered.
+#include "mainform/mainform.h"
+
+#include "catalog/catalogstore.h"
+#include "support/datafolder.h"
+#include "support/jsontext.h"
+#include "support/mainformfixture.h"
+#include "support/modalanswerer.h"
+#include "support/modalwatchdog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QtTest>
+
+namespace {
+
+const QByteArray kOneType = json("{'type':[{'name':'默认分类','group':[{'name':'默认分组','item':[]}]}]}");
+const QByteArray kTwoTypes = json("{'type':[{'name':'默认分类','group':[{'name':'默认分组','item':[]}]},"
+                                  "{'name':'默认分类','group':[{'name':'默认分组','item':[]}]}]}");
+
+// Puts a folder where the catalog file is: no write can succeed.
+bool block(const DataFolder& data) {
+    return QFile::remove(data.catalogPath()) && QDir(data.dataPath()).mkdir(QStringLiteral("Data"));
+}
+
+} // namespace
+
+class TestAutosave : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { installModalWatchdog(); }
+
+    void anEditIsWrittenAMomentLater() {
+        MainFormFixture shown;
+        QVERIFY(shown.show(kOneType));
+        DataFolder& data = shown.data;
+        QVERIFY(shown.triggerAction("actTypeAdd"));
+        // Not at once: a burst of edits makes one write.
+        QCOMPARE(data.readCatalog(), kOneType);
+        QTRY_COMPARE_WITH_TIMEOUT(data.readCatalog(), kTwoTypes, 5000);
+        // Tarn's own write is not taken for someone else's: no copy, no box.
+        ModalAnswerer answers;
+        QVERIFY(shown.triggerAction("actTypeAdd"));
+        QTRY_VERIFY_WITH_TIMEOUT(data.readCatalog() != kTwoTypes, 5000);
+        QVERIFY(shown.triggerAction("actTypeAdd"));
+        QTRY_VERIFY_WITH_TIMEOUT(data.readCatalog().count(QByteArray("默认分组")) == 4, 5000);
+        QVERIFY(!QFile::exists(data.catalogPath() + QStringLiteral(".bak")));
+        QCOMPARE(answers.boxes().size(), 0);
+    }
+
+    void aFailingWriteIsToldOncePerStreak() {
+        MainFormFixture shown;
+        QVERIFY(shown.show(kOneType));
+        DataFolder& data = shown.data;
+        MainForm& form = shown.form();
+        ModalAnswerer answers;
+        answers.press(QStringLiteral("OK"));
+        QVERIFY(block(data));
+        QVERIFY(shown.triggerAction("actTypeAdd"));
+        QVERIFY(answers.waitFor(1));
+        QCOMPARE(answers.boxes()[0].title, QStringLiteral("警告"));
+        QVERIFY(answers.boxes()[0].text.startsWith(QStringLiteral("配置文件保存失败：")));
+        // Still failing: neither the next edit nor the close says it again.
+        QVERIFY(shown.triggerAction("actTypeAdd"));
+        form.close();
+        QCOMPARE(answers.boxes().size(), 1);
+
+        // A write that works ends the streak; the next failure is told.
+        QVERIFY(QDir(data.catalogPath()).removeRecursively());
+        QVERIFY(shown.triggerAction("actTypeAdd"));
+        QTRY_VERIFY_WITH_TIMEOUT(data.readCatalog().count(QByteArray("默认分组")) == 4, 5000);
+        QVERIFY(block(data));
+        answers.press(QStringLiteral("OK"));
+        QVERIFY(shown.triggerAction("actTypeAdd"));
+        QVERIFY(answers.waitFor(2));
+        QCOMPARE(answers.unexpected(), 0);
+    }
+
+    void editsThatCannotBeWrittenAreSaidOncePerRun() {
+        MainFormFixture shown;
+        DataFolder& data = shown.data;
+        // A dangling link: the catalog file cannot be opened at start.
+        QVERIFY(QFile::link(data.root() + QStringLiteral("/gone/Data"), data.catalogPath()));
+        ModalAnswerer answers;
+        answers.press(QStringLiteral("OK")).press(QStringLiteral("OK"));
+        QVERIFY(shown.show());
+        MainForm& form = shown.form();
+        QCOMPARE(answers.boxes().size(), 1); // the warning at start
+        // Nothing edited yet: nothing is lost on the way out.
+        QVERIFY(form.saveState());
+
+        QVERIFY(shown.triggerAction("actTypeAdd"));
+        QVERIFY(answers.waitFor(2));
+        QCOMPARE(answers.boxes()[1].title, QStringLiteral("警告"));
+        QVERIFY(answers.boxes()[1].text.contains(QStringLiteral("无法写入")));
+        QVERIFY(answers.boxes()[1].text.contains(QDir::toNativeSeparators(data.catalogPath())));
+        QVERIFY(shown.triggerAction("actTypeAdd"));
+        form.close();
+        // The way out does not claim the edits were kept.
+        QString error;
+        QVERIFY(!form.saveState(&error));
+        QVERIFY(error.contains(QDir::toNativeSeparators(data.catalogPath())));
+        QCOMPARE(answers.boxes().size(), 2);
+    }
+
+    void aChangeFromElsewhereIsFollowedWhileIdle() {
+        MainFormFixture shown;
+        QVERIFY(
+            shown.show(json("{'type':[{'name':'A','group':[{'name':'a1','item':[]},{'name':'a2','item':[]}]},"
+                            "{'name':'B','group':[{'name':'b1','item':[]},{'name':'b2','item':[]}]}]}")));
+        DataFolder& data = shown.data;
+        MainForm& form = shown.form();
+        ModalAnswerer answers;
+        shown.typeList()->setCurrentRow(1);
+        shown.groupList()->setCurrentRow(1);
+
+        // Rewritten in place...
+        data.writeCatalog(json("{'type':[{'name':'A'},{'name':'C','group':[{'name':'c1','item':[]},"
+                               "{'name':'c2','item':[]}]},{'name':'D'}]}"));
+        QTRY_COMPARE(texts(shown.typeList()),
+                     (QStringList{QStringLiteral("A"), QStringLiteral("C"), QStringLiteral("D")}));
+        QCOMPARE(shown.typeList()->currentRow(), 1);
+        QCOMPARE(texts(shown.groupList()), (QStringList{QStringLiteral("c1"), QStringLiteral("c2")}));
+        QCOMPARE(shown.groupList()->currentRow(), 1);
+
+        // ... then replaced whole, as editors and Tarn itself do.
+        QVERIFY(catalogstore::writeAtomically(data.catalogPath(), json("{'type':[{'name':'E'}]}")));
+        QTRY_COMPARE(texts(shown.typeList()), QStringList{QStringLiteral("E")});
+        QCOMPARE(shown.typeList()->currentRow(), 0);
+        QVERIFY(catalogstore::writeAtomically(data.catalogPath(), json("{'type':[{'name':'F'}]}")));
+        QTRY_COMPARE(texts(shown.typeList()), QStringList{QStringLiteral("F")});
+
+        // A file that is not whole is not followed, and kept at the next write.
+        data.writeCatalog("{broken");
+        QTest::qWait(500);
+        QCOMPARE(texts(shown.typeList()), QStringList{QStringLiteral("F")});
+        answers.press(QStringLiteral("OK"));
+        form.close();
+        QCOMPARE(DataFolder::readFile(data.catalogPath() + QStringLiteral(".bak")), QByteArray("{broken"));
+        QCOMPARE(data.readCatalog(), json("{'type':[{'name':'F'}]}"));
+        QCOMPARE(answers.boxes().size(), 1);
+        QCOMPARE(answers.boxes()[0].title, QStringLiteral("提示"));
+    }
+
+    void aChangeFromElsewhereIsKeptBeforeEditsAreWritten() {
+        MainFormFixture shown;
+        QVERIFY(shown.show(kOneType));
+        DataFolder& data = shown.data;
+        ModalAnswerer answers;
+        answers.press(QStringLiteral("OK"));
+        QVERIFY(shown.triggerAction("actTypeAdd"));
+        const QByteArray theirs = json("{'type':[{'name':'theirs'}]}");
+        data.writeCatalog(theirs);
+        QTRY_COMPARE_WITH_TIMEOUT(data.readCatalog(), kTwoTypes, 5000);
+        const QString copy = data.catalogPath() + QStringLiteral(".bak");
+        QCOMPARE(DataFolder::readFile(copy), theirs);
+        QVERIFY(answers.waitFor(1));
+        QCOMPARE(answers.boxes()[0].title, QStringLiteral("提示"));
+        QVERIFY(answers.boxes()[0].text.contains(QDir::toNativeSeparators(copy)));
+        // Tarn still shows its own edits.
+        QCOMPARE(shown.typeList()->count(), 2);
+    }
+};
+
+QTEST_MAIN(TestAutosave)
+#include "test_autosave.moc"
