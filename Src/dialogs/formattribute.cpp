@@ -23,9 +23,7 @@ FormAttribute::FormAttribute() : QDialog(nullptr), ui(new Ui::FormAttribute) {
     connect(ui->pushButton_change, &QPushButton::clicked, this, &FormAttribute::changePath);
 }
 
-FormAttribute::~FormAttribute() {
-    delete ui;
-}
+FormAttribute::~FormAttribute() = default;
 
 void FormAttribute::setItemData(catalog::Value* itemValue, catalog::Allocator* catalogAllocator) {
     item = itemValue;

@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QFileIconProvider>
 
+#include <memory>
+
 namespace Ui {
 class FormAttribute;
 }
@@ -38,7 +40,7 @@ private:
     void previewIcon(const QString& customIcon);
     QString customPath() const;
 
-    Ui::FormAttribute* ui;
+    std::unique_ptr<Ui::FormAttribute> ui;
     catalog::Value* item = nullptr;
     catalog::Allocator* allocator = nullptr;
     QFileIconProvider iconProvider;

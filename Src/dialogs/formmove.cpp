@@ -29,9 +29,7 @@ FormMove::FormMove() : QDialog(nullptr), ui(new Ui::FormMove) {
     updateOkButton();
 }
 
-FormMove::~FormMove() {
-    delete ui;
-}
+FormMove::~FormMove() = default;
 
 void FormMove::hideGroupList() {
     ui->listWidget_group->hide();

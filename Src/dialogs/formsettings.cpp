@@ -25,7 +25,6 @@ FormSettings::FormSettings(QWidget* parent) : QWidget(parent), ui(new Ui::FormSe
 
 FormSettings::~FormSettings() {
     formSettingsOpen = false;
-    delete ui;
 }
 
 QString FormSettings::aboutHtml() {

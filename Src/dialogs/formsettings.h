@@ -3,6 +3,8 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <memory>
+
 namespace Ui {
 class FormSettings;
 }
@@ -32,5 +34,5 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    Ui::FormSettings* ui;
+    std::unique_ptr<Ui::FormSettings> ui;
 };

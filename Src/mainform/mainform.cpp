@@ -42,10 +42,7 @@ MainForm::MainForm(QWidget* parent)
         ui->listWidget_type->setCurrentRow(0);
 }
 
-MainForm::~MainForm() {
-    delete hotKey;
-    delete ui;
-}
+MainForm::~MainForm() = default;
 
 void MainForm::setupLists(QListWidget* list) {
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -135,9 +135,8 @@ bool MainForm::editItem(catalog::Value* item) {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowFlags(dialog->windowFlags() | Qt::WindowStaysOnTopHint);
     dialog->setItemData(item, &catalogAllocator);
-    const bool accepted = dialog->exec() == QDialog::Accepted;
-    formAttribute = nullptr;
-    return accepted;
+    // exec() deletes it on the way out; formAttribute follows by itself.
+    return dialog->exec() == QDialog::Accepted;
 }
 
 void MainForm::jsonGroupItmeMove() {

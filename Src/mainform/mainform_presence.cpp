@@ -16,12 +16,11 @@
 
 bool MainForm::setupHotKey() {
     hotKeyShowAndHide =
-        configSettings->value(settingkeys::hotKeyShowAndHide, QString::fromLatin1(settingkeys::defaultHotKey))
-            .toString();
-    hotKey = new GlobalHotkey(QKeySequence(hotKeyShowAndHide, QKeySequence::NativeText), true, nullptr);
+        configSettings->value(settingkeys::hotKeyShowAndHide, QString(settingkeys::defaultHotKey)).toString();
+    hotKey = std::make_unique<GlobalHotkey>(QKeySequence(hotKeyShowAndHide, QKeySequence::NativeText), true);
     const bool registered = hotKey->property("registered").toBool();
     if (registered) {
-        connect(hotKey, &GlobalHotkey::activated, this, &MainForm::showAndHide);
+        connect(hotKey.get(), &GlobalHotkey::activated, this, &MainForm::showAndHide);
     } else {
         QMessageBox::warning(this, QStringLiteral("警告"),
                              QStringLiteral("显示隐藏热键( ") + hotKeyShowAndHide +
@@ -34,8 +33,7 @@ bool MainForm::setupHotKey() {
 void MainForm::hotKeyReset() {
     // Released now, not at the next turn of the event loop: a late release of
     // the old grab would also drop the new one when both are the same keys.
-    delete hotKey;
-    hotKey = nullptr;
+    hotKey.reset();
     if (setupHotKey())
         QMessageBox::information(this, QStringLiteral("提示"), QStringLiteral("热键修改成功"),
                                  QStringLiteral("已知晓"), QString(), QString(), 0, -1);
