@@ -186,5 +186,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCatalogJson)
+QTEST_GUILESS_MAIN(TestCatalogJson)
 #include "test_catalogjson.moc"

@@ -81,5 +81,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCatalogShape)
+QTEST_GUILESS_MAIN(TestCatalogShape)
 #include "test_catalogshape.moc"

@@ -12,7 +12,7 @@ private slots:
     void defaultsWithoutAFile() {
         DataFolder data;
         formCursorPos = formOpenThenHide = true;
-        loadSettings("../Data/Config");
+        loadSettings(QStringLiteral("../Data/Config"));
         QVERIFY(configSettings);
         QVERIFY(!formCursorPos);
         QVERIFY(!formOpenThenHide);
@@ -27,7 +27,7 @@ private slots:
     void mirrorsReadTheFile() {
         DataFolder data;
         DataFolder::writeFile(data.configPath(), "[Form]\nCursorPos=true\nOpenThenHide=true\n");
-        loadSettings("../Data/Config");
+        loadSettings(QStringLiteral("../Data/Config"));
         QVERIFY(formCursorPos);
         QVERIFY(formOpenThenHide);
     }
@@ -47,10 +47,10 @@ private slots:
         QFETCH(QSize, expected);
         DataFolder data;
         DataFolder::writeFile(data.configPath(), "[Form]\n" + form + "\n");
-        loadSettings("../Data/Config");
+        loadSettings(QStringLiteral("../Data/Config"));
         QCOMPARE(storedWindowSize(), expected);
     }
 };
 
-QTEST_MAIN(TestSettings)
+QTEST_GUILESS_MAIN(TestSettings)
 #include "test_settings.moc"

@@ -11,9 +11,9 @@
 // waits until the rebuild is done.
 class FramePacer {
 public:
-    // `shownIn`: the widget being filled; while its window is not on screen
+    // `filled`: the widget being filled; while its window is not on screen
     // there is nothing to paint and no turn is taken.
-    explicit FramePacer(const QWidget* shownIn) : shownIn(shownIn) { clock.start(); }
+    explicit FramePacer(const QWidget* filled) : shownIn(filled) { clock.start(); }
 
     void entryAdded() {
         if (!shownIn->isVisible() || (!first && clock.elapsed() < kFrameMs))

@@ -63,7 +63,7 @@ class ExactNumbers {
 public:
     static constexpr int kMaxRecursion = 256;
 
-    ExactNumbers(Document& doc, bool limitDepth) : doc(doc), limitDepth(limitDepth) {}
+    ExactNumbers(Document& target, bool limitNesting) : doc(target), limitDepth(limitNesting) {}
     bool tooDeep = false;
 
     bool Null() { return doc.Null(); }

@@ -10,7 +10,7 @@ namespace {
 
 class Repairer {
 public:
-    explicit Repairer(Allocator& allocator) : allocator(allocator) {}
+    explicit Repairer(Allocator& documentAllocator) : allocator(documentAllocator) {}
 
     int repairs = 0;
 

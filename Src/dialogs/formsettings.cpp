@@ -3,6 +3,7 @@
 #include "ui_formsettings.h"
 
 #include "app/documents.h"
+#include "app/version.h"
 #include "settings/appsettings.h"
 
 #include <QDesktopServices>
@@ -41,7 +42,7 @@ QString FormSettings::aboutHtml() {
         QStringLiteral("<html><head><style type=\"text/css\">p, li { white-space: pre-wrap; }</style>"
                        "</head><body style=\" font-family:'SimSun'; font-size:9pt; color:#525252;\">");
     html += p + big.arg(QStringLiteral("Tarn")) + QStringLiteral("</p>");
-    html += p + bold.arg(QStringLiteral("Version:")) + plain.arg(QStringLiteral("1.0.0")) +
+    html += p + bold.arg(QStringLiteral("Version:")) + plain.arg(QLatin1String(tarnversion::text)) +
             QStringLiteral("</p>");
     html += p + QStringLiteral("<br /></p>");
     html += p + big.arg(QStringLiteral("介绍：")) + QStringLiteral("</p>");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLatin1String>
 #include <QSize>
 #include <QString>
 
@@ -8,12 +9,12 @@ class QSettings;
 // The settings file's keys, their defaults, and the process-wide values that
 // mirror three of them. Each writer stores a key first and its mirror second.
 namespace settingkeys {
-inline constexpr char formHeight[] = "Form/Height";
-inline constexpr char formWidth[] = "Form/Width";
-inline constexpr char formCursorPos[] = "Form/CursorPos";
-inline constexpr char formOpenThenHide[] = "Form/OpenThenHide";
-inline constexpr char hotKeyShowAndHide[] = "HotKey/ShowAndHide";
-inline constexpr char defaultHotKey[] = "alt+`";
+inline constexpr QLatin1String formHeight("Form/Height");
+inline constexpr QLatin1String formWidth("Form/Width");
+inline constexpr QLatin1String formCursorPos("Form/CursorPos");
+inline constexpr QLatin1String formOpenThenHide("Form/OpenThenHide");
+inline constexpr QLatin1String hotKeyShowAndHide("HotKey/ShowAndHide");
+inline constexpr QLatin1String defaultHotKey("alt+`");
 } // namespace settingkeys
 
 extern QSettings* configSettings;
