@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Catalog load and save against RapidJSON's own parse and writer on the same
 // bytes, at 10,000 and 100,000 Items.
 #include "catalog/catalogedit.h"

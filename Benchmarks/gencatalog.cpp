@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a generated catalog: gencatalog FILE ITEMS FIRSTGROUP
 // Ten Types of ten Groups; the first Group holds FIRSTGROUP Items, the rest
 // are spread evenly. Paths cycle through existing files of /usr/bin, with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Item grid and the Group strip against the clock: a Group of 1,000
 // existing-file Items, and a Type with 100 Groups. Prints medians of 7.
 #include "catalog/catalogedit.h"

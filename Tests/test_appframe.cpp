@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built-in resources and the application style sheet.
 #include "app/stylesheet.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Item properties, move and settings dialogs.
 #include "app/version.h"
 #include "dialogs/formattribute.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Curating the catalog: context menus, editing commands, drops, reordering.
 #include "mainform/mainform.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files a user's disk may hold after a crash, a bad edit or an attack: none
 // may crash Tarn, and none may be lost.
 #include "mainform/mainform.h"

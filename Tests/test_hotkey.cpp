@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The global hotkey against a real X server: grabs, presses and conflicts.
 #include "hotkey/globalhotkey.h"
 #include "mainform/mainform.h"

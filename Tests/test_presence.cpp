@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Showing and hiding the window, the tray, Esc, closing and quitting.
 #include "mainform/mainform.h"
 

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what Tarn needs to build and test (Debian 12, as root), then
 # configures and builds it in build/. Safe to run again: it installs only
 # what is missing and rebuilds only what changed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(build-essential cmake pkg-config clang libclang-rt-dev qtbase5-dev libqt5x11extras5-dev rapidjson-dev libxcb1-dev
+packages=(build-essential git cmake pkg-config clang clang-format libclang-rt-dev qtbase5-dev libqt5x11extras5-dev rapidjson-dev libxcb1-dev
           libxcb-keysyms1-dev libxcb-xtest0-dev libbenchmark-dev python3 xvfb xauth xdotool x11-utils
           fonts-wqy-microhei openbox trayer)
 missing=()

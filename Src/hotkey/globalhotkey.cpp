@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "hotkey/globalhotkey.h"
 
 GlobalHotkey::GlobalHotkey(const QKeySequence& keys, bool autoRegister, QObject* parent)

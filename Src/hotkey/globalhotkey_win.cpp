@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows: RegisterHotKey on the thread, WM_HOTKEY through a native filter.
 #include "hotkey/globalhotkey.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // X11: a passive key grab on the root window, for the combination with every
 // state of NumLock and CapsLock, so the hotkey works whatever the locks are.
 #include "hotkey/globalhotkey.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainform/mainform.h"
 
 #include "ui_mainform.h"

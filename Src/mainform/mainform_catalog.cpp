@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading, normalising and saving the Catalog.
 #include "mainform/mainform.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Editing commands reached from the context menus. Each changes only the
 // in-memory Catalog, reports the edit (catalogEdited) and rebuilds the list
 // it touched.

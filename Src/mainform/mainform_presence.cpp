@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Showing and hiding the window: hotkey, tray, Esc, the close request, and
 // the way out.
 #include "mainform/mainform.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built Tarn on a desktop of its own: a private X server with a window
 // manager (openbox) and a tray (trayer), driven only from outside with
 // xdotool and the X tools, as a user's hands and eyes would.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target over the catalog path: bytes -> parse -> shape repair ->
 // what the lists would show -> serialise -> parse again. What was shown must
 // come back the same, and a saved catalog must need no repair.
