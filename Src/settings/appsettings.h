@@ -10,12 +10,17 @@ class QSettings;
 // The settings file's keys, their defaults, and the process-wide values that
 // mirror three of them. Each writer stores a key first and its mirror second.
 namespace settingkeys {
-inline constexpr QLatin1String formHeight("Form/Height");
-inline constexpr QLatin1String formWidth("Form/Width");
-inline constexpr QLatin1String formCursorPos("Form/CursorPos");
-inline constexpr QLatin1String formOpenThenHide("Form/OpenThenHide");
-inline constexpr QLatin1String hotKeyShowAndHide("HotKey/ShowAndHide");
-inline constexpr QLatin1String defaultHotKey("alt+`");
+// Sized from the array: QLatin1String(const char*) counts with strlen, which
+// not every compiler evaluates at compile time.
+template <int N> constexpr QLatin1String latin1(const char (&text)[N]) {
+    return QLatin1String(text, N - 1);
+}
+inline constexpr QLatin1String formHeight = latin1("Form/Height");
+inline constexpr QLatin1String formWidth = latin1("Form/Width");
+inline constexpr QLatin1String formCursorPos = latin1("Form/CursorPos");
+inline constexpr QLatin1String formOpenThenHide = latin1("Form/OpenThenHide");
+inline constexpr QLatin1String hotKeyShowAndHide = latin1("HotKey/ShowAndHide");
+inline constexpr QLatin1String defaultHotKey = latin1("alt+`");
 } // namespace settingkeys
 
 extern QSettings* configSettings;
