@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Curating the catalog: context menus, editing commands, drops, reordering.
 #include "mainform/mainform.h"
 
@@ -48,9 +49,9 @@ struct Window {
         form->move(0, 0);
         form->show();
         exposed = QTest::qWaitForWindowExposed(form.get());
-        types = form->findChild<QListWidget*>("listWidget_type");
-        groups = form->findChild<QListWidget*>("listWidget_group");
-        items = form->findChild<QListWidget*>("listWidget_item");
+        types = form->findChild<QListWidget*>(QStringLiteral("listWidget_type"));
+        groups = form->findChild<QListWidget*>(QStringLiteral("listWidget_group"));
+        items = form->findChild<QListWidget*>(QStringLiteral("listWidget_item"));
     }
     QByteArray saved() {
         form->saveCatalog();
@@ -135,32 +136,16 @@ void drop(MainForm& form, const QList<QUrl>& urls) {
 bool dragWithMouse(QPoint from, QPoint to) {
     QProcess xdotool;
     const QPoint nudge = from + QPoint(8, 8);
-    xdotool.start("xdotool", {"mousemove",
-                              QString::number(from.x()),
-                              QString::number(from.y()),
-                              "sleep",
-                              "0.2",
-                              "mousedown",
-                              "1",
-                              "sleep",
-                              "0.2",
-                              "mousemove",
-                              QString::number(nudge.x()),
-                              QString::number(nudge.y()),
-                              "sleep",
-                              "0.2",
-                              "mousemove",
-                              QString::number(to.x()),
-                              QString::number(to.y()),
-                              "sleep",
-                              "0.3",
-                              "mousemove",
-                              QString::number(to.x() + 1),
-                              QString::number(to.y()),
-                              "sleep",
-                              "0.3",
-                              "mouseup",
-                              "1"});
+    xdotool.start(QStringLiteral("xdotool"),
+                  {QStringLiteral("mousemove"), QString::number(from.x()),   QString::number(from.y()),
+                   QStringLiteral("sleep"),     QStringLiteral("0.2"),       QStringLiteral("mousedown"),
+                   QStringLiteral("1"),         QStringLiteral("sleep"),     QStringLiteral("0.2"),
+                   QStringLiteral("mousemove"), QString::number(nudge.x()),  QString::number(nudge.y()),
+                   QStringLiteral("sleep"),     QStringLiteral("0.2"),       QStringLiteral("mousemove"),
+                   QString::number(to.x()),     QString::number(to.y()),     QStringLiteral("sleep"),
+                   QStringLiteral("0.3"),       QStringLiteral("mousemove"), QString::number(to.x() + 1),
+                   QString::number(to.y()),     QStringLiteral("sleep"),     QStringLiteral("0.3"),
+                   QStringLiteral("mouseup"),   QStringLiteral("1")});
     if (!xdotool.waitForStarted())
         return false;
     QElapsedTimer elapsed;
@@ -182,27 +167,35 @@ private slots:
     void menusFollowThePointer() {
         // Lower lists first: a menu on an entry makes that entry current.
         Window w(kThreeTypes);
-        QCOMPARE(useMenu(w.items, 0, ""), (QStringList{"打开", "-", "打开文件位置", "复制完整路径", "重命名",
-                                                       "移动到...", "新建", "删除", "-", "属性"}));
+        QCOMPARE(useMenu(w.items, 0, QString()),
+                 (QStringList{QStringLiteral("打开"), QStringLiteral("-"), QStringLiteral("打开文件位置"),
+                              QStringLiteral("复制完整路径"), QStringLiteral("重命名"),
+                              QStringLiteral("移动到..."), QStringLiteral("新建"), QStringLiteral("删除"),
+                              QStringLiteral("-"), QStringLiteral("属性")}));
         QCOMPARE(w.items->currentRow(), 0);
-        QCOMPARE(useMenu(w.items, -1, ""), QStringList{"新建"});
-        QCOMPARE(useMenu(w.groups, 2, ""),
-                 (QStringList{"新建分组", "重命名", "移动到...", "删除", "删除全部分组", "清空本组"}));
+        QCOMPARE(useMenu(w.items, -1, QString()), QStringList{QStringLiteral("新建")});
+        QCOMPARE(useMenu(w.groups, 2, QString()),
+                 (QStringList{QStringLiteral("新建分组"), QStringLiteral("重命名"),
+                              QStringLiteral("移动到..."), QStringLiteral("删除"),
+                              QStringLiteral("删除全部分组"), QStringLiteral("清空本组")}));
         QCOMPARE(w.groups->currentRow(), 2);
-        QCOMPARE(useMenu(w.groups, -1, ""), (QStringList{"新建分组", "删除全部分组"}));
-        QCOMPARE(useMenu(w.types, 1, ""), (QStringList{"新建分类", "重命名", "删除"}));
+        QCOMPARE(useMenu(w.groups, -1, QString()),
+                 (QStringList{QStringLiteral("新建分组"), QStringLiteral("删除全部分组")}));
+        QCOMPARE(useMenu(w.types, 1, QString()),
+                 (QStringList{QStringLiteral("新建分类"), QStringLiteral("重命名"), QStringLiteral("删除")}));
         QCOMPARE(w.types->currentRow(), 1);
-        QCOMPARE(useMenu(w.types, -1, ""), QStringList{"新建分类"});
+        QCOMPARE(useMenu(w.types, -1, QString()), QStringList{QStringLiteral("新建分类")});
     }
 
     void aRealRightClickOpensTheMenuAtThePointer() {
         Window w(kThreeTypes);
         for (auto [list, row, expected] : {std::make_tuple(w.items, 3, 10), std::make_tuple(w.groups, -1, 2),
                                            std::make_tuple(w.types, 2, 3)}) {
-            MenuPicker picker("");
+            MenuPicker picker{QString()};
             const QPoint at = globalPoint(list, row);
-            QProcess::execute("xdotool",
-                              {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "3"});
+            QProcess::execute(QStringLiteral("xdotool"),
+                              {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
+                               QStringLiteral("click"), QStringLiteral("3")});
             QTRY_VERIFY(picker.done);
             QCOMPARE(picker.shown.size(), expected);
         }
@@ -213,40 +206,45 @@ private slots:
     void typeCommands() {
         Window w(kThreeTypes);
         const QByteArray before = w.saved();
-        useMenu(w.types, -1, "新建分类");
-        QCOMPARE(texts(w.types), (QStringList{"A", "B", "C", "默认分类"}));
+        useMenu(w.types, -1, QStringLiteral("新建分类"));
+        QCOMPARE(texts(w.types), (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
+                                              QStringLiteral("默认分类")}));
         QCOMPARE(w.types->currentRow(), 3);
-        QCOMPARE(texts(w.groups), QStringList{"默认分组"});
+        QCOMPARE(texts(w.groups), QStringList{QStringLiteral("默认分组")});
         QCOMPARE(w.groups->currentRow(), 0);
-        useMenu(w.types, 3, "新建分类");
-        QCOMPARE(texts(w.types), (QStringList{"A", "B", "C", "默认分类", "默认分类"}));
+        useMenu(w.types, 3, QStringLiteral("新建分类"));
+        QCOMPARE(texts(w.types), (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
+                                              QStringLiteral("默认分类"), QStringLiteral("默认分类")}));
         QCOMPARE(w.types->currentRow(), 4);
 
         // Rename acts on the Type under the pointer; blanks stay; an empty
         // answer keeps the name.
         ModalAnswerer answers;
-        answers.handle(ModalAnswerer::typeText("  乙 ")).handle(ModalAnswerer::typeText(""));
-        useMenu(w.types, 1, "重命名");
+        answers.handle(ModalAnswerer::typeText(QStringLiteral("  乙 ")))
+            .handle(ModalAnswerer::typeText(QString()));
+        useMenu(w.types, 1, QStringLiteral("重命名"));
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("新名称"));
         QCOMPARE(texts(w.types)[1], QStringLiteral("  乙 "));
         QCOMPARE(w.types->currentRow(), 1);
-        useMenu(w.types, 1, "重命名");
+        useMenu(w.types, 1, QStringLiteral("重命名"));
         QCOMPARE(texts(w.types)[1], QStringLiteral("  乙 "));
 
         // Delete: the middle of three leaves the next one current; the last
         // leaves none.
         w.types->setCurrentRow(0);
-        answers.press("No").press("Yes").press("Yes");
-        useMenu(w.types, 1, "删除");
+        answers.press(QStringLiteral("No")).press(QStringLiteral("Yes")).press(QStringLiteral("Yes"));
+        useMenu(w.types, 1, QStringLiteral("删除"));
         QCOMPARE(texts(w.types).size(), 5);
-        useMenu(w.types, 1, "删除");
+        useMenu(w.types, 1, QStringLiteral("删除"));
         QCOMPARE(answers.boxes().last().title, QStringLiteral("询问"));
         QCOMPARE(answers.boxes().last().text, QStringLiteral("确定要删除这个分类嘛"));
-        QCOMPARE(texts(w.types), (QStringList{"A", "C", "默认分类", "默认分类"}));
+        QCOMPARE(texts(w.types), (QStringList{QStringLiteral("A"), QStringLiteral("C"),
+                                              QStringLiteral("默认分类"), QStringLiteral("默认分类")}));
         QCOMPARE(w.types->currentRow(), 1);
-        useMenu(w.types, 3, "删除");
-        QCOMPARE(texts(w.types), (QStringList{"A", "C", "默认分类"}));
+        useMenu(w.types, 3, QStringLiteral("删除"));
+        QCOMPARE(texts(w.types),
+                 (QStringList{QStringLiteral("A"), QStringLiteral("C"), QStringLiteral("默认分类")}));
         QCOMPARE(w.types->currentRow(), -1);
         QCOMPARE(w.groups->count(), 0);
         QVERIFY(w.saved() != before);
@@ -255,39 +253,42 @@ private slots:
     void deletingTheOnlyTypeLeavesAnEmptyCatalog() {
         Window w(json("{'type':[{'name':'X','group':[]}]}"));
         ModalAnswerer answers;
-        answers.press("Yes");
-        useMenu(w.types, 0, "删除");
+        answers.press(QStringLiteral("Yes"));
+        useMenu(w.types, 0, QStringLiteral("删除"));
         QCOMPARE(w.types->count(), 0);
         QCOMPARE(w.saved(), json("{'type':[]}"));
     }
 
     void groupCommands() {
         Window w(kThreeTypes);
-        useMenu(w.groups, -1, "新建分组");
-        QCOMPARE(texts(w.groups), (QStringList{"a1", "a2", "a3", "a4", "新分组"}));
+        useMenu(w.groups, -1, QStringLiteral("新建分组"));
+        QCOMPARE(texts(w.groups),
+                 (QStringList{QStringLiteral("a1"), QStringLiteral("a2"), QStringLiteral("a3"),
+                              QStringLiteral("a4"), QStringLiteral("新分组")}));
         QCOMPARE(w.groups->currentRow(), 4);
 
         ModalAnswerer answers;
-        answers.handle(ModalAnswerer::typeText("二"));
+        answers.handle(ModalAnswerer::typeText(QStringLiteral("二")));
         w.groups->setCurrentRow(1);
-        useMenu(w.groups, 1, "重命名");
+        useMenu(w.groups, 1, QStringLiteral("重命名"));
         QCOMPARE(texts(w.groups)[1], QStringLiteral("二"));
         QCOMPARE(w.groups->currentRow(), 1);
 
-        answers.press("Yes");
-        useMenu(w.groups, 2, "删除");
+        answers.press(QStringLiteral("Yes"));
+        useMenu(w.groups, 2, QStringLiteral("删除"));
         QCOMPARE(answers.boxes().last().text, QStringLiteral("确定要删除这个分组嘛"));
-        QCOMPARE(texts(w.groups), (QStringList{"a1", "二", "a4", "新分组"}));
+        QCOMPARE(texts(w.groups), (QStringList{QStringLiteral("a1"), QStringLiteral("二"),
+                                               QStringLiteral("a4"), QStringLiteral("新分组")}));
         QCOMPARE(w.groups->currentRow(), 0);
 
-        answers.press("Yes");
-        useMenu(w.groups, 0, "清空本组");
+        answers.press(QStringLiteral("Yes"));
+        useMenu(w.groups, 0, QStringLiteral("清空本组"));
         QCOMPARE(answers.boxes().last().text, QStringLiteral("确定要清空本组所有数据嘛"));
         QCOMPARE(w.items->count(), 0);
         QCOMPARE(texts(w.groups).size(), 4);
 
-        answers.press("Yes");
-        useMenu(w.groups, -1, "删除全部分组");
+        answers.press(QStringLiteral("Yes"));
+        useMenu(w.groups, -1, QStringLiteral("删除全部分组"));
         QCOMPARE(answers.boxes().last().text, QStringLiteral("确定要删除全部分组嘛"));
         QCOMPARE(w.groups->count(), 0);
         QCOMPARE(w.groups->currentRow(), -1);
@@ -298,17 +299,19 @@ private slots:
     void itemCommands() {
         Window w(kThreeTypes);
         ModalAnswerer answers;
-        answers.handle(ModalAnswerer::typeText("二号"));
+        answers.handle(ModalAnswerer::typeText(QStringLiteral("二号")));
         w.items->setCurrentRow(1);
-        useMenu(w.items, 1, "重命名");
-        QCOMPARE(texts(w.items), (QStringList{"1", "二号", "3", "4"}));
+        useMenu(w.items, 1, QStringLiteral("重命名"));
+        QCOMPARE(texts(w.items), (QStringList{QStringLiteral("1"), QStringLiteral("二号"),
+                                              QStringLiteral("3"), QStringLiteral("4")}));
         QCOMPARE(w.items->currentRow(), -1);
 
-        answers.press("Yes");
+        answers.press(QStringLiteral("Yes"));
         w.items->setCurrentRow(2);
-        useMenu(w.items, 2, "删除");
+        useMenu(w.items, 2, QStringLiteral("删除"));
         QCOMPARE(answers.boxes().last().text, QStringLiteral("确定要删除这个项目嘛"));
-        QCOMPARE(texts(w.items), (QStringList{"1", "二号", "4"}));
+        QCOMPARE(texts(w.items),
+                 (QStringList{QStringLiteral("1"), QStringLiteral("二号"), QStringLiteral("4")}));
     }
 
     void newItemThroughTheDialog() {
@@ -318,17 +321,20 @@ private slots:
             if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
                 dialog->reject();
         });
-        useMenu(w.items, -1, "新建");
+        useMenu(w.items, -1, QStringLiteral("新建"));
         QCOMPARE(w.items->count(), 4);
         QTimer::singleShot(300, [] {
             if (auto* dialog = QApplication::activeModalWidget()) {
-                dialog->findChild<QLineEdit*>("lineEdit_name")->setText("新的");
-                dialog->findChild<QLineEdit*>("lineEdit_path")->setText("/opt/x");
+                dialog->findChild<QLineEdit*>(QStringLiteral("lineEdit_name"))
+                    ->setText(QStringLiteral("新的"));
+                dialog->findChild<QLineEdit*>(QStringLiteral("lineEdit_path"))
+                    ->setText(QStringLiteral("/opt/x"));
                 QTest::keyClick(dialog, Qt::Key_Return);
             }
         });
-        useMenu(w.items, -1, "新建");
-        QCOMPARE(texts(w.items), (QStringList{"1", "2", "3", "4", "新的"}));
+        useMenu(w.items, -1, QStringLiteral("新建"));
+        QCOMPARE(texts(w.items), (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
+                                              QStringLiteral("4"), QStringLiteral("新的")}));
         QVERIFY(
             w.saved().contains(json("{'name':'新的','type':0,'param':'','path':'/opt/x','customIcon':''}]")));
     }
@@ -338,11 +344,12 @@ private slots:
         w.items->setCurrentRow(2);
         QTimer::singleShot(300, [] {
             if (auto* dialog = QApplication::activeModalWidget()) {
-                dialog->findChild<QLineEdit*>("lineEdit_param")->setText("-v");
+                dialog->findChild<QLineEdit*>(QStringLiteral("lineEdit_param"))
+                    ->setText(QStringLiteral("-v"));
                 QTest::keyClick(dialog, Qt::Key_Return);
             }
         });
-        useMenu(w.items, 2, "属性");
+        useMenu(w.items, 2, QStringLiteral("属性"));
         QVERIFY(w.saved().contains(json("{'name':'3','type':0,'param':'-v','path':'','k':[1]}")));
     }
 
@@ -353,31 +360,37 @@ private slots:
                 QWidget* dialog = QApplication::activeModalWidget();
                 if (!dialog)
                     return;
-                dialog->findChild<QListWidget*>("listWidget_Type")->setCurrentRow(typeRow);
+                dialog->findChild<QListWidget*>(QStringLiteral("listWidget_Type"))->setCurrentRow(typeRow);
                 if (groupRow >= 0)
-                    dialog->findChild<QListWidget*>("listWidget_group")->setCurrentRow(groupRow);
-                QTest::mouseClick(dialog->findChild<QPushButton*>("pushButton_ok"), Qt::LeftButton);
+                    dialog->findChild<QListWidget*>(QStringLiteral("listWidget_group"))
+                        ->setCurrentRow(groupRow);
+                QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("pushButton_ok")),
+                                  Qt::LeftButton);
             });
         };
         // Item 2 to Group b1 of Type B.
         w.items->setCurrentRow(1);
         chooseInMove(1, 0);
-        useMenu(w.items, 1, "移动到...");
-        QCOMPARE(texts(w.items), (QStringList{"1", "3", "4"}));
+        useMenu(w.items, 1, QStringLiteral("移动到..."));
+        QCOMPARE(texts(w.items),
+                 (QStringList{QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("4")}));
         // Item 1 to its own Group: it goes to the end.
         w.items->setCurrentRow(0);
         chooseInMove(0, 0);
-        useMenu(w.items, 0, "移动到...");
-        QCOMPARE(texts(w.items), (QStringList{"3", "4", "1"}));
+        useMenu(w.items, 0, QStringLiteral("移动到..."));
+        QCOMPARE(texts(w.items),
+                 (QStringList{QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("1")}));
         // Group a1 (with its Items) to its own Type, then a2 to Type C, which
         // has no "group" yet.
         chooseInMove(0, -1);
-        useMenu(w.groups, 0, "移动到...");
-        QCOMPARE(texts(w.groups), (QStringList{"a2", "a3", "a4", "a1"}));
+        useMenu(w.groups, 0, QStringLiteral("移动到..."));
+        QCOMPARE(texts(w.groups), (QStringList{QStringLiteral("a2"), QStringLiteral("a3"),
+                                               QStringLiteral("a4"), QStringLiteral("a1")}));
         QCOMPARE(w.groups->currentRow(), 0);
         chooseInMove(2, -1);
-        useMenu(w.groups, 0, "移动到...");
-        QCOMPARE(texts(w.groups), (QStringList{"a3", "a4", "a1"}));
+        useMenu(w.groups, 0, QStringLiteral("移动到..."));
+        QCOMPARE(texts(w.groups),
+                 (QStringList{QStringLiteral("a3"), QStringLiteral("a4"), QStringLiteral("a1")}));
         QCOMPARE(
             w.saved(),
             json("{'type':[{'name':'A','group':[{'name':'a3','item':[]},{'name':'a4','item':[]},"
@@ -392,8 +405,8 @@ private slots:
         {
             Window w(json("{'type':[]}"));
             const QByteArray before = w.saved();
-            useMenu(w.groups, -1, "删除全部分组");
-            useMenu(w.groups, -1, "新建分组");
+            useMenu(w.groups, -1, QStringLiteral("删除全部分组"));
+            useMenu(w.groups, -1, QStringLiteral("新建分组"));
             QCOMPARE(w.saved(), before);
         }
         // No current Group: "新建" and a drop give a notice and change nothing.
@@ -401,9 +414,9 @@ private slots:
             Window w(json("{'type':[{'name':'C'}]}"));
             const QByteArray before = w.saved();
             ModalAnswerer answers;
-            answers.press("OK").press("OK");
-            useMenu(w.items, -1, "新建");
-            drop(*w.form, {QUrl::fromLocalFile("/tmp")});
+            answers.press(QStringLiteral("OK")).press(QStringLiteral("OK"));
+            useMenu(w.items, -1, QStringLiteral("新建"));
+            drop(*w.form, {QUrl::fromLocalFile(QStringLiteral("/tmp"))});
             QCOMPARE(answers.boxes().size(), 2);
             QCOMPARE(answers.boxes()[0].title, QStringLiteral("提示"));
             QCOMPARE(w.saved(), before);
@@ -414,42 +427,45 @@ private slots:
             const QByteArray before = w.saved();
             QTimer::singleShot(300, [] {
                 QWidget* dialog = QApplication::activeModalWidget();
-                dialog->findChild<QListWidget*>("listWidget_Type")->setCurrentRow(2);
-                QTest::mouseClick(dialog->findChild<QPushButton*>("pushButton_ok"), Qt::LeftButton);
+                dialog->findChild<QListWidget*>(QStringLiteral("listWidget_Type"))->setCurrentRow(2);
+                QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("pushButton_ok")),
+                                  Qt::LeftButton);
                 QTimer::singleShot(100, dialog, [dialog] { static_cast<QDialog*>(dialog)->reject(); });
             });
             w.items->setCurrentRow(0);
-            useMenu(w.items, 0, "移动到...");
+            useMenu(w.items, 0, QStringLiteral("移动到..."));
             QCOMPARE(w.saved(), before);
         }
     }
 
     void dropsAddItems() {
         QTemporaryDir dir;
-        DataFolder::writeFile(dir.filePath("report.final.docx"), "x");
-        DataFolder::writeFile(dir.filePath("b.txt"), "x");
-        QDir(dir.path()).mkdir("folder");
+        DataFolder::writeFile(dir.filePath(QStringLiteral("report.final.docx")), "x");
+        DataFolder::writeFile(dir.filePath(QStringLiteral("b.txt")), "x");
+        QDir(dir.path()).mkdir(QStringLiteral("folder"));
         Window w(kThreeTypes);
         w.groups->setCurrentRow(1);
-        drop(*w.form, {QUrl::fromLocalFile(dir.filePath("report.final.docx")),
-                       QUrl::fromLocalFile(dir.filePath("folder")), QUrl("https://www.debian.org/doc/")});
-        QCOMPARE(texts(w.items), (QStringList{"report", "folder", "网络书签"}));
+        drop(*w.form, {QUrl::fromLocalFile(dir.filePath(QStringLiteral("report.final.docx"))),
+                       QUrl::fromLocalFile(dir.filePath(QStringLiteral("folder"))),
+                       QUrl(QStringLiteral("https://www.debian.org/doc/"))});
+        QCOMPARE(texts(w.items), (QStringList{QStringLiteral("report"), QStringLiteral("folder"),
+                                              QStringLiteral("网络书签")}));
         QVERIFY(
             w.saved().contains(json("{'name':'a2','item':[{'name':'report','type':0,'param':'','path':'") +
-                               dir.filePath("report.final.docx").toUtf8() +
+                               dir.filePath(QStringLiteral("report.final.docx")).toUtf8() +
                                json("','customIcon':''},{'name':'folder','type':1,'param':'','path':'") +
-                               dir.filePath("folder").toUtf8() +
+                               dir.filePath(QStringLiteral("folder")).toUtf8() +
                                json("','customIcon':''},{'name':'网络书签','type':2,'param':'','path':'https:"
                                     "//www.debian.org/doc/',"
                                     "'customIcon':''}]}")));
 
         QMimeData text;
-        text.setText("plain");
+        text.setText(QStringLiteral("plain"));
         QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(w.form.get(), &refused);
         QVERIFY(!refused.isAccepted());
         QMimeData uris;
-        uris.setUrls({QUrl::fromLocalFile(dir.filePath("b.txt"))});
+        uris.setUrls({QUrl::fromLocalFile(dir.filePath(QStringLiteral("b.txt")))});
         QDragEnterEvent accepted(QPoint(10, 10), Qt::CopyAction, &uris, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(w.form.get(), &accepted);
         QVERIFY(accepted.isAccepted());
@@ -474,12 +490,15 @@ private slots:
 
     void droppedLinksAskFirst() {
         QTemporaryDir dir;
-        DataFolder::writeFile(dir.filePath("target.txt"), "x");
-        QDir(dir.path()).mkdir("folder");
-        QVERIFY(QFile::link(dir.filePath("target.txt"), dir.filePath("one.lnk")));
-        QVERIFY(QFile::link(dir.filePath("folder"), dir.filePath("two.lnk")));
-        QVERIFY(QFile::link(dir.filePath("target.txt"), dir.filePath("three.lnk")));
-        QVERIFY(QFile::link(dir.filePath("gone.txt"), dir.filePath("broken.lnk")));
+        DataFolder::writeFile(dir.filePath(QStringLiteral("target.txt")), "x");
+        QDir(dir.path()).mkdir(QStringLiteral("folder"));
+        QVERIFY(
+            QFile::link(dir.filePath(QStringLiteral("target.txt")), dir.filePath(QStringLiteral("one.lnk"))));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("folder")), dir.filePath(QStringLiteral("two.lnk"))));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("target.txt")),
+                            dir.filePath(QStringLiteral("three.lnk"))));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("gone.txt")),
+                            dir.filePath(QStringLiteral("broken.lnk"))));
         auto urls = [&](QStringList names) {
             QList<QUrl> out;
             for (const QString& name : names)
@@ -492,7 +511,7 @@ private slots:
             catalog::Document doc;
             catalog::parse(doc, saved.constData());
             for (const catalog::Value& item : (*catalog::itemsOf(doc, 1, 0)).GetArray())
-                out << QString("%1:%2:%3")
+                out << QString(QStringLiteral("%1:%2:%3"))
                            .arg(catalog::memberText(item, "name"))
                            .arg(item["type"].GetInt())
                            .arg(QFileInfo(catalog::memberText(item, "path")).fileName());
@@ -504,16 +523,19 @@ private slots:
         // "否" keeps the link itself (its kind follows the target); "全部是"
         // takes the targets and asks no more.
         ModalAnswerer answers;
-        answers.press("否").press("全部是");
-        drop(*w.form, urls({"one.lnk", "two.lnk", "three.lnk"}));
+        answers.press(QStringLiteral("否")).press(QStringLiteral("全部是"));
+        drop(*w.form,
+             urls({QStringLiteral("one.lnk"), QStringLiteral("two.lnk"), QStringLiteral("three.lnk")}));
         QCOMPARE(answers.boxes().size(), 2);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("询问"));
-        QCOMPARE(answers.boxes()[0].buttons, (QStringList{"是", "否", "全部是"}));
-        QCOMPARE(paths(w), (QStringList{"one:0:one.lnk", "two:1:folder", "three:0:target.txt"}));
+        QCOMPARE(answers.boxes()[0].buttons,
+                 (QStringList{QStringLiteral("是"), QStringLiteral("否"), QStringLiteral("全部是")}));
+        QCOMPARE(paths(w), (QStringList{QStringLiteral("one:0:one.lnk"), QStringLiteral("two:1:folder"),
+                                        QStringLiteral("three:0:target.txt")}));
 
         // A broken link: asked first; "Yes" goes on to the usual question.
-        answers.press("Yes").press("是");
-        drop(*w.form, urls({"broken.lnk"}));
+        answers.press(QStringLiteral("Yes")).press(QStringLiteral("是"));
+        drop(*w.form, urls({QStringLiteral("broken.lnk")}));
         QCOMPARE(answers.boxes().size(), 4);
         QCOMPARE(answers.boxes()[2].title, QStringLiteral("提示"));
         QCOMPARE(answers.boxes()[2].text,
@@ -521,8 +543,9 @@ private slots:
         QCOMPARE(paths(w).last(), QStringLiteral("broken:0:gone.txt"));
 
         // "No" ends the drop: what came before stays, nothing after is added.
-        answers.press("是").press("No");
-        drop(*w.form, urls({"one.lnk", "broken.lnk", "three.lnk"}));
+        answers.press(QStringLiteral("是")).press(QStringLiteral("No"));
+        drop(*w.form,
+             urls({QStringLiteral("one.lnk"), QStringLiteral("broken.lnk"), QStringLiteral("three.lnk")}));
         QCOMPARE(answers.boxes().size(), 6);
         QCOMPARE(paths(w).size(), 5);
         QCOMPARE(paths(w).last(), QStringLiteral("one:0:target.txt"));
@@ -535,7 +558,8 @@ private slots:
         const QPoint from = globalPoint(w.groups, 0);
         const QPoint to = w.groups->viewport()->mapToGlobal(QPoint(third.right() - 10, third.center().y()));
         QVERIFY(dragWithMouse(from, to));
-        QCOMPARE(texts(w.groups), (QStringList{"a2", "a3", "a1", "a4"}));
+        QCOMPARE(texts(w.groups), (QStringList{QStringLiteral("a2"), QStringLiteral("a3"),
+                                               QStringLiteral("a1"), QStringLiteral("a4")}));
         QCOMPARE(w.groups->currentRow(), 2);
         QVERIFY(w.saved().contains(
             json("'group':[{'name':'a2','item':[]},{'name':'a3','item':[]},{'name':'a1',")));
@@ -546,7 +570,8 @@ private slots:
         const QRect first = w.types->visualItemRect(w.types->item(0));
         QVERIFY(dragWithMouse(globalPoint(w.types, 2),
                               w.types->viewport()->mapToGlobal(QPoint(first.center().x(), first.top() + 4))));
-        QCOMPARE(texts(w.types), (QStringList{"C", "A", "B"}));
+        QCOMPARE(texts(w.types),
+                 (QStringList{QStringLiteral("C"), QStringLiteral("A"), QStringLiteral("B")}));
         QCOMPARE(w.types->currentRow(), 0);
         QCOMPARE(w.groups->count(), 0);
         // Released on its own row: nothing changes.
@@ -558,7 +583,8 @@ private slots:
     void reorderItemsByDragging() {
         Window w(kThreeTypes);
         QVERIFY(dragWithMouse(globalPoint(w.items, 3), globalPoint(w.items, 1)));
-        QCOMPARE(texts(w.items), (QStringList{"1", "4", "2", "3"}));
+        QCOMPARE(texts(w.items), (QStringList{QStringLiteral("1"), QStringLiteral("4"), QStringLiteral("2"),
+                                              QStringLiteral("3")}));
         QCOMPARE(w.items->currentRow(), -1);
         // Released over empty grid space: nothing changes.
         const QByteArray before = w.saved();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files a user's disk may hold after a crash, a bad edit or an attack: none
 // may crash Tarn, and none may be lost.
 #include "mainform/mainform.h"
@@ -24,7 +25,7 @@ namespace {
 
 QStringList typeNames(const MainForm& form) {
     QStringList out;
-    auto* list = form.findChild<QListWidget*>("listWidget_type");
+    auto* list = form.findChild<QListWidget*>(QStringLiteral("listWidget_type"));
     for (int i = 0; i < list->count(); ++i)
         out << list->item(i)->text();
     return out;
@@ -56,15 +57,15 @@ private slots:
         DataFolder data;
         data.writeCatalog(bytes);
         ModalAnswerer answers;
-        answers.press("OK");
+        answers.press(QStringLiteral("OK"));
         MainForm form;
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("提示"));
-        QCOMPARE(typeNames(form), QStringList{"默认分类"});
+        QCOMPARE(typeNames(form), QStringList{QStringLiteral("默认分类")});
         QCOMPARE(data.readCatalog(), bytes); // untouched until the user closes
         form.close();
         QCOMPARE(data.readCatalog(), kDefault);
-        QCOMPARE(DataFolder::readFile(data.dataPath() + "/Data.bak"), bytes);
+        QCOMPARE(DataFolder::readFile(data.dataPath() + QStringLiteral("/Data.bak")), bytes);
     }
 
     void oddButReadableTextComesBackAsItWas() {
@@ -81,8 +82,9 @@ private slots:
         MainForm form;
         QCOMPARE(answers.boxes().size(), 0);
         QCOMPARE(typeNames(form).size(), 1);
-        QVERIFY(typeNames(form)[0].startsWith("bad "));
-        QCOMPARE(form.findChild<QListWidget*>("listWidget_group")->item(0)->text(), QStringLiteral("nul "));
+        QVERIFY(typeNames(form)[0].startsWith(QStringLiteral("bad ")));
+        QCOMPARE(form.findChild<QListWidget*>(QStringLiteral("listWidget_group"))->item(0)->text(),
+                 QStringLiteral("nul "));
         form.close();
         QCOMPARE(data.readCatalog(), text);
     }
@@ -98,7 +100,7 @@ private slots:
         data.writeCatalog(text);
         {
             MainForm form;
-            QCOMPARE(form.findChild<QListWidget*>("listWidget_item")->count(), 1);
+            QCOMPARE(form.findChild<QListWidget*>(QStringLiteral("listWidget_item"))->count(), 1);
             QVERIFY(form.saveCatalog());
         }
         QVERIFY(data.readCatalog() == text);
@@ -110,7 +112,7 @@ private slots:
                               "[Form]\nHeight=tall\nWidth=-300\nCursorPos=maybe\nOpenThenHide=\n"
                               "[HotKey]\nShowAndHide=ctrl+nonsense+\n\x01\x02garbage\xff\n");
         ModalAnswerer answers;
-        answers.press("已知晓");
+        answers.press(QStringLiteral("已知晓"));
         MainForm form;
         QCOMPARE(form.size(), QSize(848, 507));
         QVERIFY(!formOpenThenHide);
@@ -120,8 +122,9 @@ private slots:
         form.close();
         // The stored size is mended by the close; nothing else is touched.
         QSettings written(data.configPath(), QSettings::IniFormat);
-        QCOMPARE(written.value("Form/Width").toInt(), 848);
-        QCOMPARE(written.value("HotKey/ShowAndHide").toString(), QStringLiteral("ctrl+nonsense+"));
+        QCOMPARE(written.value(QStringLiteral("Form/Width")).toInt(), 848);
+        QCOMPARE(written.value(QStringLiteral("HotKey/ShowAndHide")).toString(),
+                 QStringLiteral("ctrl+nonsense+"));
     }
 
     void aSettingsFileThatIsNotText() {
@@ -131,21 +134,22 @@ private slots:
             c = static_cast<char>(QRandomGenerator::global()->bounded(256));
         DataFolder::writeFile(data.configPath(), noise);
         ModalAnswerer answers;
-        answers.press("已知晓");
+        answers.press(QStringLiteral("已知晓"));
         MainForm form;
         QCOMPARE(form.size(), QSize(848, 507));
-        QCOMPARE(typeNames(form), QStringList{"默认分类"});
+        QCOMPARE(typeNames(form), QStringList{QStringLiteral("默认分类")});
     }
 
     void killedWhileSavingLeavesOldOrNew() {
         DataFolder data;
-        QVERIFY(QProcess::execute(TARN_CATALOGWRITER, {data.catalogPath(), "20000", "0"}) == 0);
+        QVERIFY(QProcess::execute(QStringLiteral(TARN_CATALOGWRITER),
+                                  {data.catalogPath(), QStringLiteral("20000"), QStringLiteral("0")}) == 0);
         QByteArray current = data.readCatalog();
         QVERIFY(current.size() > 1000000);
         int completed = 0;
         for (int round = 1; round <= 40; ++round) {
             QProcess writer;
-            writer.start(TARN_CATALOGWRITER,
+            writer.start(QStringLiteral(TARN_CATALOGWRITER),
                          {data.catalogPath(), QString::number(20000 + round), QString::number(round)});
             QVERIFY(writer.waitForStarted());
             QThread::usleep(QRandomGenerator::global()->bounded(5000, 60000));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The global hotkey against a real X server: grabs, presses and conflicts.
 #include "hotkey/globalhotkey.h"
 #include "mainform/mainform.h"
@@ -30,27 +31,28 @@ class TestHotkey : public QObject {
 private slots:
     void initTestCase() {
         installModalWatchdog();
-        QVERIFY2(tryGrab(kGrave, kAlt) == "free", "another client holds alt+` on this display");
+        QVERIFY2(tryGrab(kGrave, kAlt) == QStringLiteral("free"),
+                 "another client holds alt+` on this display");
     }
 
     void firesOnARealPressWhateverTheLocks() {
         GlobalHotkey hotkey(native("alt+`"), true);
         QVERIFY(hotkey.property("registered").toBool());
         QSignalSpy activated(&hotkey, &GlobalHotkey::activated);
-        QVERIFY(xdotoolKey("alt+grave"));
+        QVERIFY(xdotoolKey(QStringLiteral("alt+grave")));
         QTRY_COMPARE(activated.count(), 1);
 
         // NumLock and CapsLock on: still the hotkey.
-        QVERIFY(xdotoolKey("Num_Lock"));
-        QVERIFY(xdotoolKey("Caps_Lock"));
-        QVERIFY(xdotoolKey("alt+grave"));
-        QVERIFY(xdotoolKey("Num_Lock"));
-        QVERIFY(xdotoolKey("Caps_Lock"));
+        QVERIFY(xdotoolKey(QStringLiteral("Num_Lock")));
+        QVERIFY(xdotoolKey(QStringLiteral("Caps_Lock")));
+        QVERIFY(xdotoolKey(QStringLiteral("alt+grave")));
+        QVERIFY(xdotoolKey(QStringLiteral("Num_Lock")));
+        QVERIFY(xdotoolKey(QStringLiteral("Caps_Lock")));
         QTRY_COMPARE(activated.count(), 2);
 
         // Other combinations are not.
-        QVERIFY(xdotoolKey("ctrl+alt+grave"));
-        QVERIFY(xdotoolKey("grave"));
+        QVERIFY(xdotoolKey(QStringLiteral("ctrl+alt+grave")));
+        QVERIFY(xdotoolKey(QStringLiteral("grave")));
         QTest::qWait(200);
         QCOMPARE(activated.count(), 2);
     }
@@ -93,9 +95,9 @@ private slots:
         MainForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QVERIFY(xdotoolKey("alt+grave"));
+        QVERIFY(xdotoolKey(QStringLiteral("alt+grave")));
         QTRY_VERIFY(form.isHidden());
-        QVERIFY(xdotoolKey("alt+grave"));
+        QVERIFY(xdotoolKey(QStringLiteral("alt+grave")));
         QTRY_VERIFY(form.isVisible());
     }
 
@@ -103,13 +105,13 @@ private slots:
         GrabHolder holder(kGrave, kAlt);
         DataFolder data;
         ModalAnswerer answers;
-        answers.press("已知晓");
+        answers.press(QStringLiteral("已知晓"));
         MainForm form;
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("警告"));
         QCOMPARE(answers.boxes()[0].text,
                  QStringLiteral("显示隐藏热键( alt+` ) 注册失败，可能发生了热键冲突"));
-        QCOMPARE(answers.boxes()[0].buttons, QStringList{"已知晓"});
+        QCOMPARE(answers.boxes()[0].buttons, QStringList{QStringLiteral("已知晓")});
         QCOMPARE(hotKeyShowAndHide, QStringLiteral("alt+`"));
     }
 
@@ -117,7 +119,7 @@ private slots:
         DataFolder data;
         DataFolder::writeFile(data.configPath(), "[HotKey]\nShowAndHide=\n");
         ModalAnswerer answers;
-        answers.press("已知晓");
+        answers.press(QStringLiteral("已知晓"));
         MainForm form;
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].text, QStringLiteral("显示隐藏热键(  ) 注册失败，可能发生了热键冲突"));
@@ -129,9 +131,9 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(tryGrab(kGrave, kAlt), QStringLiteral("busy"));
-        configSettings->setValue(settingkeys::hotKeyShowAndHide, "Ctrl+Alt+K");
+        configSettings->setValue(settingkeys::hotKeyShowAndHide, QStringLiteral("Ctrl+Alt+K"));
         ModalAnswerer answers;
-        answers.press("已知晓");
+        answers.press(QStringLiteral("已知晓"));
         QVERIFY(QMetaObject::invokeMethod(&form, "hotKeyReset"));
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("提示"));
@@ -139,11 +141,11 @@ private slots:
         QCOMPARE(hotKeyShowAndHide, QStringLiteral("Ctrl+Alt+K"));
         QCOMPARE(tryGrab(kGrave, kAlt), QStringLiteral("free"));
         QCOMPARE(tryGrab(kK, kControl | kAlt), QStringLiteral("busy"));
-        QVERIFY(xdotoolKey("ctrl+alt+k"));
+        QVERIFY(xdotoolKey(QStringLiteral("ctrl+alt+k")));
         QTRY_VERIFY(form.isHidden());
 
         // The same combination again still registers.
-        answers.press("已知晓");
+        answers.press(QStringLiteral("已知晓"));
         QVERIFY(QMetaObject::invokeMethod(&form, "hotKeyReset"));
         QCOMPARE(answers.boxes().size(), 2);
         QCOMPARE(answers.boxes()[1].text, QStringLiteral("热键修改成功"));
@@ -198,9 +200,9 @@ private slots:
         DataFolder data;
         MainForm form;
         GrabHolder holder(kK, kControl | kAlt);
-        configSettings->setValue(settingkeys::hotKeyShowAndHide, "Ctrl+Alt+K");
+        configSettings->setValue(settingkeys::hotKeyShowAndHide, QStringLiteral("Ctrl+Alt+K"));
         ModalAnswerer answers;
-        answers.press("已知晓");
+        answers.press(QStringLiteral("已知晓"));
         QVERIFY(QMetaObject::invokeMethod(&form, "hotKeyReset"));
         QVERIFY(answers.waitFor(1));
         QCOMPARE(answers.boxes().size(), 1);

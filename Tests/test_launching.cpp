@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainform/mainform.h"
 
 #include "settings/appsettings.h"
@@ -50,7 +51,7 @@ class TestLaunching : public QObject {
         return form;
     }
     static QListWidget* itemList(const MainForm& form) {
-        return form.findChild<QListWidget*>("listWidget_item");
+        return form.findChild<QListWidget*>(QStringLiteral("listWidget_item"));
     }
     static QStringList names(const MainForm& form) {
         QStringList out;
@@ -62,20 +63,20 @@ class TestLaunching : public QObject {
         QFile file(dumpFile);
         if (!file.open(QIODevice::ReadOnly))
             return {};
-        return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+        return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
 
 private slots:
     void initTestCase() {
         installModalWatchdog();
         for (const char* scheme : {"file", "http", "https"})
-            QDesktopServices::setUrlHandler(scheme, &recorder, "open");
-        dumpFile = target("argv.txt");
+            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &recorder, "open");
+        dumpFile = target(QStringLiteral("argv.txt"));
         qputenv("TARN_ARGV_DUMP", dumpFile.toUtf8());
-        QDir(targets.path()).mkdir("bin");
-        QVERIFY(QFile::copy(TARN_ARGVDUMP, target("bin/dump.exe")));
-        QVERIFY(QFile::copy(TARN_ARGVDUMP, target("bin/dumper")));
-        DataFolder::writeFile(target("notes.txt"), "x");
+        QDir(targets.path()).mkdir(QStringLiteral("bin"));
+        QVERIFY(QFile::copy(QStringLiteral(TARN_ARGVDUMP), target(QStringLiteral("bin/dump.exe"))));
+        QVERIFY(QFile::copy(QStringLiteral(TARN_ARGVDUMP), target(QStringLiteral("bin/dumper"))));
+        DataFolder::writeFile(target(QStringLiteral("notes.txt")), "x");
     }
     void init() {
         recorder.urls.clear();
@@ -85,10 +86,13 @@ private slots:
 
     void programStartsDetachedWithArgumentsInItsFolder() {
         DataFolder data;
-        auto form = formWith({item("p", 0, target("bin/dump.exe"), "one  two")}, data, 0);
+        auto form = formWith({item(QStringLiteral("p"), 0, target(QStringLiteral("bin/dump.exe")),
+                                   QStringLiteral("one  two"))},
+                             data, 0);
         QVERIFY(form);
         QVERIFY(QMetaObject::invokeMethod(form.get(), "openThis"));
-        QTRY_COMPARE(dumped(), (QStringList{target("bin"), "[one]", "[]", "[two]"}));
+        QTRY_COMPARE(dumped(), (QStringList{target(QStringLiteral("bin")), QStringLiteral("[one]"),
+                                            QStringLiteral("[]"), QStringLiteral("[two]")}));
         QVERIFY(recorder.urls.isEmpty());
         QVERIFY(form->isVisible());
     }
@@ -121,15 +125,17 @@ private slots:
         QSKIP("programs end in .exe here");
 #endif
         DataFolder data;
-        auto form = formWith({item("p", 0, target("bin/dumper"))}, data, 0);
+        auto form = formWith({item(QStringLiteral("p"), 0, target(QStringLiteral("bin/dumper")))}, data, 0);
         QVERIFY(form);
         QVERIFY(QMetaObject::invokeMethod(form.get(), "openThis"));
-        QTRY_COMPARE(dumped(), QStringList{target("bin")});
+        QTRY_COMPARE(dumped(), QStringList{target(QStringLiteral("bin"))});
     }
 
     void doubleClickLaunchesTheClickedItem() {
         DataFolder data;
-        auto form = formWith({item("a", 0, target("notes.txt")), item("b", 1, targets.path())}, data, -1);
+        auto form = formWith({item(QStringLiteral("a"), 0, target(QStringLiteral("notes.txt"))),
+                              item(QStringLiteral("b"), 1, targets.path())},
+                             data, -1);
         QVERIFY(form);
         QListWidget* list = itemList(*form);
         const QPoint centre = list->visualItemRect(list->item(1)).center();
@@ -140,17 +146,19 @@ private slots:
 
     void documentsFoldersAndAddressesGoToTheOpener() {
         DataFolder data;
-        auto form = formWith({item("doc", 0, target("notes.txt"), "-x"), item("dir", 1, targets.path()),
-                              item("web", 2, "www.debian.org")},
-                             data, 0);
+        auto form = formWith(
+            {item(QStringLiteral("doc"), 0, target(QStringLiteral("notes.txt")), QStringLiteral("-x")),
+             item(QStringLiteral("dir"), 1, targets.path()),
+             item(QStringLiteral("web"), 2, QStringLiteral("www.debian.org"))},
+            data, 0);
         QVERIFY(form);
         for (int row = 0; row < 3; ++row) {
             itemList(*form)->setCurrentRow(row);
             QVERIFY(QMetaObject::invokeMethod(form.get(), "openThis"));
         }
-        QCOMPARE(recorder.urls,
-                 (QList<QUrl>{QUrl::fromLocalFile(target("notes.txt")), QUrl::fromLocalFile(targets.path()),
-                              QUrl("http://www.debian.org")}));
+        QCOMPARE(recorder.urls, (QList<QUrl>{QUrl::fromLocalFile(target(QStringLiteral("notes.txt"))),
+                                             QUrl::fromLocalFile(targets.path()),
+                                             QUrl(QStringLiteral("http://www.debian.org"))}));
         itemList(*form)->setCurrentRow(0);
         QVERIFY(QMetaObject::invokeMethod(form.get(), "openThisDir"));
         QCOMPARE(recorder.urls.last(), QUrl::fromLocalFile(targets.path()));
@@ -158,7 +166,9 @@ private slots:
 
     void hidesAfterALaunchOnlyWhenAsked() {
         DataFolder data;
-        auto form = formWith({item("doc", 0, target("notes.txt")), item("gone", 0, target("gone"))}, data, 0);
+        auto form = formWith({item(QStringLiteral("doc"), 0, target(QStringLiteral("notes.txt"))),
+                              item(QStringLiteral("gone"), 0, target(QStringLiteral("gone")))},
+                             data, 0);
         QVERIFY(form);
         formOpenThenHide = true;
         QVERIFY(QMetaObject::invokeMethod(form.get(), "openThis"));
@@ -167,7 +177,7 @@ private slots:
         // The invalid-target road is not a launch.
         itemList(*form)->setCurrentRow(1);
         ModalAnswerer answers;
-        answers.press("No");
+        answers.press(QStringLiteral("No"));
         QVERIFY(QMetaObject::invokeMethod(form.get(), "openThis"));
         QCOMPARE(answers.boxes().size(), 1);
         QVERIFY(form->isVisible());
@@ -175,20 +185,21 @@ private slots:
 
     void invalidTargetYesRemovesExactlyThatItem() {
         DataFolder data;
-        auto form = formWith({item("a", 0, target("notes.txt")), item("gone", 0, target("gone.exe")),
-                              item("c", 1, targets.path())},
+        auto form = formWith({item(QStringLiteral("a"), 0, target(QStringLiteral("notes.txt"))),
+                              item(QStringLiteral("gone"), 0, target(QStringLiteral("gone.exe"))),
+                              item(QStringLiteral("c"), 1, targets.path())},
                              data, 1);
         QVERIFY(form);
         const QByteArray before = data.readCatalog();
         ModalAnswerer answers;
-        answers.press("Yes");
+        answers.press(QStringLiteral("Yes"));
         QVERIFY(QMetaObject::invokeMethod(form.get(), "openThis"));
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("警告"));
         QCOMPARE(answers.boxes()[0].text,
                  QStringLiteral("这个目标无效，因为它可能被删除或者移动了\n删除这个无效的项目吗？"));
-        QCOMPARE(answers.boxes()[0].buttons, (QStringList{"Yes", "No"}));
-        QCOMPARE(names(*form), (QStringList{"a", "c"}));
+        QCOMPARE(answers.boxes()[0].buttons, (QStringList{QStringLiteral("Yes"), QStringLiteral("No")}));
+        QCOMPARE(names(*form), (QStringList{QStringLiteral("a"), QStringLiteral("c")}));
         QCOMPARE(itemList(*form)->currentRow(), -1);
         QCOMPARE(data.readCatalog(), before);
         QVERIFY(recorder.urls.isEmpty());
@@ -196,22 +207,26 @@ private slots:
 
     void invalidTargetNoChangesNothing() {
         DataFolder data;
-        auto form = formWith({item("gone", 1, target("gone")), item("b", 0, target("notes.txt"))}, data, 0);
+        auto form = formWith({item(QStringLiteral("gone"), 1, target(QStringLiteral("gone"))),
+                              item(QStringLiteral("b"), 0, target(QStringLiteral("notes.txt")))},
+                             data, 0);
         QVERIFY(form);
         ModalAnswerer answers;
-        answers.press("No");
+        answers.press(QStringLiteral("No"));
         QVERIFY(QMetaObject::invokeMethod(form.get(), "openThisDir"));
         QCOMPARE(answers.boxes().size(), 1);
-        QCOMPARE(names(*form), (QStringList{"gone", "b"}));
+        QCOMPARE(names(*form), (QStringList{QStringLiteral("gone"), QStringLiteral("b")}));
         QVERIFY(form->saveCatalog());
         QCOMPARE(data.readCatalog(),
-                 catalogOf({item("gone", 1, target("gone")), item("b", 0, target("notes.txt"))}));
+                 catalogOf({item(QStringLiteral("gone"), 1, target(QStringLiteral("gone"))),
+                            item(QStringLiteral("b"), 0, target(QStringLiteral("notes.txt")))}));
     }
 
     void copyPathPutsTheStoredTextOnTheClipboard() {
         DataFolder data;
-        auto form = formWith(
-            {item("web", 2, "https://www.debian.org/doc/"), item("gone", 0, "C:/Old/app.exe")}, data, 0);
+        auto form = formWith({item(QStringLiteral("web"), 2, QStringLiteral("https://www.debian.org/doc/")),
+                              item(QStringLiteral("gone"), 0, QStringLiteral("C:/Old/app.exe"))},
+                             data, 0);
         QVERIFY(form);
         QVERIFY(QMetaObject::invokeMethod(form.get(), "copyThisDir"));
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("https://www.debian.org/doc/"));
@@ -222,13 +237,13 @@ private slots:
 
     void noCurrentItemDoesNothing() {
         DataFolder data;
-        auto form = formWith({item("gone", 0, target("gone"))}, data, -1);
+        auto form = formWith({item(QStringLiteral("gone"), 0, target(QStringLiteral("gone")))}, data, -1);
         QVERIFY(form);
-        QGuiApplication::clipboard()->setText("unchanged");
+        QGuiApplication::clipboard()->setText(QStringLiteral("unchanged"));
         for (const char* slot : {"openThis", "openThisDir", "copyThisDir"})
             QVERIFY(QMetaObject::invokeMethod(form.get(), slot));
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("unchanged"));
-        QCOMPARE(names(*form), QStringList{"gone"});
+        QCOMPARE(names(*form), QStringList{QStringLiteral("gone")});
     }
 };
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainform/mainform.h"
 
 #include "settings/appsettings.h"
@@ -55,9 +56,9 @@ struct Lists {
     QListWidget* group;
     QListWidget* item;
     explicit Lists(const MainForm& form)
-        : type(form.findChild<QListWidget*>("listWidget_type")),
-          group(form.findChild<QListWidget*>("listWidget_group")),
-          item(form.findChild<QListWidget*>("listWidget_item")) {}
+        : type(form.findChild<QListWidget*>(QStringLiteral("listWidget_type"))),
+          group(form.findChild<QListWidget*>(QStringLiteral("listWidget_group"))),
+          item(form.findChild<QListWidget*>(QStringLiteral("listWidget_item"))) {}
 };
 
 } // namespace
@@ -74,8 +75,8 @@ private slots:
         QCOMPARE(form.size(), QSize(848, 507));
         QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);
         QVERIFY(form.acceptDrops());
-        QVERIFY(
-            form.styleSheet().contains("#listWidget_type:item:selected{\n\tborder-left:2px solid #48a0dc;"));
+        QVERIFY(form.styleSheet().contains(
+            QStringLiteral("#listWidget_type:item:selected{\n\tborder-left:2px solid #48a0dc;")));
 
         const Lists lists(form);
         QVERIFY(lists.type && lists.group && lists.item);
@@ -94,7 +95,7 @@ private slots:
             QCOMPARE(list->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
             QVERIFY(list->viewport()->acceptDrops());
         }
-        auto* settings = form.findChild<QToolButton*>("toolButton_settings");
+        auto* settings = form.findChild<QToolButton*>(QStringLiteral("toolButton_settings"));
         QVERIFY(settings);
         QCOMPARE(settings->iconSize(), QSize(24, 24));
         QVERIFY(settings->autoRaise());
@@ -117,31 +118,39 @@ private slots:
         for (const QAction* action : form.findChildren<QAction*>(QString(), Qt::FindDirectChildrenOnly))
             actionTexts << action->text();
         QCOMPARE(actionTexts,
-                 (QStringList{"新建分类", "重命名", "删除", "新建分组", "删除", "重命名", "移动到...",
-                              "删除全部分组", "清空本组", "打开", "打开文件位置", "复制完整路径", "新建",
-                              "重命名", "删除", "移动到...", "属性", "退出"}));
+                 (QStringList{QStringLiteral("新建分类"), QStringLiteral("重命名"), QStringLiteral("删除"),
+                              QStringLiteral("新建分组"), QStringLiteral("删除"), QStringLiteral("重命名"),
+                              QStringLiteral("移动到..."), QStringLiteral("删除全部分组"),
+                              QStringLiteral("清空本组"), QStringLiteral("打开"),
+                              QStringLiteral("打开文件位置"), QStringLiteral("复制完整路径"),
+                              QStringLiteral("新建"), QStringLiteral("重命名"), QStringLiteral("删除"),
+                              QStringLiteral("移动到..."), QStringLiteral("属性"), QStringLiteral("退出")}));
         QList<QStringList> menus;
         for (const QMenu* menu : form.findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly))
             menus << entries(menu);
-        QCOMPARE(menus, (QList<QStringList>{
-                            {"新建分类"},
-                            {"新建分类", "重命名", "删除"},
-                            {"新建分组", "删除全部分组"},
-                            {"新建分组", "重命名", "移动到...", "删除", "删除全部分组", "清空本组"},
-                            {"新建"},
-                            {"打开", "-", "打开文件位置", "复制完整路径", "重命名", "移动到...", "新建",
-                             "删除", "-", "属性"},
-                            {"退出"},
-                        }));
+        QCOMPARE(
+            menus,
+            (QList<QStringList>{
+                {QStringLiteral("新建分类")},
+                {QStringLiteral("新建分类"), QStringLiteral("重命名"), QStringLiteral("删除")},
+                {QStringLiteral("新建分组"), QStringLiteral("删除全部分组")},
+                {QStringLiteral("新建分组"), QStringLiteral("重命名"), QStringLiteral("移动到..."),
+                 QStringLiteral("删除"), QStringLiteral("删除全部分组"), QStringLiteral("清空本组")},
+                {QStringLiteral("新建")},
+                {QStringLiteral("打开"), QStringLiteral("-"), QStringLiteral("打开文件位置"),
+                 QStringLiteral("复制完整路径"), QStringLiteral("重命名"), QStringLiteral("移动到..."),
+                 QStringLiteral("新建"), QStringLiteral("删除"), QStringLiteral("-"), QStringLiteral("属性")},
+                {QStringLiteral("退出")},
+            }));
     }
 
     void firstRun() {
         DataFolder data;
         MainForm form;
         const Lists lists(form);
-        QCOMPARE(texts(lists.type), QStringList{"默认分类"});
+        QCOMPARE(texts(lists.type), QStringList{QStringLiteral("默认分类")});
         QCOMPARE(lists.type->currentRow(), 0);
-        QCOMPARE(texts(lists.group), QStringList{"默认分组"});
+        QCOMPARE(texts(lists.group), QStringList{QStringLiteral("默认分组")});
         QCOMPARE(lists.group->currentRow(), 0);
         QCOMPARE(lists.item->count(), 0);
         QCOMPARE(lists.type->item(0)->textAlignment(), int(Qt::AlignHCenter | Qt::AlignVCenter));
@@ -156,10 +165,10 @@ private slots:
         QCOMPARE(data.readCatalog(), kFirstRunFile);
         configSettings->sync();
         QSettings written(data.configPath(), QSettings::IniFormat);
-        QCOMPARE(written.childGroups(), QStringList{"Form"});
-        QCOMPARE(written.value("Form/Height").toInt(), form.height());
-        QCOMPARE(written.value("Form/Width").toInt(), form.width());
-        QVERIFY(!written.contains("Form/CursorPos"));
+        QCOMPARE(written.childGroups(), QStringList{QStringLiteral("Form")});
+        QCOMPARE(written.value(QStringLiteral("Form/Height")).toInt(), form.height());
+        QCOMPARE(written.value(QStringLiteral("Form/Width")).toInt(), form.width());
+        QVERIFY(!written.contains(QStringLiteral("Form/CursorPos")));
     }
 
     void storedSizeIsRestored() {
@@ -172,13 +181,13 @@ private slots:
     void missingDataFolderWarnsAndStillShows() {
         DataFolder data(false);
         ModalAnswerer answers;
-        answers.press("OK");
+        answers.press(QStringLiteral("OK"));
         MainForm form;
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("警告"));
         QCOMPARE(answers.boxes()[0].text, QStringLiteral("配置文件打开出现错误！"));
-        QCOMPARE(answers.boxes()[0].buttons, QStringList{"OK"});
-        QCOMPARE(texts(Lists(form).type), QStringList{"默认分类"});
+        QCOMPARE(answers.boxes()[0].buttons, QStringList{QStringLiteral("OK")});
+        QCOMPARE(texts(Lists(form).type), QStringList{QStringLiteral("默认分类")});
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QVERIFY(form.isVisible());
@@ -204,22 +213,25 @@ private slots:
 
     void cascade() {
         QTemporaryDir targets;
-        const QString file = targets.filePath("a.txt");
+        const QString file = targets.filePath(QStringLiteral("a.txt"));
         DataFolder::writeFile(file, "x");
         DataFolder data;
         data.writeCatalog(sampleCatalog(file, targets.path()));
         MainForm form;
         const Lists lists(form);
-        QCOMPARE(texts(lists.type), (QStringList{"常用", "无分组", "游戏"}));
-        QCOMPARE(texts(lists.group), (QStringList{"工具", "空组", "第三组"}));
+        QCOMPARE(texts(lists.type),
+                 (QStringList{QStringLiteral("常用"), QStringLiteral("无分组"), QStringLiteral("游戏")}));
+        QCOMPARE(texts(lists.group),
+                 (QStringList{QStringLiteral("工具"), QStringLiteral("空组"), QStringLiteral("第三组")}));
         QCOMPARE(lists.group->currentRow(), 0);
-        QCOMPARE(texts(lists.item), (QStringList{"文件", "目录", "网站", "丢失"}));
+        QCOMPARE(texts(lists.item), (QStringList{QStringLiteral("文件"), QStringLiteral("目录"),
+                                                 QStringLiteral("网站"), QStringLiteral("丢失")}));
         QCOMPARE(lists.item->currentRow(), -1);
         QVERIFY(lists.item->item(0)->textAlignment() == 0);
         QVERIFY(!lists.item->item(0)->icon().isNull());
 
         lists.group->setCurrentRow(2);
-        QCOMPARE(texts(lists.item), QStringList{"唯一"});
+        QCOMPARE(texts(lists.item), QStringList{QStringLiteral("唯一")});
         lists.group->setCurrentRow(1);
         QCOMPARE(lists.item->count(), 0);
 
@@ -230,7 +242,7 @@ private slots:
         QCOMPARE(lists.item->count(), 0);
 
         lists.type->setCurrentRow(2);
-        QCOMPARE(texts(lists.group), QStringList{"默认分组"});
+        QCOMPARE(texts(lists.group), QStringList{QStringLiteral("默认分组")});
         QCOMPARE(lists.group->currentRow(), 0);
         QCOMPARE(lists.item->count(), 0);
 
@@ -250,11 +262,11 @@ private slots:
         data.writeCatalog(text);
         QFile::setPermissions(data.catalogPath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
         ModalAnswerer answers;
-        answers.press("OK");
+        answers.press(QStringLiteral("OK"));
         MainForm form;
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].text, QStringLiteral("配置文件打开出现错误！"));
-        QCOMPARE(texts(Lists(form).type), QStringList{"只读分类"});
+        QCOMPARE(texts(Lists(form).type), QStringList{QStringLiteral("只读分类")});
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.close();
@@ -267,14 +279,14 @@ private slots:
         const QByteArray text = R"({"type":[{"name":"A",]})";
         data.writeCatalog(text);
         ModalAnswerer answers;
-        answers.press("OK");
+        answers.press(QStringLiteral("OK"));
         MainForm form;
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("提示"));
-        const QString copy = QDir(data.dataPath()).absoluteFilePath("Data.bak");
+        const QString copy = QDir(data.dataPath()).absoluteFilePath(QStringLiteral("Data.bak"));
         QVERIFY2(answers.boxes()[0].text.contains(QDir::toNativeSeparators(copy)),
                  qPrintable(answers.boxes()[0].text));
-        QCOMPARE(texts(Lists(form).type), QStringList{"默认分类"});
+        QCOMPARE(texts(Lists(form).type), QStringList{QStringLiteral("默认分类")});
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.close();
@@ -287,12 +299,12 @@ private slots:
         data.writeCatalog(
             R"({"type":[{"name":"好","group":[{"name":"G","item":[{"name":"半","type":1.5}]}]},7]})");
         ModalAnswerer answers;
-        answers.press("OK");
+        answers.press(QStringLiteral("OK"));
         MainForm form;
         QCOMPARE(answers.boxes().size(), 1);
         const Lists lists(form);
-        QCOMPARE(texts(lists.type), QStringList{"好"});
-        QCOMPARE(texts(lists.item), QStringList{"半"});
+        QCOMPARE(texts(lists.type), QStringList{QStringLiteral("好")});
+        QCOMPARE(texts(lists.item), QStringList{QStringLiteral("半")});
     }
 };
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Showing and hiding the window, the tray, Esc, closing and quitting.
 #include "mainform/mainform.h"
 #include "mainform/windowplacement.h"
@@ -52,7 +53,7 @@ struct ShownForm {
     bool exposed = false;
     // Puts a folder where the catalog file was: no write can succeed.
     bool blockCatalogFile() {
-        return QFile::remove(data.catalogPath()) && QDir(data.dataPath()).mkdir("Data");
+        return QFile::remove(data.catalogPath()) && QDir(data.dataPath()).mkdir(QStringLiteral("Data"));
     }
 };
 
@@ -162,7 +163,7 @@ private slots:
         ShownForm shown;
         QVERIFY(shown.exposed);
         MainForm& form = shown.form;
-        auto* list = form.findChild<QListWidget*>("listWidget_type");
+        auto* list = form.findChild<QListWidget*>(QStringLiteral("listWidget_type"));
         QTest::keyClick(list, Qt::Key_A);
         QTest::keyClick(&form, Qt::Key_Return);
         QTest::keyClick(&form, Qt::Key_Space);
@@ -194,7 +195,7 @@ private slots:
             }
         });
         QVERIFY(tray(form, QSystemTrayIcon::Context));
-        QCOMPARE(shownEntries, QStringList{"退出"});
+        QCOMPARE(shownEntries, QStringList{QStringLiteral("退出")});
         QVERIFY(form.isVisible());
     }
 
@@ -211,8 +212,8 @@ private slots:
         QVERIFY(form.isHidden());
         QCOMPARE(data.readCatalog(), QByteArray(R"({"type":[]})"));
         QSettings written(data.configPath(), QSettings::IniFormat);
-        QCOMPARE(written.value("Form/Height").toInt(), 410);
-        QCOMPARE(written.value("Form/Width").toInt(), 720);
+        QCOMPARE(written.value(QStringLiteral("Form/Height")).toInt(), 410);
+        QCOMPARE(written.value(QStringLiteral("Form/Width")).toInt(), 720);
     }
 
     void aFailedWriteAtCloseIsReported() {
@@ -220,7 +221,7 @@ private slots:
         QVERIFY(shown.exposed);
         QVERIFY(shown.blockCatalogFile());
         ModalAnswerer answers;
-        answers.press("OK");
+        answers.press(QStringLiteral("OK"));
         shown.form.close();
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("警告"));
@@ -262,11 +263,11 @@ private slots:
         QVERIFY(shown.exposed);
         QVERIFY(shown.blockCatalogFile());
         ModalAnswerer answers;
-        answers.press("No");
+        answers.press(QStringLiteral("No"));
         QCOMPARE(runUntilQuitOrTimeout([&] { quitAction(shown.form)->trigger(); }), 42);
         QCOMPARE(answers.boxes().size(), 1);
         QVERIFY(answers.boxes()[0].text.contains(QStringLiteral("仍然退出吗？")));
-        answers.press("Yes");
+        answers.press(QStringLiteral("Yes"));
         QCOMPARE(runUntilQuitOrTimeout([&] { quitAction(shown.form)->trigger(); }), 0);
     }
 
@@ -281,7 +282,7 @@ private slots:
                  QByteArray(R"({"type":[{"name":"默认分类","group":[{"name":"默认分组","item":[]}]},)"
                             R"({"name":"默认分类","group":[{"name":"默认分组","item":[]}]}]})"));
         QSettings written(shown.data.configPath(), QSettings::IniFormat);
-        QCOMPARE(written.value("Form/Width").toInt(), 700);
+        QCOMPARE(written.value(QStringLiteral("Form/Width")).toInt(), 700);
     }
 };
 
