@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yardstick for start-up: a bare Qt 5 window holding a list, nothing else.
 #include <QApplication>
 #include <QListWidget>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Catalog load and save against RapidJSON's own parse and writer on the same
 // bytes, at 10,000 and 100,000 Items.
 #include "catalog/catalogedit.h"
@@ -69,7 +70,7 @@ void RapidJsonWriteAndPlainWrite(benchmark::State& state) {
     rapidjson::Document doc;
     doc.Parse(bytes.constData());
     QTemporaryDir dir;
-    const QByteArray path = dir.filePath("Data").toLocal8Bit();
+    const QByteArray path = dir.filePath(QStringLiteral("Data")).toLocal8Bit();
     for (auto _ : state) {
         rapidjson::StringBuffer buffer;
         rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
@@ -85,7 +86,7 @@ void TarnSave(benchmark::State& state) {
     catalog::Document doc;
     catalog::parse(doc, bytes.constData());
     QTemporaryDir dir;
-    const QString path = dir.filePath("Data");
+    const QString path = dir.filePath(QStringLiteral("Data"));
     for (auto _ : state)
         benchmark::DoNotOptimize(catalogstore::save(path, doc));
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a generated catalog: gencatalog FILE ITEMS FIRSTGROUP
 // Ten Types of ten Groups; the first Group holds FIRSTGROUP Items, the rest
 // are spread evenly. Paths cycle through existing files of /usr/bin, with
@@ -12,7 +13,7 @@ int main(int argc, char* argv[]) {
         return 2;
     const int total = QString::fromLocal8Bit(argv[2]).toInt();
     const int first = QString::fromLocal8Bit(argv[3]).toInt();
-    const QStringList files = QDir("/usr/bin").entryList(QDir::Files, QDir::Name);
+    const QStringList files = QDir(QStringLiteral("/usr/bin")).entryList(QDir::Files, QDir::Name);
     catalog::Document doc;
     doc.SetObject();
     auto& a = doc.GetAllocator();
@@ -30,7 +31,7 @@ int main(int argc, char* argv[]) {
             for (int i = 0; i < count && made < total; ++i, ++made) {
                 const bool web = made % 10 == 9;
                 const QString path = web ? QStringLiteral("https://example.org/page/%1").arg(made)
-                                         : "/usr/bin/" + files[made % files.size()];
+                                         : QStringLiteral("/usr/bin/") + files[made % files.size()];
                 group["item"].PushBack(catalog::droppedItem(QStringLiteral("项目 %1").arg(made),
                                                             web ? catalog::KindWeb : catalog::KindFile, path,
                                                             a),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Item grid and the Group strip against the clock: a Group of 1,000
 // existing-file Items, and a Type with 100 Groups. Prints medians of 7.
 #include "catalog/catalogedit.h"
@@ -39,13 +40,13 @@ double median(QVector<double> v) {
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QTemporaryDir root;
-    QDir(root.path()).mkdir("Data");
-    QDir(root.path()).mkdir("run");
-    QDir::setCurrent(root.filePath("run"));
+    QDir(root.path()).mkdir(QStringLiteral("Data"));
+    QDir(root.path()).mkdir(QStringLiteral("run"));
+    QDir::setCurrent(root.filePath(QStringLiteral("run")));
 
     QStringList files;
     for (const char* dir : {"/usr/bin", "/usr/lib/x86_64-linux-gnu", "/usr/share/doc"}) {
-        QDirIterator it(dir, QDir::Files, QDirIterator::Subdirectories);
+        QDirIterator it(QString::fromLatin1(dir), QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext() && files.size() < 1000)
             files << it.next();
     }
@@ -62,17 +63,17 @@ int main(int argc, char* argv[]) {
     for (int g = 1; g < 100; ++g)
         many["group"].PushBack(catalog::newGroup(a), a);
     for (int i = 0; i < 10; ++i)
-        many["group"][0]["item"].PushBack(catalog::droppedItem("x", 0, files[i], a), a);
+        many["group"][0]["item"].PushBack(catalog::droppedItem(QStringLiteral("x"), 0, files[i], a), a);
     types.PushBack(many, a);
     doc.AddMember("type", types, a);
-    catalogstore::save(root.filePath("Data/Data"), doc);
+    catalogstore::save(root.filePath(QStringLiteral("Data/Data")), doc);
 
     MainForm form;
     form.show();
     QCoreApplication::processEvents();
-    auto* typeList = form.findChild<QListWidget*>("listWidget_type");
-    auto* groupList = form.findChild<QListWidget*>("listWidget_group");
-    auto* itemList = form.findChild<QListWidget*>("listWidget_item");
+    auto* typeList = form.findChild<QListWidget*>(QStringLiteral("listWidget_type"));
+    auto* groupList = form.findChild<QListWidget*>(QStringLiteral("listWidget_group"));
+    auto* itemList = form.findChild<QListWidget*>(QStringLiteral("listWidget_item"));
     QElapsedTimer clock;
     FirstPaint paint;
     paint.list = itemList;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small X client that times windows as the X server sees them: it starts a
 // program or presses keys through XTEST, and waits for the server's
 // MapNotify / UnmapNotify events (no polling).

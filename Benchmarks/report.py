@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Runs every Tarn benchmark and prints one table with the ratios.
 
 Run under an X server without a window manager (scripts/bench.sh does):

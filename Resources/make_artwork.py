@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws Tarn's built-in images with nothing but the standard library.
 
 Run from this folder: python3 make_artwork.py

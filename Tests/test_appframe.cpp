@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built-in resources and the application style sheet.
 #include "app/stylesheet.h"
 
@@ -28,16 +29,16 @@ private slots:
     }
 
     void applicationIconIsOne32BitImage() {
-        QFile ico(":/img/App.ico");
+        QFile ico(QStringLiteral(":/img/App.ico"));
         QVERIFY(ico.open(QIODevice::ReadOnly));
         const QByteArray bytes = ico.readAll();
         QCOMPARE(bytes.mid(0, 6), QByteArray("\0\0\1\0\1\0", 6)); // one image
         QCOMPARE(quint8(bytes[6 + 6]), quint8(32));               // 32 bits per pixel
-        QVERIFY(!QIcon(":/img/App.ico").isNull());
+        QVERIFY(!QIcon(QStringLiteral(":/img/App.ico")).isNull());
     }
 
     void styleSheetFile() {
-        QFile css(":/qss/index.css");
+        QFile css(QStringLiteral(":/qss/index.css"));
         QVERIFY(css.open(QIODevice::ReadOnly));
         const QByteArray bytes = css.readAll();
         QCOMPARE(bytes.size(), 1035);
@@ -56,8 +57,8 @@ private slots:
         qApp->setStyleSheet(QString());
         loadStyleSheet();
         const QString sheet = qApp->styleSheet();
-        QVERIFY(sheet.startsWith("QPushButton{\r\n"));
-        QVERIFY(sheet.endsWith("padding:4px 30px 4px 30px;\r\n}\r\n"));
+        QVERIFY(sheet.startsWith(QStringLiteral("QPushButton{\r\n")));
+        QVERIFY(sheet.endsWith(QStringLiteral("padding:4px 30px 4px 30px;\r\n}\r\n")));
         // The comment is not UTF-8 and decodes to replacement characters.
         QVERIFY(sheet.contains(QChar::ReplacementCharacter));
     }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalog/catalogedit.h"
 
 #include "support/jsontext.h"
@@ -46,7 +47,7 @@ private slots:
         QFETCH(int, to);
         QFETCH(QString, result);
         catalog::Value& array = four();
-        QCOMPARE(catalog::moveWithin(array, from, to, doc.GetAllocator()), result != "1234");
+        QCOMPARE(catalog::moveWithin(array, from, to, doc.GetAllocator()), result != QStringLiteral("1234"));
         QCOMPARE(order(array), result);
         QCOMPARE(array.Size(), 4u);
     }
@@ -120,10 +121,11 @@ private slots:
         catalog::setName(array[0], QStringLiteral("  空白 保留  "), a);
         QCOMPARE(catalog::memberText(array[0], "name"), QStringLiteral("  空白 保留  "));
         QCOMPARE(
-            catalog::serialize(catalog::droppedItem("report", 0, "/tmp/report.final.docx", a)),
+            catalog::serialize(catalog::droppedItem(QStringLiteral("report"), 0,
+                                                    QStringLiteral("/tmp/report.final.docx"), a)),
             json("{'name':'report','type':0,'param':'','path':'/tmp/report.final.docx','customIcon':''}"));
     }
 };
 
-QTEST_MAIN(TestCatalogEdit)
+QTEST_GUILESS_MAIN(TestCatalogEdit)
 #include "test_catalogedit.moc"

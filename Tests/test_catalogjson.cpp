@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalog/catalogjson.h"
 
 #include <QtTest>
@@ -191,5 +192,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCatalogJson)
+QTEST_GUILESS_MAIN(TestCatalogJson)
 #include "test_catalogjson.moc"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalog/catalogshape.h"
 
 #include <QtTest>
@@ -81,5 +82,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCatalogShape)
+QTEST_GUILESS_MAIN(TestCatalogShape)
 #include "test_catalogshape.moc"

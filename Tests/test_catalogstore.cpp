@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalog/catalogstore.h"
 
 #include "support/datafolder.h"
@@ -78,7 +79,7 @@ private slots:
         const auto result = catalogstore::load(data.catalogPath(), doc);
         QVERIFY(!result.openFailed && !result.keepFileAsIs && result.backupPath.isEmpty());
         QCOMPARE(catalog::serialize(doc), QByteArray(R"({"type":[]})"));
-        QCOMPARE(QDir(data.dataPath()).entryList(QDir::Files), QStringList{"Data"});
+        QCOMPARE(QDir(data.dataPath()).entryList(QDir::Files), QStringList{QStringLiteral("Data")});
     }
 
     void textNotShownWholeIsCopiedFirst_data() {
@@ -104,7 +105,7 @@ private slots:
         const auto result = catalogstore::load(data.catalogPath(), doc);
         QVERIFY(!result.openFailed && !result.keepFileAsIs);
         QCOMPARE(doc.IsNull(), !parses);
-        QCOMPARE(result.backupPath, QDir(data.dataPath()).absoluteFilePath("Data.bak"));
+        QCOMPARE(result.backupPath, QDir(data.dataPath()).absoluteFilePath(QStringLiteral("Data.bak")));
         QCOMPARE(DataFolder::readFile(result.backupPath), bytes);
         QCOMPARE(data.readCatalog(), bytes);
     }
@@ -113,13 +114,15 @@ private slots:
         DataFolder data;
         data.writeCatalog("broken 1");
         Document doc;
-        QVERIFY(catalogstore::load(data.catalogPath(), doc).backupPath.endsWith("/Data.bak"));
+        QVERIFY(catalogstore::load(data.catalogPath(), doc).backupPath.endsWith(QStringLiteral("/Data.bak")));
         // The same text again reuses its copy; other text gets a new one.
-        QVERIFY(catalogstore::load(data.catalogPath(), doc).backupPath.endsWith("/Data.bak"));
+        QVERIFY(catalogstore::load(data.catalogPath(), doc).backupPath.endsWith(QStringLiteral("/Data.bak")));
         data.writeCatalog("broken 2");
-        QVERIFY(catalogstore::load(data.catalogPath(), doc).backupPath.endsWith("/Data-2.bak"));
-        QCOMPARE(DataFolder::readFile(data.dataPath() + "/Data.bak"), QByteArray("broken 1"));
-        QCOMPARE(DataFolder::readFile(data.dataPath() + "/Data-2.bak"), QByteArray("broken 2"));
+        QVERIFY(
+            catalogstore::load(data.catalogPath(), doc).backupPath.endsWith(QStringLiteral("/Data-2.bak")));
+        QCOMPARE(DataFolder::readFile(data.dataPath() + QStringLiteral("/Data.bak")), QByteArray("broken 1"));
+        QCOMPARE(DataFolder::readFile(data.dataPath() + QStringLiteral("/Data-2.bak")),
+                 QByteArray("broken 2"));
     }
 
     void emptyFileIsAFirstRun() {
@@ -161,20 +164,21 @@ private slots:
         QVERIFY(catalog::parse(doc, R"({"type":[]})"));
         QVERIFY(catalogstore::save(data.catalogPath(), doc));
         QCOMPARE(data.readCatalog(), QByteArray(R"({"type":[]})"));
-        QCOMPARE(QDir(data.dataPath()).entryList(QDir::Files | QDir::Hidden), QStringList{"Data"});
+        QCOMPARE(QDir(data.dataPath()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("Data")});
     }
 
     void failedSaveIsReportedAndDestroysNothing() {
         // A folder where the file should be: the rename cannot replace it.
         DataFolder data;
-        QDir(data.dataPath()).mkdir("Blocked");
-        DataFolder::writeFile(data.dataPath() + "/Blocked/keep", "kept");
+        QDir(data.dataPath()).mkdir(QStringLiteral("Blocked"));
+        DataFolder::writeFile(data.dataPath() + QStringLiteral("/Blocked/keep"), "kept");
         Document doc;
         doc.SetObject();
         QString error;
-        QVERIFY(!catalogstore::save(data.dataPath() + "/Blocked", doc, &error));
+        QVERIFY(!catalogstore::save(data.dataPath() + QStringLiteral("/Blocked"), doc, &error));
         QVERIFY(!error.isEmpty());
-        QCOMPARE(DataFolder::readFile(data.dataPath() + "/Blocked/keep"), QByteArray("kept"));
+        QCOMPARE(DataFolder::readFile(data.dataPath() + QStringLiteral("/Blocked/keep")), QByteArray("kept"));
         QCOMPARE(QDir(data.dataPath()).entryList(QDir::Files | QDir::Hidden), QStringList{});
     }
 
@@ -344,5 +348,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCatalogStore)
+QTEST_GUILESS_MAIN(TestCatalogStore)
 #include "test_catalogstore.moc"

@@ -179,5 +179,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDesktopEntry)
+QTEST_GUILESS_MAIN(TestDesktopEntry)
 #include "test_desktopentry.moc"

@@ -1,4 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Item properties, move and settings dialogs.
+#include "app/version.h"
 #include "dialogs/formattribute.h"
 #include "dialogs/formmove.h"
 #include "dialogs/formsettings.h"
@@ -81,28 +83,29 @@ private slots:
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
         QImage red(16, 16, QImage::Format_ARGB32);
         red.fill(Qt::red);
-        QVERIFY(red.save(at("red.png"), "PNG"));
-        QVERIFY(red.save(at("red.PNG"), "PNG"));
-        DataFolder::writeFile(at("notes.txt"), "x");
-        QDir(files.path()).mkdir("folder");
+        QVERIFY(red.save(at(QStringLiteral("red.png")), "PNG"));
+        QVERIFY(red.save(at(QStringLiteral("red.PNG")), "PNG"));
+        DataFolder::writeFile(at(QStringLiteral("notes.txt")), "x");
+        QDir(files.path()).mkdir(QStringLiteral("folder"));
     }
 
     // FormAttribute
 
     void attributeIsFilledFromTheItem() {
-        catalog::Value& item = parsedItem(json("{'name':'记事本','type':0,'param':'-n','path':'") +
-                                          at("notes.txt").toUtf8() + json("','customIcon':''}"));
+        catalog::Value& item =
+            parsedItem(json("{'name':'记事本','type':0,'param':'-n','path':'") +
+                       at(QStringLiteral("notes.txt")).toUtf8() + json("','customIcon':''}"));
         FormAttribute dialog;
         dialog.setItemData(&item, &doc.GetAllocator());
         QCOMPARE(dialog.windowTitle(), QStringLiteral("属性"));
         QCOMPARE(dialog.height(), 276);
         QCOMPARE(child<QLineEdit>(dialog, "lineEdit_name")->text(), QStringLiteral("记事本"));
-        QCOMPARE(child<QLineEdit>(dialog, "lineEdit_path")->text(), at("notes.txt"));
+        QCOMPARE(child<QLineEdit>(dialog, "lineEdit_path")->text(), at(QStringLiteral("notes.txt")));
         QCOMPARE(child<QLineEdit>(dialog, "lineEdit_param")->text(), QStringLiteral("-n"));
         QCOMPARE(child<QComboBox>(dialog, "comboBox_type")->currentText(), QStringLiteral("文件"));
         QCOMPARE(child<QComboBox>(dialog, "comboBox_type")->count(), 3);
-        QVERIFY(labelImage(dialog) != iconImage(":/img/Lost.png"));
-        QVERIFY(labelImage(dialog) != iconImage(":/img/App.ico"));
+        QVERIFY(labelImage(dialog) != iconImage(QStringLiteral(":/img/Lost.png")));
+        QVERIFY(labelImage(dialog) != iconImage(QStringLiteral(":/img/App.ico")));
     }
 
     void attributeCancelPathsLeaveTheItemAsItWas_data() {
@@ -120,16 +123,16 @@ private slots:
         dialog.setItemData(&item, &doc.GetAllocator());
         child<QComboBox>(dialog, "comboBox_type")->setCurrentIndex(1);
         ModalAnswerer answers;
-        answers.handle(choose(at("folder"))).handle(choose(at("red.png")));
+        answers.handle(choose(at(QStringLiteral("folder")))).handle(choose(at(QStringLiteral("red.png"))));
         QTimer::singleShot(0, [&] {
             QTest::mouseClick(child<QPushButton>(dialog, "pushButton_change"), Qt::LeftButton);
             QTest::mousePress(child<QLabel>(dialog, "label_icon"), Qt::LeftButton);
-            QCOMPARE(child<QLineEdit>(dialog, "lineEdit_path")->text(), at("folder"));
+            QCOMPARE(child<QLineEdit>(dialog, "lineEdit_path")->text(), at(QStringLiteral("folder")));
             QCOMPARE(labelImage(dialog).pixelColor(24, 24), QColor(Qt::red));
-            child<QLineEdit>(dialog, "lineEdit_name")->setText("changed");
-            if (how == "cancel")
+            child<QLineEdit>(dialog, "lineEdit_name")->setText(QStringLiteral("changed"));
+            if (how == QStringLiteral("cancel"))
                 QTest::mouseClick(child<QPushButton>(dialog, "pushButton_no"), Qt::LeftButton);
-            else if (how == "esc")
+            else if (how == QStringLiteral("esc"))
                 QTest::keyClick(&dialog, Qt::Key_Escape);
             else
                 dialog.close();
@@ -146,17 +149,17 @@ private slots:
             parsedItem(json("{'name':'a','type':0,'param':'','path':'/gone','customIcon':''}"));
         FormAttribute dialog;
         dialog.setItemData(&item, &doc.GetAllocator());
-        child<QLineEdit>(dialog, "lineEdit_name")->setText("网站");
+        child<QLineEdit>(dialog, "lineEdit_name")->setText(QStringLiteral("网站"));
         child<QComboBox>(dialog, "comboBox_type")->setCurrentIndex(2);
-        child<QLineEdit>(dialog, "lineEdit_param")->setText("p q");
+        child<QLineEdit>(dialog, "lineEdit_param")->setText(QStringLiteral("p q"));
         ModalAnswerer answers;
-        answers.handle(typeText("https://www.debian.org")).handle(typeText(""));
+        answers.handle(typeText(QStringLiteral("https://www.debian.org"))).handle(typeText(QString()));
         QTest::mouseClick(child<QPushButton>(dialog, "pushButton_change"), Qt::LeftButton);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("输入"));
         // An empty address keeps the previous one.
         QTest::mouseClick(child<QPushButton>(dialog, "pushButton_change"), Qt::LeftButton);
         QCOMPARE(child<QLineEdit>(dialog, "lineEdit_path")->text(), QStringLiteral("https://www.debian.org"));
-        QCOMPARE(labelImage(dialog), iconImage(":/img/Web.png"));
+        QCOMPARE(labelImage(dialog), iconImage(QStringLiteral(":/img/Web.png")));
         // Return in the name field is OK.
         QTest::keyClick(child<QLineEdit>(dialog, "lineEdit_name"), Qt::Key_Return);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -170,7 +173,7 @@ private slots:
         FormAttribute dialog;
         dialog.setItemData(&item, &doc.GetAllocator());
         dialog.show();
-        child<QLineEdit>(dialog, "lineEdit_name")->setText("b");
+        child<QLineEdit>(dialog, "lineEdit_name")->setText(QStringLiteral("b"));
         QTest::keyClick(child<QLineEdit>(dialog, "lineEdit_name"), Qt::Key_Enter, Qt::KeypadModifier);
         QVERIFY(dialog.isVisible());
         QCOMPARE(catalog::memberText(item, "name"), QStringLiteral("a"));
@@ -178,21 +181,21 @@ private slots:
 
     void attributeRestoreDefaults() {
         catalog::Value& item = parsedItem(json("{'name':'a','type':1,'param':'x','path':'") +
-                                          at("folder").toUtf8() + json("','customIcon':''}"));
+                                          at(QStringLiteral("folder")).toUtf8() + json("','customIcon':''}"));
         FormAttribute dialog;
         dialog.setItemData(&item, &doc.GetAllocator());
         const QImage original = labelImage(dialog);
         ModalAnswerer answers;
-        answers.handle(choose(at("red.png")));
+        answers.handle(choose(at(QStringLiteral("red.png"))));
         QTest::mousePress(child<QLabel>(dialog, "label_icon"), Qt::LeftButton);
-        child<QLineEdit>(dialog, "lineEdit_name")->setText("b");
-        child<QLineEdit>(dialog, "lineEdit_path")->setText("/elsewhere");
-        child<QLineEdit>(dialog, "lineEdit_param")->setText("y");
+        child<QLineEdit>(dialog, "lineEdit_name")->setText(QStringLiteral("b"));
+        child<QLineEdit>(dialog, "lineEdit_path")->setText(QStringLiteral("/elsewhere"));
+        child<QLineEdit>(dialog, "lineEdit_param")->setText(QStringLiteral("y"));
         child<QComboBox>(dialog, "comboBox_type")->setCurrentIndex(2);
         QVERIFY(labelImage(dialog) != original);
         QTest::mouseClick(child<QPushButton>(dialog, "pushButton_default"), Qt::LeftButton);
         QCOMPARE(child<QLineEdit>(dialog, "lineEdit_name")->text(), QStringLiteral("a"));
-        QCOMPARE(child<QLineEdit>(dialog, "lineEdit_path")->text(), at("folder"));
+        QCOMPARE(child<QLineEdit>(dialog, "lineEdit_path")->text(), at(QStringLiteral("folder")));
         QCOMPARE(child<QLineEdit>(dialog, "lineEdit_param")->text(), QStringLiteral("x"));
         QCOMPARE(child<QComboBox>(dialog, "comboBox_type")->currentIndex(), 1);
         QCOMPARE(labelImage(dialog), original);
@@ -209,11 +212,12 @@ private slots:
         QTest::newRow("missing path")
             << QByteArray(json("{'name':'m','type':0") + gone + "}") << ":/img/Lost.png";
         QTest::newRow("custom png") << QByteArray(json("{'name':'m','type':0") + gone +
-                                                  json(",'customIcon':'") + at("red.png").toUtf8() + "\"}")
+                                                  json(",'customIcon':'") +
+                                                  at(QStringLiteral("red.png")).toUtf8() + "\"}")
                                     << "red";
         QTest::newRow("custom PNG is a file icon")
             << QByteArray(json("{'name':'m','type':0") + gone + json(",'customIcon':'") +
-                          at("red.PNG").toUtf8() + "\"}")
+                          at(QStringLiteral("red.PNG")).toUtf8() + "\"}")
             << "system";
     }
     void attributePreviews() {
@@ -223,11 +227,11 @@ private slots:
         FormAttribute dialog;
         dialog.setItemData(&item, &doc.GetAllocator());
         const QImage shown = labelImage(dialog);
-        if (expected == "red") {
+        if (expected == QStringLiteral("red")) {
             QCOMPARE(shown.pixelColor(24, 24), QColor(Qt::red));
-        } else if (expected == "system") {
+        } else if (expected == QStringLiteral("system")) {
             QVERIFY(shown.pixelColor(24, 24) != QColor(Qt::red));
-            QVERIFY(shown != iconImage(":/img/Lost.png"));
+            QVERIFY(shown != iconImage(QStringLiteral(":/img/Lost.png")));
         } else {
             QCOMPARE(shown, iconImage(expected));
         }
@@ -240,7 +244,7 @@ private slots:
         QCOMPARE(child<QComboBox>(dialog, "comboBox_type")->currentIndex(), -1);
         // A custom icon can be chosen and previewed, but is not stored.
         ModalAnswerer answers;
-        answers.handle(choose(at("red.png")));
+        answers.handle(choose(at(QStringLiteral("red.png"))));
         QTest::mousePress(child<QLabel>(dialog, "label_icon"), Qt::LeftButton);
         QCOMPARE(labelImage(dialog).pixelColor(24, 24), QColor(Qt::red));
         QTest::mouseClick(child<QPushButton>(dialog, "pushButton_yes"), Qt::LeftButton);
@@ -314,7 +318,7 @@ private slots:
     // FormSettings
 
     void settingsShowTheMirrorsAndAboutFirst() {
-        hotKeyShowAndHide = "alt+`";
+        hotKeyShowAndHide = QStringLiteral("alt+`");
         formCursorPos = true;
         formOpenThenHide = true;
         FormSettings window;
@@ -343,7 +347,7 @@ private slots:
 
     void aboutLinksLeadToShippedDocuments() {
         const QString html = FormSettings::aboutHtml();
-        QRegularExpression href("href=\"([^\"]+)\"");
+        QRegularExpression href(QStringLiteral("href=\"([^\"]+)\""));
         int links = 0;
         for (auto match = href.globalMatch(html); match.hasNext(); ++links) {
             const QUrl url(match.next().captured(1));
@@ -351,19 +355,20 @@ private slots:
         }
         QCOMPARE(links, 2);
         UrlRecorder recorder;
-        QDesktopServices::setUrlHandler("file", &recorder, "open");
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "open");
         FormSettings window;
-        emit child<QTextBrowser>(window, "textBrowser")->anchorClicked(QUrl::fromLocalFile("/x/README.md"));
-        QDesktopServices::unsetUrlHandler("file");
-        QCOMPARE(recorder.urls, QList<QUrl>{QUrl::fromLocalFile("/x/README.md")});
+        emit child<QTextBrowser>(window, "textBrowser")
+            ->anchorClicked(QUrl::fromLocalFile(QStringLiteral("/x/README.md")));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(recorder.urls, QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/x/README.md"))});
     }
 
     void actionsApplyWritesOnlyItsKeys() {
         DataFolder data;
-        loadSettings("../Data/Config");
+        loadSettings(QStringLiteral("../Data/Config"));
         FormSettings window;
         child<QKeySequenceEdit>(window, "keySequenceEdit_showAndHide")
-            ->setKeySequence(QKeySequence("Ctrl+K"));
+            ->setKeySequence(QKeySequence(QStringLiteral("Ctrl+K")));
         ModalAnswerer answers;
         // One control at a time, so each setting is known to come from its own.
         for (const bool cursor : {true, false}) {
@@ -431,7 +436,7 @@ private slots:
 
     void keysApplyRecordsOneCombination() {
         DataFolder data;
-        loadSettings("../Data/Config");
+        loadSettings(QStringLiteral("../Data/Config"));
         FormSettings window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -444,15 +449,16 @@ private slots:
         child<QRadioButton>(window, "radioButton_cursor")->setChecked(true);
         QSignalSpy reset(&window, &FormSettings::hotKeyReset);
         QString storedWhenSignalled;
-        connect(&window, &FormSettings::hotKeyReset,
-                [&] { storedWhenSignalled = configSettings->value("HotKey/ShowAndHide").toString(); });
+        connect(&window, &FormSettings::hotKeyReset, [&] {
+            storedWhenSignalled = configSettings->value(QStringLiteral("HotKey/ShowAndHide")).toString();
+        });
         QTest::mouseClick(child<QPushButton>(window, "pushButton_showAndHide"), Qt::LeftButton);
         QCOMPARE(reset.count(), 1);
         QCOMPARE(storedWhenSignalled, QStringLiteral("Alt+`"));
         QCOMPARE(hotKeyShowAndHide, QStringLiteral("Alt+`"));
         configSettings->sync();
         QSettings written(data.configPath(), QSettings::IniFormat);
-        QCOMPARE(written.allKeys(), QStringList{"HotKey/ShowAndHide"});
+        QCOMPARE(written.allKeys(), QStringList{QStringLiteral("HotKey/ShowAndHide")});
     }
 
     void hotkeyRule_data() {
@@ -530,9 +536,9 @@ private slots:
 
         // The stored hotkey is what the main window registers next.
         child<QKeySequenceEdit>(*first, "keySequenceEdit_showAndHide")
-            ->setKeySequence(QKeySequence("Ctrl+Alt+J"));
+            ->setKeySequence(QKeySequence(QStringLiteral("Ctrl+Alt+J")));
         ModalAnswerer answers;
-        answers.press("已知晓");
+        answers.press(QStringLiteral("已知晓"));
         QTest::mouseClick(child<QPushButton>(*first, "pushButton_showAndHide"), Qt::LeftButton);
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].text, QStringLiteral("热键修改成功"));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Curating the catalog: context menus, editing commands, drops, reordering.
 #include "mainform/mainform.h"
 
@@ -76,7 +77,7 @@ void drop(MainForm& form, const QList<QUrl>& urls) {
 // the drag itself runs an event loop of its own.
 class PointerDrag : public QObject {
 public:
-    PointerDrag(QListWidget* list, QPoint from, QPoint to) : list(list) {
+    PointerDrag(QListWidget* dragged, QPoint from, QPoint to) : list(dragged) {
         const QPoint nudge = from + QPoint(8, 8);
         auto at = [](QPoint p) { return QStringList{QString::number(p.x()), QString::number(p.y())}; };
         steps = {
@@ -209,8 +210,9 @@ private slots:
               std::make_tuple(w.typeList(), 2, 3)}) {
             MenuPicker picker("");
             const QPoint at = globalPoint(list, row);
-            QProcess::execute("xdotool",
-                              {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "3"});
+            QProcess::execute(QStringLiteral("xdotool"),
+                              {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
+                               QStringLiteral("click"), QStringLiteral("3")});
             QTRY_VERIFY(picker.done);
             QCOMPARE(picker.shown.size(), expected);
         }
@@ -457,20 +459,20 @@ private slots:
         QCOMPARE(texts(w.itemList()), (QStringList{"report", "folder", "网络书签"}));
         QVERIFY(
             w.saved().contains(json("{'name':'a2','item':[{'name':'report','type':0,'param':'','path':'") +
-                               dir.filePath("report.final.docx").toUtf8() +
+                               dir.filePath(QStringLiteral("report.final.docx")).toUtf8() +
                                json("','customIcon':''},{'name':'folder','type':1,'param':'','path':'") +
-                               dir.filePath("folder").toUtf8() +
+                               dir.filePath(QStringLiteral("folder")).toUtf8() +
                                json("','customIcon':''},{'name':'网络书签','type':2,'param':'','path':'https:"
                                     "//www.debian.org/doc/',"
                                     "'customIcon':''}]}")));
 
         QMimeData text;
-        text.setText("plain");
+        text.setText(QStringLiteral("plain"));
         QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&w.form(), &refused);
         QVERIFY(!refused.isAccepted());
         QMimeData uris;
-        uris.setUrls({QUrl::fromLocalFile(dir.filePath("b.txt"))});
+        uris.setUrls({QUrl::fromLocalFile(dir.filePath(QStringLiteral("b.txt")))});
         QDragEnterEvent accepted(QPoint(10, 10), Qt::CopyAction, &uris, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&w.form(), &accepted);
         QVERIFY(accepted.isAccepted());
@@ -496,12 +498,15 @@ private slots:
 
     void droppedLinksAskFirst() {
         QTemporaryDir dir;
-        DataFolder::writeFile(dir.filePath("target.txt"), "x");
-        QDir(dir.path()).mkdir("folder");
-        QVERIFY(QFile::link(dir.filePath("target.txt"), dir.filePath("one.lnk")));
-        QVERIFY(QFile::link(dir.filePath("folder"), dir.filePath("two.lnk")));
-        QVERIFY(QFile::link(dir.filePath("target.txt"), dir.filePath("three.lnk")));
-        QVERIFY(QFile::link(dir.filePath("gone.txt"), dir.filePath("broken.lnk")));
+        DataFolder::writeFile(dir.filePath(QStringLiteral("target.txt")), "x");
+        QDir(dir.path()).mkdir(QStringLiteral("folder"));
+        QVERIFY(
+            QFile::link(dir.filePath(QStringLiteral("target.txt")), dir.filePath(QStringLiteral("one.lnk"))));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("folder")), dir.filePath(QStringLiteral("two.lnk"))));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("target.txt")),
+                            dir.filePath(QStringLiteral("three.lnk"))));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("gone.txt")),
+                            dir.filePath(QStringLiteral("broken.lnk"))));
         auto urls = [&](QStringList names) {
             QList<QUrl> out;
             for (const QString& name : names)
@@ -514,7 +519,7 @@ private slots:
             catalog::Document doc;
             catalog::parse(doc, saved.constData());
             for (const catalog::Value& item : (*catalog::itemsOf(doc, 1, 0)).GetArray())
-                out << QString("%1:%2:%3")
+                out << QString(QStringLiteral("%1:%2:%3"))
                            .arg(catalog::memberText(item, "name"))
                            .arg(item["type"].GetInt())
                            .arg(QFileInfo(catalog::memberText(item, "path")).fileName());
@@ -531,8 +536,10 @@ private slots:
         drop(w.form(), urls({"one.lnk", "two.lnk", "three.lnk"}));
         QCOMPARE(answers.boxes().size(), 2);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("询问"));
-        QCOMPARE(answers.boxes()[0].buttons, (QStringList{"是", "否", "全部是"}));
-        QCOMPARE(paths(w), (QStringList{"one:0:one.lnk", "two:1:folder", "three:0:target.txt"}));
+        QCOMPARE(answers.boxes()[0].buttons,
+                 (QStringList{QStringLiteral("是"), QStringLiteral("否"), QStringLiteral("全部是")}));
+        QCOMPARE(paths(w), (QStringList{QStringLiteral("one:0:one.lnk"), QStringLiteral("two:1:folder"),
+                                        QStringLiteral("three:0:target.txt")}));
 
         // A broken link: asked first; "Yes" goes on to the usual question.
         answers.press("Yes").press("是");

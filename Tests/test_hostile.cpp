@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files a user's disk may hold after a crash, a bad edit or an attack: none
 // may crash Tarn, and none may be lost.
 #include "mainform/mainform.h"
@@ -72,7 +73,7 @@ private slots:
         QCOMPARE(data.readCatalog(), bytes); // untouched until the user closes
         shown.form().close();
         QCOMPARE(data.readCatalog(), kDefault);
-        QCOMPARE(DataFolder::readFile(data.dataPath() + "/Data.bak"), bytes);
+        QCOMPARE(DataFolder::readFile(data.dataPath() + QStringLiteral("/Data.bak")), bytes);
     }
 
     void oddButReadableTextComesBackAsItWas() {
@@ -125,8 +126,9 @@ private slots:
         form.close();
         // The stored size is mended by the close; nothing else is touched.
         QSettings written(data.configPath(), QSettings::IniFormat);
-        QCOMPARE(written.value("Form/Width").toInt(), 848);
-        QCOMPARE(written.value("HotKey/ShowAndHide").toString(), QStringLiteral("ctrl+nonsense+"));
+        QCOMPARE(written.value(QStringLiteral("Form/Width")).toInt(), 848);
+        QCOMPARE(written.value(QStringLiteral("HotKey/ShowAndHide")).toString(),
+                 QStringLiteral("ctrl+nonsense+"));
     }
 
     void aSettingsFileThatIsNotText() {
@@ -144,7 +146,8 @@ private slots:
 
     void killedWhileSavingLeavesOldOrNew() {
         DataFolder data;
-        QVERIFY(QProcess::execute(TARN_CATALOGWRITER, {data.catalogPath(), "20000", "0"}) == 0);
+        QVERIFY(QProcess::execute(QStringLiteral(TARN_CATALOGWRITER),
+                                  {data.catalogPath(), QStringLiteral("20000"), QStringLiteral("0")}) == 0);
         QByteArray current = data.readCatalog();
         QVERIFY(current.size() > 1000000);
         constexpr int kRounds = 24;
@@ -152,7 +155,7 @@ private slots:
         int midWrite = 0;
         for (int round = 1; round <= kRounds; ++round) {
             QProcess writer;
-            writer.start(TARN_CATALOGWRITER,
+            writer.start(QStringLiteral(TARN_CATALOGWRITER),
                          {data.catalogPath(), QString::number(20000 + round), QString::number(round)});
             QVERIFY(writer.waitForStarted());
             // Every third round is killed the moment new bytes are on their

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The global hotkey against a real X server: grabs, presses and conflicts.
 #include "dialogs/formsettings.h"
 #include "hotkey/globalhotkey.h"
@@ -51,22 +52,23 @@ class TestHotkey : public QObject {
 private slots:
     void initTestCase() {
         installModalWatchdog();
-        QVERIFY2(tryGrab(kGrave, kAlt) == "free", "another client holds alt+` on this display");
+        QVERIFY2(tryGrab(kGrave, kAlt) == QStringLiteral("free"),
+                 "another client holds alt+` on this display");
     }
 
     void firesOnARealPressWhateverTheLocks() {
         GlobalHotkey hotkey(native("alt+`"), true);
         QVERIFY(hotkey.property("registered").toBool());
         QSignalSpy activated(&hotkey, &GlobalHotkey::activated);
-        QVERIFY(xdotoolKey("alt+grave"));
+        QVERIFY(xdotoolKey(QStringLiteral("alt+grave")));
         QTRY_COMPARE(activated.count(), 1);
 
         // NumLock and CapsLock on: still the hotkey.
-        QVERIFY(xdotoolKey("Num_Lock"));
-        QVERIFY(xdotoolKey("Caps_Lock"));
-        QVERIFY(xdotoolKey("alt+grave"));
-        QVERIFY(xdotoolKey("Num_Lock"));
-        QVERIFY(xdotoolKey("Caps_Lock"));
+        QVERIFY(xdotoolKey(QStringLiteral("Num_Lock")));
+        QVERIFY(xdotoolKey(QStringLiteral("Caps_Lock")));
+        QVERIFY(xdotoolKey(QStringLiteral("alt+grave")));
+        QVERIFY(xdotoolKey(QStringLiteral("Num_Lock")));
+        QVERIFY(xdotoolKey(QStringLiteral("Caps_Lock")));
         QTRY_COMPARE(activated.count(), 2);
 
         // Other combinations are not: once a later press of another hotkey
@@ -167,7 +169,7 @@ private slots:
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("警告"));
         QCOMPARE(answers.boxes()[0].text,
                  QStringLiteral("显示隐藏热键( alt+` ) 注册失败，可能发生了热键冲突"));
-        QCOMPARE(answers.boxes()[0].buttons, QStringList{"已知晓"});
+        QCOMPARE(answers.boxes()[0].buttons, QStringList{QStringLiteral("已知晓")});
         QCOMPARE(hotKeyShowAndHide, QStringLiteral("alt+`"));
     }
 

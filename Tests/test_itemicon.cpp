@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "icons/itemicon.h"
 
 #include "support/datafolder.h"
@@ -59,7 +60,6 @@ private slots:
         QDir(dir.path()).mkdir("folder");
         QCOMPARE(::mkfifo(QFile::encodeName(file("pipe.png")).constData(), 0644), 0);
 
-
         // An icon theme and the installed menu entries, both our own.
         QDir(dir.path()).mkpath("icons/tarntest/16x16/apps");
         DataFolder::writeFile(file("icons/tarntest/index.theme"),
@@ -91,29 +91,32 @@ private slots:
         QTest::newRow("custom gif") << 0 << missing << file("dot.gif") << ItemIconSource::CustomImage
                                     << "dot.gif";
         QTest::newRow("custom jpg on a web Item")
-            << 2 << "https://example.org" << file("photo.jpg") << ItemIconSource::CustomImage << "photo.jpg";
-        QTest::newRow("custom PNG is case-sensitive")
-            << 0 << missing << file("upper.PNG") << ItemIconSource::CustomSystem << "upper.PNG";
+            << 2 << "https://example.org" << file(QStringLiteral("photo.jpg")) << ItemIconSource::CustomImage
+            << "photo.jpg";
+        QTest::newRow("custom PNG is case-sensitive") << 0 << missing << file(QStringLiteral("upper.PNG"))
+                                                      << ItemIconSource::CustomSystem << "upper.PNG";
         QTest::newRow("custom program")
-            << 0 << missing << file("tool.exe") << ItemIconSource::CustomSystem << "tool.exe";
+            << 0 << missing << file(QStringLiteral("tool.exe")) << ItemIconSource::CustomSystem << "tool.exe";
         QTest::newRow("custom folder")
-            << 0 << missing << file("folder") << ItemIconSource::CustomSystem << "folder";
+            << 0 << missing << file(QStringLiteral("folder")) << ItemIconSource::CustomSystem << "folder";
         QTest::newRow("custom gone falls through to web")
-            << 2 << missing << file("gone.png") << ItemIconSource::Web << "";
+            << 2 << missing << file(QStringLiteral("gone.png")) << ItemIconSource::Web << "";
         QTest::newRow("web never tests its path")
-            << 2 << file("notes.txt") << "" << ItemIconSource::Web << "";
+            << 2 << file(QStringLiteral("notes.txt")) << "" << ItemIconSource::Web << "";
         QTest::newRow("existing file")
-            << 0 << file("notes.txt") << "" << ItemIconSource::PathSystem << "notes.txt";
+            << 0 << file(QStringLiteral("notes.txt")) << "" << ItemIconSource::PathSystem << "notes.txt";
         QTest::newRow("existing folder")
             << 1 << file("folder") << "" << ItemIconSource::PathSystem << "folder";
         QTest::newRow("custom FIFO falls through to path")
             << 0 << file("notes.txt") << file("pipe.png") << ItemIconSource::PathSystem << "notes.txt";
         QTest::newRow("custom gone falls through to path")
-            << 0 << file("notes.txt") << file("gone.png") << ItemIconSource::PathSystem << "notes.txt";
+            << 0 << file(QStringLiteral("notes.txt")) << file(QStringLiteral("gone.png"))
+            << ItemIconSource::PathSystem << "notes.txt";
         QTest::newRow("odd kind behaves as a file")
-            << 7 << file("notes.txt") << "" << ItemIconSource::PathSystem << "notes.txt";
+            << 7 << file(QStringLiteral("notes.txt")) << "" << ItemIconSource::PathSystem << "notes.txt";
         QTest::newRow("missing file") << 0 << missing << "" << ItemIconSource::Lost << "";
-        QTest::newRow("missing folder") << 1 << file("nofolder") << "" << ItemIconSource::Lost << "";
+        QTest::newRow("missing folder")
+            << 1 << file(QStringLiteral("nofolder")) << "" << ItemIconSource::Lost << "";
         QTest::newRow("empty path") << 0 << ""
                                     << "" << ItemIconSource::Lost << "";
     }
@@ -130,19 +133,21 @@ private slots:
 
     void iconsShowWhatWasChosen() {
         QFileIconProvider provider;
-        const QImage custom = itemIcon(0, "", file("red.png"), provider).pixmap(16, 16).toImage();
+        const QImage custom =
+            itemIcon(0, QString(), file(QStringLiteral("red.png")), provider).pixmap(16, 16).toImage();
         QCOMPARE(custom.pixelColor(8, 8), QColor(Qt::red));
         // A GIF shows as its picture too (Qt reads it through a plugin).
         const QImage gif = itemIcon(0, "", file("dot.gif"), provider).pixmap(16, 16).toImage();
         QCOMPARE(gif.size(), QSize(1, 1));
         QCOMPARE(gif.pixelColor(0, 0), QColor(Qt::red));
 
-        const QImage web = itemIcon(2, "", "", provider).pixmap(64, 64).toImage();
-        QCOMPARE(web, QImage(":/img/Web.png").convertToFormat(web.format()));
-        const QImage lost = itemIcon(0, file("gone"), "", provider).pixmap(64, 64).toImage();
-        QCOMPARE(lost, QImage(":/img/Lost.png").convertToFormat(lost.format()));
+        const QImage web = itemIcon(2, QString(), QString(), provider).pixmap(64, 64).toImage();
+        QCOMPARE(web, QImage(QStringLiteral(":/img/Web.png")).convertToFormat(web.format()));
+        const QImage lost =
+            itemIcon(0, file(QStringLiteral("gone")), QString(), provider).pixmap(64, 64).toImage();
+        QCOMPARE(lost, QImage(QStringLiteral(":/img/Lost.png")).convertToFormat(lost.format()));
 
-        const QIcon system = itemIcon(0, file("notes.txt"), "", provider);
+        const QIcon system = itemIcon(0, file(QStringLiteral("notes.txt")), QString(), provider);
         QVERIFY(!system.isNull());
         QCOMPARE(system.availableSizes(), QList<QSize>{QSize(48, 48)});
     }
@@ -175,18 +180,18 @@ private slots:
     void cacheFollowsTheFiles() {
         QFileIconProvider provider;
         ItemIconCache cache;
-        const QString picture = file("changing.png");
+        const QString picture = file(QStringLiteral("changing.png"));
         writeImage(picture, Qt::red, "PNG");
-        const QIcon first = cache.icon(0, "", picture, provider);
+        const QIcon first = cache.icon(0, QString(), picture, provider);
         QCOMPARE(first.pixmap(16, 16).toImage().pixelColor(8, 8), QColor(Qt::red));
-        QCOMPARE(cache.icon(0, "", picture, provider).cacheKey(), first.cacheKey());
+        QCOMPARE(cache.icon(0, QString(), picture, provider).cacheKey(), first.cacheKey());
 
         // The file changes (another size, a later time): a fresh icon.
         QImage bigger(32, 32, QImage::Format_ARGB32);
         bigger.fill(Qt::blue);
         QVERIFY(bigger.save(picture, "PNG"));
         QFile(picture).open(QIODevice::ReadWrite);
-        const QIcon second = cache.icon(0, "", picture, provider);
+        const QIcon second = cache.icon(0, QString(), picture, provider);
         QVERIFY(second.cacheKey() != first.cacheKey());
         QCOMPARE(second.pixmap(32, 32).toImage().pixelColor(8, 8), QColor(Qt::blue));
 
@@ -224,8 +229,9 @@ private slots:
 
         // Gone: the rule falls through, cache or not.
         QVERIFY(QFile::remove(picture));
-        const QImage lost = cache.icon(0, file("gone"), picture, provider).pixmap(64, 64).toImage();
-        QCOMPARE(lost, QImage(":/img/Lost.png").convertToFormat(lost.format()));
+        const QImage lost =
+            cache.icon(0, file(QStringLiteral("gone")), picture, provider).pixmap(64, 64).toImage();
+        QCOMPARE(lost, QImage(QStringLiteral(":/img/Lost.png")).convertToFormat(lost.format()));
 
         // Files that share a system icon share one rendering of it.
         DataFolder::writeFile(file("a.dat"), "a");

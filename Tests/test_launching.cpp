@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainform/mainform.h"
 
 #include "settings/appsettings.h"
@@ -51,20 +52,20 @@ class TestLaunching : public QObject {
         QFile file(dumpFile);
         if (!file.open(QIODevice::ReadOnly))
             return {};
-        return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+        return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
 
 private slots:
     void initTestCase() {
         installModalWatchdog();
         for (const char* scheme : {"file", "http", "https"})
-            QDesktopServices::setUrlHandler(scheme, &recorder, "open");
-        dumpFile = target("argv.txt");
+            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &recorder, "open");
+        dumpFile = target(QStringLiteral("argv.txt"));
         qputenv("TARN_ARGV_DUMP", dumpFile.toUtf8());
-        QDir(targets.path()).mkdir("bin");
-        QVERIFY(QFile::copy(TARN_ARGVDUMP, target("bin/dump.exe")));
-        QVERIFY(QFile::copy(TARN_ARGVDUMP, target("bin/dumper")));
-        DataFolder::writeFile(target("notes.txt"), "x");
+        QDir(targets.path()).mkdir(QStringLiteral("bin"));
+        QVERIFY(QFile::copy(QStringLiteral(TARN_ARGVDUMP), target(QStringLiteral("bin/dump.exe"))));
+        QVERIFY(QFile::copy(QStringLiteral(TARN_ARGVDUMP), target(QStringLiteral("bin/dumper"))));
+        DataFolder::writeFile(target(QStringLiteral("notes.txt")), "x");
     }
     void init() {
         recorder.urls.clear();

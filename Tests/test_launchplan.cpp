@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "launch/launchplan.h"
 
 #include "support/datafolder.h"
@@ -50,13 +51,15 @@ private slots:
         QTest::addColumn<QString>("param");
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("empty gives none") << "" << QStringList{};
-        QTest::newRow("one word") << "-v" << QStringList{"-v"};
-        QTest::newRow("two words") << "-a b" << QStringList{"-a", "b"};
-        QTest::newRow("two spaces give an empty middle") << "-a  b" << QStringList{"-a", "", "b"};
-        QTest::newRow("a single space gives two empties") << " " << QStringList{"", ""};
-        QTest::newRow("leading and trailing") << " x " << QStringList{"", "x", ""};
-        QTest::newRow("no quoting") << "\"a b\"" << QStringList{"\"a", "b\""};
-        QTest::newRow("tabs are not separators") << "a\tb" << QStringList{"a\tb"};
+        QTest::newRow("one word") << "-v" << QStringList{QStringLiteral("-v")};
+        QTest::newRow("two words") << "-a b" << QStringList{QStringLiteral("-a"), QStringLiteral("b")};
+        QTest::newRow("two spaces give an empty middle")
+            << "-a  b" << QStringList{QStringLiteral("-a"), QString(), QStringLiteral("b")};
+        QTest::newRow("a single space gives two empties") << " " << QStringList{QString(), QString()};
+        QTest::newRow("leading and trailing")
+            << " x " << QStringList{QString(), QStringLiteral("x"), QString()};
+        QTest::newRow("no quoting") << "\"a b\"" << QStringList{QStringLiteral("\"a"), QStringLiteral("b\"")};
+        QTest::newRow("tabs are not separators") << "a\tb" << QStringList{QStringLiteral("a\tb")};
     }
     void splitParam() {
         QFETCH(QString, param);
@@ -98,27 +101,27 @@ private slots:
             << 0 << at("pipe") << "" << Road::OpenUrl << QStringList{} << QUrl::fromLocalFile(at("pipe"));
 #endif
         QTest::newRow("folder named x.exe opens as a folder")
-            << 1 << at("app.exe") << "-a" << Road::OpenUrl << QStringList{}
-            << QUrl::fromLocalFile(at("app.exe"));
+            << 1 << at(QStringLiteral("app.exe")) << "-a" << Road::OpenUrl << QStringList{}
+            << QUrl::fromLocalFile(at(QStringLiteral("app.exe")));
         QTest::newRow("document opens, param unused")
-            << 0 << at("notes.txt") << "-a" << Road::OpenUrl << QStringList{}
-            << QUrl::fromLocalFile(at("notes.txt"));
-        QTest::newRow("folder opens")
-            << 1 << at("folder") << "" << Road::OpenUrl << QStringList{} << QUrl::fromLocalFile(at("folder"));
-        QTest::newRow("missing exe") << 0 << at("gone.exe") << "" << Road::InvalidTarget << QStringList{}
-                                     << none;
+            << 0 << at(QStringLiteral("notes.txt")) << "-a" << Road::OpenUrl << QStringList{}
+            << QUrl::fromLocalFile(at(QStringLiteral("notes.txt")));
+        QTest::newRow("folder opens") << 1 << at(QStringLiteral("folder")) << "" << Road::OpenUrl
+                                      << QStringList{} << QUrl::fromLocalFile(at(QStringLiteral("folder")));
+        QTest::newRow("missing exe") << 0 << at(QStringLiteral("gone.exe")) << "" << Road::InvalidTarget
+                                     << QStringList{} << none;
         QTest::newRow("missing folder")
-            << 1 << at("gone") << "" << Road::InvalidTarget << QStringList{} << none;
+            << 1 << at(QStringLiteral("gone")) << "" << Road::InvalidTarget << QStringList{} << none;
         QTest::newRow("empty path") << 0 << ""
                                     << "" << Road::InvalidTarget << QStringList{} << none;
         QTest::newRow("web address") << 2 << "https://www.debian.org/doc/"
                                      << "x" << Road::OpenUrl << QStringList{}
-                                     << QUrl("https://www.debian.org/doc/");
+                                     << QUrl(QStringLiteral("https://www.debian.org/doc/"));
         QTest::newRow("web address without scheme")
-            << 2 << "www.debian.org"
-            << "" << Road::OpenUrl << QStringList{} << QUrl("http://www.debian.org");
+            << 2 << "www.debian.org" << QString() << Road::OpenUrl << QStringList{}
+            << QUrl(QStringLiteral("http://www.debian.org"));
         QTest::newRow("odd kind is a file")
-            << 5 << at("gone") << "" << Road::InvalidTarget << QStringList{} << none;
+            << 5 << at(QStringLiteral("gone")) << "" << Road::InvalidTarget << QStringList{} << none;
     }
     void planOpen() {
         QFETCH(int, kind);
@@ -143,12 +146,13 @@ private slots:
         QTest::addColumn<Road>("road");
         QTest::addColumn<QUrl>("url");
         QTest::newRow("file: its folder")
-            << 0 << at("notes.txt") << Road::OpenUrl << QUrl::fromLocalFile(dir.path());
+            << 0 << at(QStringLiteral("notes.txt")) << Road::OpenUrl << QUrl::fromLocalFile(dir.path());
         QTest::newRow("folder: its parent")
-            << 1 << at("folder") << Road::OpenUrl << QUrl::fromLocalFile(dir.path());
-        QTest::newRow("web: up one level") << 2 << "https://www.debian.org/doc/manual.html?x=1"
-                                           << Road::OpenUrl << QUrl("https://www.debian.org/doc/");
-        QTest::newRow("missing") << 0 << at("gone.txt") << Road::InvalidTarget << QUrl();
+            << 1 << at(QStringLiteral("folder")) << Road::OpenUrl << QUrl::fromLocalFile(dir.path());
+        QTest::newRow("web: up one level")
+            << 2 << "https://www.debian.org/doc/manual.html?x=1" << Road::OpenUrl
+            << QUrl(QStringLiteral("https://www.debian.org/doc/"));
+        QTest::newRow("missing") << 0 << at(QStringLiteral("gone.txt")) << Road::InvalidTarget << QUrl();
     }
     void planOpenDir() {
         QFETCH(int, kind);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainform/mainform.h"
 
 #include "icons/itemicon.h"
@@ -61,8 +62,8 @@ private slots:
         QCOMPARE(form.size(), QSize(848, 507));
         QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);
         QVERIFY(form.acceptDrops());
-        QVERIFY(
-            form.styleSheet().contains("#listWidget_type:item:selected{\n\tborder-left:2px solid #48a0dc;"));
+        QVERIFY(form.styleSheet().contains(
+            QStringLiteral("#listWidget_type:item:selected{\n\tborder-left:2px solid #48a0dc;")));
 
         QListWidget* types = shown.typeList();
         QListWidget* groups = shown.groupList();
@@ -83,7 +84,7 @@ private slots:
             QCOMPARE(list->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
             QVERIFY(list->viewport()->acceptDrops());
         }
-        auto* settings = form.findChild<QToolButton*>("toolButton_settings");
+        auto* settings = form.findChild<QToolButton*>(QStringLiteral("toolButton_settings"));
         QVERIFY(settings);
         QCOMPARE(settings->iconSize(), QSize(24, 24));
         QVERIFY(settings->autoRaise());
@@ -151,10 +152,10 @@ private slots:
         QCOMPARE(data.readCatalog(), kFirstRunFile);
         configSettings->sync();
         QSettings written(data.configPath(), QSettings::IniFormat);
-        QCOMPARE(written.childGroups(), QStringList{"Form"});
-        QCOMPARE(written.value("Form/Height").toInt(), form.height());
-        QCOMPARE(written.value("Form/Width").toInt(), form.width());
-        QVERIFY(!written.contains("Form/CursorPos"));
+        QCOMPARE(written.childGroups(), QStringList{QStringLiteral("Form")});
+        QCOMPARE(written.value(QStringLiteral("Form/Height")).toInt(), form.height());
+        QCOMPARE(written.value(QStringLiteral("Form/Width")).toInt(), form.width());
+        QVERIFY(!written.contains(QStringLiteral("Form/CursorPos")));
     }
 
     void storedSizeIsRestored() {
@@ -194,7 +195,7 @@ private slots:
 
     void cascade() {
         QTemporaryDir targets;
-        const QString file = targets.filePath("a.txt");
+        const QString file = targets.filePath(QStringLiteral("a.txt"));
         DataFolder::writeFile(file, "x");
         MainFormFixture shown;
         QVERIFY(shown.show(sampleCatalog(file, targets.path())));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Showing and hiding the window, the tray, Esc, closing and quitting.
 #include "mainform/mainform.h"
 #include "mainform/windowplacement.h"
@@ -196,8 +197,8 @@ private slots:
         QVERIFY(form.isHidden());
         QCOMPARE(data.readCatalog(), QByteArray(R"({"type":[]})"));
         QSettings written(data.configPath(), QSettings::IniFormat);
-        QCOMPARE(written.value("Form/Height").toInt(), 410);
-        QCOMPARE(written.value("Form/Width").toInt(), 720);
+        QCOMPARE(written.value(QStringLiteral("Form/Height")).toInt(), 410);
+        QCOMPARE(written.value(QStringLiteral("Form/Width")).toInt(), 720);
     }
 
     void aFailedWriteAtCloseIsReported() {
@@ -266,7 +267,7 @@ private slots:
                  QByteArray(R"({"type":[{"name":"默认分类","group":[{"name":"默认分组","item":[]}]},)"
                             R"({"name":"默认分类","group":[{"name":"默认分组","item":[]}]}]})"));
         QSettings written(shown.data.configPath(), QSettings::IniFormat);
-        QCOMPARE(written.value("Form/Width").toInt(), 700);
+        QCOMPARE(written.value(QStringLiteral("Form/Width")).toInt(), 700);
     }
 };
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/appsettings.h"
 
 #include "support/datafolder.h"
@@ -16,7 +17,7 @@ private slots:
     void defaultsWithoutAFile() {
         DataFolder data;
         formCursorPos = formOpenThenHide = true;
-        loadSettings("../Data/Config");
+        loadSettings(QStringLiteral("../Data/Config"));
         QVERIFY(configSettings);
         QVERIFY(!formCursorPos);
         QVERIFY(!formOpenThenHide);
@@ -31,7 +32,7 @@ private slots:
     void mirrorsReadTheFile() {
         DataFolder data;
         DataFolder::writeFile(data.configPath(), "[Form]\nCursorPos=true\nOpenThenHide=true\n");
-        loadSettings("../Data/Config");
+        loadSettings(QStringLiteral("../Data/Config"));
         QVERIFY(formCursorPos);
         QVERIFY(formOpenThenHide);
     }
@@ -51,7 +52,7 @@ private slots:
         QFETCH(QSize, expected);
         DataFolder data;
         DataFolder::writeFile(data.configPath(), "[Form]\n" + form + "\n");
-        loadSettings("../Data/Config");
+        loadSettings(QStringLiteral("../Data/Config"));
         QCOMPARE(storedWindowSize(), expected);
     }
 
@@ -151,5 +152,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSettings)
+QTEST_GUILESS_MAIN(TestSettings)
 #include "test_settings.moc"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the benchmarks (Release) and prints the table of BENCHMARKS.md.
 # Run it on a quiet machine: every figure is a median of 7 runs.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what Tarn needs (Debian 12, as root), then configures and builds
 # it in build/. Safe to run again: it installs only what is missing and
 # rebuilds only what changed.
@@ -10,11 +11,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(build-essential cmake pkg-config qtbase5-dev libqt5x11extras5-dev rapidjson-dev libxcb1-dev
+packages=(build-essential git cmake pkg-config qtbase5-dev libqt5x11extras5-dev rapidjson-dev libxcb1-dev
           libxcb-keysyms1-dev fonts-wqy-microhei)
 case "${1:-}" in
   "") ;;
-  test) packages+=(python3 xvfb xauth xdotool x11-utils openbox trayer clang libclang-rt-dev
+  test) packages+=(python3 xvfb xauth xdotool x11-utils clang-format openbox trayer clang libclang-rt-dev
                    desktop-file-utils appstream) ;;
   bench) packages+=(libbenchmark-dev libxcb-xtest0-dev python3 xvfb xauth) ;;
   *) echo "usage: $0 [test|bench]" >&2; exit 2 ;;

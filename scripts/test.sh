@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Builds Tarn and runs every test under a private X server: the suites, the
-# same suites built with AddressSanitizer and UndefinedBehaviorSanitizer, and
-# a bounded fuzzing run over the catalog path (about a minute).
-# --quick runs the plain suites only.
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Checks the formatting, builds Tarn and runs every test under a private X
+# server: the suites, the same suites built with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and a bounded fuzzing run over the catalog path
+# (about a minute). --quick runs the formatting check and the plain suites only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh test
 
 xvfb() { xvfb-run -a -s "-screen 0 1280x1024x24" "$@"; }
+
+echo "== formatting (clang-format, .clang-format)"
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
 
 echo "== suites"
 (cd build && xvfb ctest --output-on-failure)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QCoreApplication>
@@ -11,9 +12,9 @@
 // waits until the rebuild is done.
 class FramePacer {
 public:
-    // `shownIn`: the widget being filled; while its window is not on screen
+    // `filled`: the widget being filled; while its window is not on screen
     // there is nothing to paint and no turn is taken.
-    explicit FramePacer(const QWidget* shownIn) : shownIn(shownIn) { clock.start(); }
+    explicit FramePacer(const QWidget* filled) : shownIn(filled) { clock.start(); }
 
     void entryAdded() {
         if (!shownIn->isVisible() || (!first && clock.elapsed() < kFrameMs))

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Installs the built-in application style sheet (":/qss/index.css") on the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalog/catalogjson.h"
 
 #include <rapidjson/writer.h>
@@ -63,7 +64,7 @@ class ExactNumbers {
 public:
     static constexpr int kMaxRecursion = 256;
 
-    ExactNumbers(Document& target, bool limited) : doc(target), limitDepth(limited) {}
+    ExactNumbers(Document& target, bool limitNesting) : doc(target), limitDepth(limitNesting) {}
     bool tooDeep = false;
 
     bool Null() { return doc.Null(); }

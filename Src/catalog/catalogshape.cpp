@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalog/catalogshape.h"
 
 #include <cmath>
@@ -10,7 +11,7 @@ namespace {
 
 class Repairer {
 public:
-    explicit Repairer(Allocator& allocator) : allocator(allocator) {}
+    explicit Repairer(Allocator& documentAllocator) : allocator(documentAllocator) {}
 
     int repairs = 0;
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/formattribute.h"
 
 #include "ui_formattribute.h"
@@ -23,9 +24,7 @@ FormAttribute::FormAttribute() : QDialog(nullptr), ui(new Ui::FormAttribute) {
     connect(ui->pushButton_change, &QPushButton::clicked, this, &FormAttribute::changePath);
 }
 
-FormAttribute::~FormAttribute() {
-    delete ui;
-}
+FormAttribute::~FormAttribute() = default;
 
 void FormAttribute::setItemData(catalog::Value* itemValue, catalog::Allocator* catalogAllocator) {
     item = itemValue;

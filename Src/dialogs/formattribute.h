@@ -1,9 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "catalog/catalogjson.h"
 
 #include <QDialog>
 #include <QFileIconProvider>
+
+#include <memory>
 
 namespace Ui {
 class FormAttribute;
@@ -38,7 +41,7 @@ private:
     void previewIcon(const QString& customIcon);
     QString customPath() const;
 
-    Ui::FormAttribute* ui;
+    std::unique_ptr<Ui::FormAttribute> ui;
     catalog::Value* item = nullptr;
     catalog::Allocator* allocator = nullptr;
     QFileIconProvider iconProvider;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/formmove.h"
 
 #include "ui_formmove.h"
@@ -29,9 +30,7 @@ FormMove::FormMove() : QDialog(nullptr), ui(new Ui::FormMove) {
     updateOkButton();
 }
 
-FormMove::~FormMove() {
-    delete ui;
-}
+FormMove::~FormMove() = default;
 
 void FormMove::hideGroupList() {
     ui->listWidget_group->hide();

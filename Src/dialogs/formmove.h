@@ -1,8 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "catalog/catalogjson.h"
 
 #include <QDialog>
+
+#include <memory>
 
 namespace Ui {
 class FormMove;
@@ -33,6 +36,6 @@ private:
     // OK needs a destination: a Type, and for an Item move a Group as well.
     void updateOkButton();
 
-    Ui::FormMove* ui;
+    std::unique_ptr<Ui::FormMove> ui;
     catalog::Value* types = nullptr; // not owned, never changed here
 };

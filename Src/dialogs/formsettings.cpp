@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/formsettings.h"
 
 #include "ui_formsettings.h"
 
 #include "app/autostart.h"
 #include "app/documents.h"
+#include "app/version.h"
 #include "hotkey/hotkeyrule.h"
 #include "settings/appsettings.h"
 
@@ -43,7 +45,6 @@ FormSettings::FormSettings(QWidget* parent) : QWidget(parent), ui(new Ui::FormSe
 
 FormSettings::~FormSettings() {
     formSettingsOpen = false;
-    delete ui;
 }
 
 QString FormSettings::aboutHtml() {
@@ -60,7 +61,7 @@ QString FormSettings::aboutHtml() {
         QStringLiteral("<html><head><style type=\"text/css\">p, li { white-space: pre-wrap; }</style>"
                        "</head><body style=\" font-family:'SimSun'; font-size:9pt; color:#525252;\">");
     html += p + big.arg(QStringLiteral("Tarn")) + QStringLiteral("</p>");
-    html += p + bold.arg(QStringLiteral("Version:")) + plain.arg(QStringLiteral("1.0.0")) +
+    html += p + bold.arg(QStringLiteral("Version:")) + plain.arg(QLatin1String(tarnversion::text)) +
             QStringLiteral("</p>");
     html += p + QStringLiteral("<br /></p>");
     html += p + big.arg(QStringLiteral("介绍：")) + QStringLiteral("</p>");

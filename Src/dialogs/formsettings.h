@@ -1,7 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QUrl>
 #include <QWidget>
+
+#include <memory>
 
 namespace Ui {
 class FormSettings;
@@ -38,5 +41,5 @@ private:
     // Writes or removes the login entry when the box differs from it.
     bool applyAutostart();
 
-    Ui::FormSettings* ui;
+    std::unique_ptr<Ui::FormSettings> ui;
 };

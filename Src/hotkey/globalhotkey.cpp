@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "hotkey/globalhotkey.h"
 
-GlobalHotkey::GlobalHotkey(const QKeySequence& sequence, bool autoRegister, QObject* parent)
-    : QObject(parent), sequence(sequence) {
+GlobalHotkey::GlobalHotkey(const QKeySequence& keys, bool autoRegister, QObject* parent)
+    : QObject(parent), sequence(keys) {
     if (!sequence.isEmpty() && sequence[0] != 0)
         backend = createBackend(sequence, this);
     if (autoRegister)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Platforms without global hotkeys: nothing ever registers.
 #include "hotkey/globalhotkey.h"
 

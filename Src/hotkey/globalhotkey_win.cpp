@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows: RegisterHotKey on the thread, WM_HOTKEY through a native filter.
 #include "hotkey/globalhotkey.h"
 
@@ -67,8 +68,8 @@ UINT virtualKeyFor(int key) {
 
 class WindowsBackend final : public GlobalHotkey::Backend, public QAbstractNativeEventFilter {
 public:
-    WindowsBackend(UINT virtualKey, UINT modifiers, GlobalHotkey* owner)
-        : virtualKey(virtualKey), modifiers(modifiers), owner(owner), id(nextId++) {
+    WindowsBackend(UINT key, UINT modifierBits, GlobalHotkey* hotkey)
+        : virtualKey(key), modifiers(modifierBits), owner(hotkey), id(nextId++) {
         QAbstractEventDispatcher::instance()->installNativeEventFilter(this);
     }
     ~WindowsBackend() override {

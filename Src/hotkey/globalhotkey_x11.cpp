@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // X11: a passive key grab on the root window, for the combination with every
 // state of NumLock and CapsLock, so the hotkey works whatever the locks are.
 #include "hotkey/globalhotkey.h"
@@ -56,10 +57,10 @@ xcb_keysym_t keysymFor(int key) {
 
 class X11Backend final : public GlobalHotkey::Backend, public QAbstractNativeEventFilter {
 public:
-    X11Backend(xcb_connection_t* connection, xcb_window_t root, xcb_keysym_t keysym, uint16_t modifiers,
-               GlobalHotkey* owner)
-        : connection(connection), root(root), keysym(keysym), modifiers(modifiers), owner(owner),
-          symbols(xcb_key_symbols_alloc(connection)) {
+    X11Backend(xcb_connection_t* xcb, xcb_window_t rootWindow, xcb_keysym_t key, uint16_t modifierBits,
+               GlobalHotkey* hotkey)
+        : connection(xcb), root(rootWindow), keysym(key), modifiers(modifierBits), owner(hotkey),
+          symbols(xcb_key_symbols_alloc(xcb)) {
         QAbstractEventDispatcher::instance()->installNativeEventFilter(this);
     }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "icons/itemicon.h"
 
 #include "catalog/catalogjson.h"
@@ -67,8 +68,9 @@ ItemIconChoice chooseItemIcon(int kind, const QString& path, const QString& cust
     // Only a regular file is read as a picture; a FIFO, socket or device is
     // passed over (reading one could block), a folder gives its icon.
     if (lookUpFile(customIcon, &stamp) && (stamp.regular || stamp.folder))
-        return {stamp.regular && isPictureSuffix(QFileInfo(customIcon).suffix()) ? ItemIconSource::CustomImage
-                                                                                 : ItemIconSource::CustomSystem,
+        return {stamp.regular && isPictureSuffix(QFileInfo(customIcon).suffix())
+                    ? ItemIconSource::CustomImage
+                    : ItemIconSource::CustomSystem,
                 customIcon, stamp};
     if (kind == catalog::KindWeb)
         return {ItemIconSource::Web, QString(), FileStamp()};

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainform/mainform.h"
 
 #include "ui_mainform.h"
@@ -46,10 +47,7 @@ MainForm::MainForm(QWidget* parent)
     tracksEdits = true;
 }
 
-MainForm::~MainForm() {
-    delete hotKey;
-    delete ui;
-}
+MainForm::~MainForm() = default;
 
 void MainForm::setupLists(QListWidget* list) {
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

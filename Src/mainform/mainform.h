@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "app/commandline.h"
@@ -13,6 +14,8 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
+
+#include <memory>
 
 class GlobalHotkey;
 class QAction;
@@ -139,19 +142,21 @@ private:
     catalog::Value* jsonItems();
     catalog::Value* jsonItem();
 
-    Ui::MainForm* ui;
+    std::unique_ptr<Ui::MainForm> ui;
     QFileIconProvider iconProvider;
     ItemIconCache itemIcons;
     QFile catalogFile;
     catalog::Document catalog;
     catalog::Allocator& catalogAllocator;
     QFileInfo pathInfo;
-    GlobalHotkey* hotKey = nullptr;
+    // Parentless: released at once when replaced, not at a later turn.
+    std::unique_ptr<GlobalHotkey> hotKey;
     QSystemTrayIcon* trayIcon = nullptr;
     FormMove* formMove = nullptr;
     // The settings window deletes itself when closed.
     QPointer<FormSettings> formSettings;
-    FormAttribute* formAttribute = nullptr;
+    // The Item dialog deletes itself when closed.
+    QPointer<FormAttribute> formAttribute;
     int typeRow = 0;
     int groupRow = 0;
     int itemRow = 0;

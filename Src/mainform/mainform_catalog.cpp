@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading, normalising and saving the Catalog: the write a moment after each
 // edit, and following changes that others make to the file.
 #include "mainform/mainform.h"

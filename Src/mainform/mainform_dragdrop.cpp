@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Context menus, drops from other programs and reordering inside the lists.
 #include "mainform/mainform.h"
 

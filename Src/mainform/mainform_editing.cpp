@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Editing commands reached from the context menus. Each changes only the
 // in-memory Catalog, reports the edit (catalogEdited) and rebuilds the list
 // it touched.
@@ -135,9 +136,8 @@ bool MainForm::editItem(catalog::Value* item) {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowFlags(dialog->windowFlags() | Qt::WindowStaysOnTopHint);
     dialog->setItemData(item, &catalogAllocator);
-    const bool accepted = dialog->exec() == QDialog::Accepted;
-    formAttribute = nullptr;
-    return accepted;
+    // exec() deletes it on the way out; formAttribute follows by itself.
+    return dialog->exec() == QDialog::Accepted;
 }
 
 void MainForm::jsonGroupItmeMove() {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Launching Items, opening their folder and copying their path.
 #include "mainform/mainform.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rebuilding the three lists from the Catalog, and the cascade from the
 // current Type to its Groups and from the current Group to its Items.
 #include "mainform/mainform.h"

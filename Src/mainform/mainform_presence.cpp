@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Showing and hiding the window: hotkey, tray, Esc, the close request, and
 // the way out.
 #include "mainform/mainform.h"
@@ -17,12 +18,11 @@
 
 bool MainForm::setupHotKey() {
     hotKeyShowAndHide =
-        configSettings->value(settingkeys::hotKeyShowAndHide, QString::fromLatin1(settingkeys::defaultHotKey))
-            .toString();
-    hotKey = new GlobalHotkey(QKeySequence(hotKeyShowAndHide, QKeySequence::NativeText), true, nullptr);
+        configSettings->value(settingkeys::hotKeyShowAndHide, QString(settingkeys::defaultHotKey)).toString();
+    hotKey = std::make_unique<GlobalHotkey>(QKeySequence(hotKeyShowAndHide, QKeySequence::NativeText), true);
     const bool registered = hotKey->property("registered").toBool();
     if (registered) {
-        connect(hotKey, &GlobalHotkey::activated, this, &MainForm::showAndHide);
+        connect(hotKey.get(), &GlobalHotkey::activated, this, &MainForm::showAndHide);
     } else {
         QMessageBox::warning(this, QStringLiteral("警告"),
                              QStringLiteral("显示隐藏热键( ") + hotKeyShowAndHide +
@@ -35,8 +35,7 @@ bool MainForm::setupHotKey() {
 void MainForm::hotKeyReset() {
     // Released now, not at the next turn of the event loop: a late release of
     // the old grab would also drop the new one when both are the same keys.
-    delete hotKey;
-    hotKey = nullptr;
+    hotKey.reset();
     hotKeyPaused = false;
     const bool registered = setupHotKey();
     if (registered && hotKeyRecording)

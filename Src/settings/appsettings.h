@@ -1,19 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "settings/configsettings.h"
 
+#include <QLatin1String>
 #include <QSize>
 #include <QString>
 
 // The settings file's keys, their defaults, and the process-wide values that
 // mirror three of them. Each writer stores a key first and its mirror second.
 namespace settingkeys {
-inline constexpr char formHeight[] = "Form/Height";
-inline constexpr char formWidth[] = "Form/Width";
-inline constexpr char formCursorPos[] = "Form/CursorPos";
-inline constexpr char formOpenThenHide[] = "Form/OpenThenHide";
-inline constexpr char hotKeyShowAndHide[] = "HotKey/ShowAndHide";
-inline constexpr char defaultHotKey[] = "alt+`";
+// Sized from the array: QLatin1String(const char*) counts with strlen, which
+// not every compiler evaluates at compile time.
+template <int N> constexpr QLatin1String latin1(const char (&text)[N]) {
+    return QLatin1String(text, N - 1);
+}
+inline constexpr QLatin1String formHeight = latin1("Form/Height");
+inline constexpr QLatin1String formWidth = latin1("Form/Width");
+inline constexpr QLatin1String formCursorPos = latin1("Form/CursorPos");
+inline constexpr QLatin1String formOpenThenHide = latin1("Form/OpenThenHide");
+inline constexpr QLatin1String hotKeyShowAndHide = latin1("HotKey/ShowAndHide");
+inline constexpr QLatin1String defaultHotKey = latin1("alt+`");
 } // namespace settingkeys
 
 extern ConfigSettings* configSettings;

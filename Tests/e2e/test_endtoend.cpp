@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built Tarn on a desktop of its own: a private X server with a window
 // manager (openbox) and a tray (trayer), driven only from outside with
 // xdotool and the X tools, as a user's hands and eyes would.
@@ -54,7 +55,7 @@ class TestEndToEnd : public QObject {
         QDir(root).mkpath("Data");
         QDir(root).mkpath("run");
         auto* tarn = new QProcess(this);
-        tarn->setWorkingDirectory(root + "/run");
+        tarn->setWorkingDirectory(root + QStringLiteral("/run"));
         tarns << tarn;
         start(*tarn, TARN_EXECUTABLE, arguments);
         return tarn;
@@ -85,9 +86,11 @@ class TestEndToEnd : public QObject {
     // The main window of the Tarn with this process id, once it is mapped.
     QString mainWindow(QProcess* tarn) {
         for (int tries = 0; tries < 100; ++tries) {
-            const QStringList ids = x("xdotool", {"search", "--onlyvisible", "--pid",
-                                                  QString::number(tarn->processId()), "--name", "^Tarn$"})
-                                        .split('\n', Qt::SkipEmptyParts);
+            const QStringList ids =
+                x(QStringLiteral("xdotool"),
+                  {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                   QString::number(tarn->processId()), QStringLiteral("--name"), QStringLiteral("^Tarn$")})
+                    .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
             for (const QString& id : ids)
                 if (geometry(id).width() > 200)
                     return id;
@@ -97,16 +100,19 @@ class TestEndToEnd : public QObject {
     }
 
     QRect geometry(const QString& window) {
-        const QString info = x("xwininfo", {"-id", window});
+        const QString info = x(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window});
         auto number = [&](const char* label) {
-            const QRegularExpression re(QString::fromLatin1(label) + "\\s*(-?\\d+)");
+            const QRegularExpression re(QString::fromLatin1(label) + QStringLiteral("\\s*(-?\\d+)"));
             return re.match(info).captured(1).toInt();
         };
         return QRect(number("Absolute upper-left X:"), number("Absolute upper-left Y:"), number("Width:"),
                      number("Height:"));
     }
 
-    bool viewable(const QString& window) { return x("xwininfo", {"-id", window}).contains("IsViewable"); }
+    bool viewable(const QString& window) {
+        return x(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window})
+            .contains(QStringLiteral("IsViewable"));
+    }
 
     bool waitViewable(const QString& window, bool wanted) {
         for (int tries = 0; tries < 100; ++tries) {
@@ -120,9 +126,11 @@ class TestEndToEnd : public QObject {
     // The tray icon: a small "Tarn" window inside trayer's panel.
     QPoint trayIcon() {
         const QRegularExpression line(
-            "\"Tarn\": \\(\"Tarn\" \"Tarn\"\\)\\s+(\\d+)x(\\d+)\\+-?\\d+\\+-?\\d+\\s+\\+(-?\\d+)\\+(-?\\d+)");
+            QStringLiteral("\"Tarn\": \\(\"Tarn\" "
+                           "\"Tarn\"\\)\\s+(\\d+)x(\\d+)\\+-?\\d+\\+-?\\d+\\s+\\+(-?\\d+)\\+(-?\\d+)"));
         for (int tries = 0; tries < 100; ++tries) {
-            const QString tree = x("xwininfo", {"-root", "-tree"});
+            const QString tree =
+                x(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
             for (auto it = line.globalMatch(tree); it.hasNext();) {
                 const auto m = it.next();
                 const int w = m.captured(1).toInt(), h = m.captured(2).toInt();
@@ -149,8 +157,9 @@ class TestEndToEnd : public QObject {
     }
 
     void click(QPoint at, int button) {
-        x("xdotool",
-          {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", QString::number(button)});
+        x(QStringLiteral("xdotool"),
+          {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
+           QStringLiteral("click"), QString::number(button)});
     }
 
     template <class Condition> static bool waitUntil(Condition condition, int ms = 8000) {
@@ -168,8 +177,9 @@ class TestEndToEnd : public QObject {
     // the window manager says it has it.
     bool activate(const QString& window) {
         for (int tries = 0; tries < 40; ++tries) {
-            x("xdotool", {"windowactivate", "--sync", window});
-            if (x("xdotool", {"getactivewindow"}) == window)
+            x(QStringLiteral("xdotool"),
+              {QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
+            if (x(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}) == window)
                 return true;
             QTest::qWait(50);
         }
@@ -188,25 +198,34 @@ private slots:
     void initTestCase() {
         // A display of our own, so the window manager and tray stay here.
         xserver.setProcessChannelMode(QProcess::SeparateChannels);
-        xserver.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
+        xserver.start(QStringLiteral("Xvfb"),
+                      {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                       QStringLiteral("0"), QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
+                       QStringLiteral("tcp")});
         QVERIFY(xserver.waitForStarted());
         QVERIFY(xserver.waitForReadyRead(10000));
-        display = ":" + QString::fromLatin1(xserver.readLine()).trimmed();
+        display = QStringLiteral(":") + QString::fromLatin1(xserver.readLine()).trimmed();
         environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("DISPLAY", display);
-        environment.remove("XAUTHORITY");
-        QVERIFY(waitUntil([&] { return x("xprop", {"-root", "-len", "1"}, 2000).contains("="); }));
+        environment.insert(QStringLiteral("DISPLAY"), display);
+        environment.remove(QStringLiteral("XAUTHORITY"));
+        QVERIFY(waitUntil([&] {
+            return x(QStringLiteral("xprop"),
+                     {QStringLiteral("-root"), QStringLiteral("-len"), QStringLiteral("1")}, 2000)
+                .contains(QStringLiteral("="));
+        }));
         // Ready once it has announced itself on the root window; a window
         // manager that did not come up in time is started once more.
         auto managed = [&] {
-            return x("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}, 2000).contains("window id");
+            return x(QStringLiteral("xprop"),
+                     {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")}, 2000)
+                .contains(QStringLiteral("window id"));
         };
         for (int attempt = 0; attempt < 3 && !managed(); ++attempt) {
             if (windowManager.state() != QProcess::NotRunning) {
                 windowManager.kill();
                 windowManager.waitForFinished(3000);
             }
-            start(windowManager, "openbox", {"--sm-disable"});
+            start(windowManager, QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
             waitUntil(managed, 15000);
         }
         if (!managed())
@@ -252,21 +271,21 @@ private slots:
         QProcess* tarn = startTarn(root.path());
         const QString window = mainWindow(tarn);
         QVERIFY(!window.isEmpty());
-        QCOMPARE(readFile(root.filePath("Data/Data")), QByteArray());
+        QCOMPARE(readFile(root.filePath(QStringLiteral("Data/Data"))), QByteArray());
         // The window manager takes its key bindings a moment after it says
         // it is there: a press that came too early is made again.
         bool closed = false;
         for (int attempt = 0; attempt < 3 && !closed; ++attempt) {
             QVERIFY(activate(window));
-            x("xdotool", {"key", "alt+F4"});
+            x(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+F4")});
             closed = waitUntil([&] { return !viewable(window); }, 2000);
         }
         QVERIFY(closed);
-        QTRY_COMPARE(readFile(root.filePath("Data/Data")),
+        QTRY_COMPARE(readFile(root.filePath(QStringLiteral("Data/Data"))),
                      json("{'type':[{'name':'默认分类','group':[{'name':'默认分组','item':[]}]}]}"));
-        QSettings config(root.filePath("Data/Config"), QSettings::IniFormat);
-        QCOMPARE(config.value("Form/Height").toInt(), 507);
-        QCOMPARE(config.value("Form/Width").toInt(), 848);
+        QSettings config(root.filePath(QStringLiteral("Data/Config")), QSettings::IniFormat);
+        QCOMPARE(config.value(QStringLiteral("Form/Height")).toInt(), 507);
+        QCOMPARE(config.value(QStringLiteral("Form/Width")).toInt(), 848);
         QCOMPARE(tarn->state(), QProcess::Running);
     }
 
@@ -275,13 +294,13 @@ private slots:
         QProcess* tarn = startTarn(root.path());
         const QString window = mainWindow(tarn);
         QVERIFY(!window.isEmpty());
-        x("xdotool", {"key", "alt+grave"});
+        x(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+grave")});
         QVERIFY(waitViewable(window, false));
-        x("xdotool", {"key", "alt+grave"});
+        x(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+grave")});
         QVERIFY(waitViewable(window, true));
 
         QVERIFY(activate(window));
-        x("xdotool", {"key", "Escape"});
+        x(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
         QVERIFY(waitViewable(window, false));
 
         const QPoint icon = trayIcon();
@@ -309,7 +328,7 @@ private slots:
         x("xdotool", {"key", "Down", "Return"});
         QVERIFY(waitFinished(tarn));
         QCOMPARE(tarn->exitStatus(), QProcess::NormalExit);
-        QCOMPARE(readFile(root.filePath("Data/Data")),
+        QCOMPARE(readFile(root.filePath(QStringLiteral("Data/Data"))),
                  json("{'type':[{'name':'默认分类','group':[{'name':'默认分组','item':[]}]},"
                       "{'name':'默认分类','group':[{'name':'默认分组','item':[]}]}]}"));
     }
@@ -322,14 +341,16 @@ private slots:
         QProcess* latecomer = startTarn(second.path());
         QString box;
         for (int tries = 0; tries < 100 && box.isEmpty(); ++tries) {
-            box = x("xdotool", {"search", "--onlyvisible", "--pid", QString::number(latecomer->processId()),
-                                "--name", "^警告$"});
+            box = x(QStringLiteral("xdotool"),
+                    {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                     QString::number(latecomer->processId()), QStringLiteral("--name"),
+                     QStringLiteral("^警告$")});
             QTest::qWait(100);
         }
         QVERIFY2(!box.isEmpty(), "no warning box from the second Tarn");
         // The first one still owns the hotkey.
         const QString window = mainWindow(holder);
-        x("xdotool", {"key", "alt+grave"});
+        x(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+grave")});
         QVERIFY(waitViewable(window, false));
     }
 
@@ -403,7 +424,7 @@ private slots:
         ::kill(static_cast<pid_t>(tarn->processId()), SIGTERM);
         QVERIFY(waitFinished(tarn));
         QCOMPARE(tarn->exitCode(), 0);
-        QCOMPARE(readFile(root.filePath("Data/Data")),
+        QCOMPARE(readFile(root.filePath(QStringLiteral("Data/Data"))),
                  json("{'type':[{'name':'默认分类','group':[{'name':'默认分组','item':[]}]}]}"));
     }
 };

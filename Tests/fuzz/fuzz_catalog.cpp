@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target over the catalog path: bytes -> parse -> shape repair ->
 // what the lists would show -> serialise -> parse again. What was shown must
 // come back the same, and a saved catalog must need no repair.
@@ -34,7 +35,7 @@ Shown show(catalog::Document& doc) {
         const catalog::Value* groups = catalog::groupsOf(doc, t);
         const int groupCount = groups ? static_cast<int>(groups->Size()) : 0;
         for (int g = 0; g < groupCount; ++g) {
-            shown.groups << QString::number(t) + "/" +
+            shown.groups << QString::number(t) + QLatin1Char('/') +
                                 catalog::memberText(*catalog::groupAt(doc, t, g), catalog::kName);
             const catalog::Value* items = catalog::itemsOf(doc, t, g);
             const int itemCount = items ? static_cast<int>(items->Size()) : 0;

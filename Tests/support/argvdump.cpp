@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in program for launch tests: writes its working directory and its
 // arguments, one per line, to the file named by TARN_ARGV_DUMP.
 #include <cstdio>

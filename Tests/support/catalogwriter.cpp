@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves a generated catalog to the given path, as Tarn's close does, so a
 // test can kill it part-way. Usage: catalogwriter PATH ITEMS GENERATION
 #include "catalog/catalogedit.h"

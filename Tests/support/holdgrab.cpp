@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Another X client for hotkey tests. Usage: holdgrab KEYSYM MODMASK try|hold
 // Grabs KEYSYM with exactly MODMASK on the root window and prints "free" when
 // the server allowed it or "busy" when another client holds it. With "hold" it
