@@ -9,6 +9,11 @@
 //                                    start PROGRAM, then ROUNDS times: Alt+`
 //                                    to hide, Alt+` to show, Esc to hide,
 //                                    Alt+` to show; print the medians (ms)
+//   mapwatch handover DIR ROUNDS PROGRAM
+//                                    start PROGRAM, then ROUNDS times: hide it
+//                                    (PROGRAM --hide), start PROGRAM again and
+//                                    time the first one's window mapped and
+//                                    the second start's exit; print medians (ms)
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
 #include <xcb/xtest.h>
@@ -184,6 +189,34 @@ int main(int argc, char* argv[]) {
         stop(pid);
         std::printf("%.3f %.3f %.3f %zu\n", median(show), median(hide), median(esc), esc.size());
         return esc.size() == static_cast<size_t>(rounds) ? 0 : 1;
+    }
+    if (mode == "handover") {
+        const int rounds = std::atoi(argv[3]);
+        char* plain[] = {argv[4], nullptr};
+        char hideWord[] = "--hide";
+        char* hide[] = {argv[4], hideWord, nullptr};
+        const pid_t pid = launch(argv[2], plain);
+        const xcb_window_t window = waitFor(XCB_MAP_NOTIFY, 0, 10000);
+        if (!window) {
+            stop(pid);
+            return 1;
+        }
+        std::vector<double> mapped, exited;
+        for (int i = 0; i < rounds; ++i) {
+            waitpid(launch(argv[2], hide), nullptr, 0);
+            if (!waitFor(XCB_UNMAP_NOTIFY, window, 2000))
+                break;
+            const double t = now();
+            const pid_t second = launch(argv[2], plain);
+            if (!waitFor(XCB_MAP_NOTIFY, window, 5000))
+                break;
+            mapped.push_back(now() - t);
+            waitpid(second, nullptr, 0);
+            exited.push_back(now() - t);
+        }
+        stop(pid);
+        std::printf("%.2f %.2f %zu\n", median(mapped), median(exited), exited.size());
+        return exited.size() == static_cast<size_t>(rounds) ? 0 : 1;
     }
     return 2;
 }

@@ -1,4 +1,7 @@
+#include "app/commandline.h"
+#include "app/datapaths.h"
 #include "app/exitsignals.h"
+#include "app/singleinstance.h"
 #include "mainform/mainform.h"
 
 #include <QApplication>
@@ -8,12 +11,44 @@
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
+    QCoreApplication::setApplicationName(QStringLiteral("Tarn"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TARN_VERSION));
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine commandLine = parseCommandLine(arguments);
+    if (commandLine.parserAnswers) {
+        QCoreApplication app(argc, argv);
+        return answerCommandLine(arguments);
+    }
+    const InstanceCommand command = commandLine.command;
+
+    // One Tarn per data folder: a later start hands its command to the
+    // first and ends, without a window, a tray icon or a hotkey of its own.
+    SingleInstance instance(QString::fromLatin1(datapaths::dataFolder));
+    const SingleInstance::Lock lock = instance.lock();
+    if (lock == SingleInstance::Lock::HeldElsewhere) {
+        QCoreApplication app(argc, argv);
+        if (instance.handOver(command == InstanceCommand::None ? InstanceCommand::Show : command))
+            return 0;
+        std::fprintf(stderr, "Tarn: another Tarn holds %s but does not answer.\n",
+                     qPrintable(instance.lockPath()));
+        return 1;
+    }
+    if (command == InstanceCommand::Hide || command == InstanceCommand::Quit)
+        return 0; // no Tarn runs: nothing to hide or end
+
     // Tarn draws only widgets: Qt's OpenGL integration would cost start-up
     // time and tens of megabytes for nothing.
     qputenv("QT_XCB_GL_INTEGRATION", "none");
     QApplication app(argc, argv);
     QApplication::setFont(QFont(QStringLiteral("微软雅黑"), 10));
+    instance.listen();
+    // Only the Tarn that holds the folder may clear what a killed save left.
+    // (lock == SingleInstance::Lock::Held): remove leftover temporary files here.
     MainForm window;
+    QObject::connect(&instance, &SingleInstance::commandReceived, &window, &MainForm::runCommand);
+    instance.setReady();
 
     // Whatever ends Tarn besides "退出" (logout, shutdown, a signal) still
     // writes the Catalog and the window size first.
@@ -30,5 +65,7 @@ int main(int argc, char* argv[]) {
     });
 
     window.show();
-    return app.exec();
+    const int code = app.exec();
+    instance.stopListening();
+    return code;
 }

@@ -43,6 +43,7 @@ MainForm::MainForm(QWidget* parent)
     setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
     if (const catalog::Value* types = jsonTypes(); types && !types->Empty())
         ui->listWidget_type->setCurrentRow(0);
+    tracksEdits = true;
 }
 
 MainForm::~MainForm() {

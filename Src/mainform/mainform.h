@@ -1,6 +1,8 @@
 #pragma once
 
+#include "app/commandline.h"
 #include "catalog/catalogjson.h"
+#include "catalog/catalogsync.h"
 #include "icons/itemicon.h"
 #include "launch/launchplan.h"
 
@@ -9,6 +11,7 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QWidget>
 
 class GlobalHotkey;
@@ -39,9 +42,13 @@ public:
     // must not because the file is kept as it was found.
     bool saveCatalog(QString* error = nullptr);
     // Writes the window size and the Catalog, as a close request does; used
-    // on the way out (quit, end of the desktop session). False when the
-    // Catalog could not be written although it should have been.
+    // on the way out (quit, end of the desktop session). False when edits
+    // could not be written: a failed write, or a catalog file that could not
+    // be opened at start while there are edits.
     bool saveState(QString* error = nullptr);
+
+    // A command handed over by another start of Tarn (Tarn --show, ...).
+    void runCommand(InstanceCommand command);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -88,6 +95,17 @@ private:
     // everything that follows the Catalog (writing it, the search index)
     // hangs off this one place.
     void catalogEdited();
+    enum class WriteOutcome { Written, NotNeeded, Failed, CannotOpen };
+    // Writes the Catalog and says whether edits were lost.
+    WriteOutcome writeCatalog(QString* error);
+    // Tells the user what a write left them to know: a failure (once until a
+    // write succeeds again), edits that cannot be written at all (once per
+    // run), a version from elsewhere kept aside (once per copy).
+    void reportWrite(WriteOutcome outcome, const QString& error);
+    void tellKeptCopy();
+    void autosave();
+    // The catalog file was changed by someone else.
+    void followOutsideChange();
     void initTypeList();
     void fillTypeList();
 
@@ -108,6 +126,7 @@ private:
     bool setupHotKey();
     void setupTray();
     void quitTarn();
+    void storeWindowSize();
     void launch(const launch::Plan& plan);
     void askRemoveInvalidItem();
 
@@ -150,6 +169,20 @@ private:
     bool hotKeyPaused = false;
     // The catalog file could not be opened at start; the user was warned then.
     bool catalogOpenFailed = false;
+
+    // The catalog file as last read or written, and its watch.
+    CatalogSync catalogSync;
+    // Writes the Catalog a moment after the last edit.
+    QTimer autosaveTimer;
+    // Edits not yet written. Set only by edits after construction.
+    bool catalogDirty = false;
+    bool tracksEdits = false;
+    bool saveFailureShown = false;
+    bool cannotOpenShown = false;
+    // The version from elsewhere the last write kept aside, and the last one
+    // the user was told about.
+    QString keptCopy;
+    QString toldCopy;
 
     QAction* actTypeAdd;
     QAction* actTypeRename;

@@ -1,17 +1,37 @@
-// Loading, normalising and saving the Catalog.
+// Loading, normalising and saving the Catalog: the write a moment after each
+// edit, and following changes that others make to the file.
 #include "mainform/mainform.h"
+
+#include "ui_mainform.h"
 
 #include "app/datapaths.h"
 #include "catalog/catalogstore.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+
+namespace {
+
+// Long enough to gather a burst of edits into one write, short enough that
+// a crash loses next to nothing.
+constexpr int kAutosaveDelayMs = 1000;
+// A modal dialog or a drag may hold on to a piece of the Catalog: follow a
+// change from elsewhere only once it is over.
+constexpr int kBusyRetryMs = 500;
+
+} // namespace
 
 void MainForm::loadCatalog() {
     catalogFile.setFileName(QString::fromLatin1(datapaths::catalogFile));
     const catalogstore::LoadResult result = catalogstore::load(catalogFile.fileName(), catalog);
     catalogFileKept = result.keepFileAsIs;
     catalogOpenFailed = result.openFailed;
+    catalogSync.follow(catalogFile.fileName());
+    connect(&catalogSync, &CatalogSync::changedElsewhere, this, &MainForm::followOutsideChange);
+    autosaveTimer.setSingleShot(true);
+    autosaveTimer.setInterval(kAutosaveDelayMs);
+    connect(&autosaveTimer, &QTimer::timeout, this, &MainForm::autosave);
     if (result.openFailed)
         QMessageBox::warning(this, QStringLiteral("警告"), QStringLiteral("配置文件打开出现错误！"),
                              QMessageBox::Ok, QMessageBox::NoButton);
@@ -39,10 +59,105 @@ void MainForm::initTypeList() {
     }
 }
 
-void MainForm::catalogEdited() {}
+void MainForm::catalogEdited() {
+    // Normalising the Catalog while the window is built is no edit.
+    if (!tracksEdits)
+        return;
+    catalogDirty = true;
+    autosaveTimer.start();
+}
 
 bool MainForm::saveCatalog(QString* error) {
     if (catalogFileKept)
         return false;
-    return catalogstore::save(catalogFile.fileName(), catalog, error);
+    const CatalogSync::Write result = catalogSync.write(catalog);
+    if (!result.otherVersion.isEmpty())
+        keptCopy = result.otherVersion;
+    if (error)
+        *error = result.error;
+    if (result.written) {
+        catalogDirty = false;
+        autosaveTimer.stop();
+    }
+    return result.written;
+}
+
+MainForm::WriteOutcome MainForm::writeCatalog(QString* error) {
+    if (saveCatalog(error))
+        return WriteOutcome::Written;
+    if (catalogOpenFailed) {
+        if (!catalogDirty)
+            return WriteOutcome::NotNeeded;
+        if (error)
+            *error = QStringLiteral("配置文件在启动时无法打开，修改无法写入。\nTarn 尝试的位置：%1")
+                         .arg(QDir::toNativeSeparators(catalogSync.path()));
+        return WriteOutcome::CannotOpen;
+    }
+    // Kept as found by design; the user was told at start.
+    return catalogFileKept ? WriteOutcome::NotNeeded : WriteOutcome::Failed;
+}
+
+void MainForm::reportWrite(WriteOutcome outcome, const QString& error) {
+    switch (outcome) {
+    case WriteOutcome::Written:
+        saveFailureShown = false;
+        break;
+    case WriteOutcome::NotNeeded:
+        break;
+    case WriteOutcome::Failed:
+        if (!saveFailureShown) {
+            saveFailureShown = true;
+            QMessageBox::warning(this, QStringLiteral("警告"),
+                                 QStringLiteral("配置文件保存失败：%1").arg(error));
+        }
+        break;
+    case WriteOutcome::CannotOpen:
+        if (!cannotOpenShown) {
+            cannotOpenShown = true;
+            QMessageBox::warning(this, QStringLiteral("警告"), error);
+        }
+        break;
+    }
+    tellKeptCopy();
+}
+
+void MainForm::tellKeptCopy() {
+    if (keptCopy.isEmpty() || keptCopy == toldCopy)
+        return;
+    toldCopy = keptCopy;
+    QMessageBox::information(this, QStringLiteral("提示"),
+                             QStringLiteral("配置文件在 Tarn 之外被修改过。那个版本已保留在：\n%1\n"
+                                            "Tarn 的内容已写入配置文件。")
+                                 .arg(QDir::toNativeSeparators(keptCopy)));
+}
+
+void MainForm::autosave() {
+    QString error;
+    const WriteOutcome outcome = writeCatalog(&error);
+    reportWrite(outcome, error);
+}
+
+void MainForm::followOutsideChange() {
+    // Edits not yet written win; the next write keeps the other version.
+    if (catalogDirty || autosaveTimer.isActive())
+        return;
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget() || drag.object) {
+        catalogSync.checkLater(kBusyRetryMs);
+        return;
+    }
+    catalog::Document fresh;
+    // A file that is not whole is left to the next write, which keeps a copy.
+    if (!catalogSync.reread(fresh))
+        return;
+    updateCurrentRows();
+    const int type = typeRow;
+    const int group = groupRow;
+    catalog.CopyFrom(fresh, catalogAllocator);
+    fillTypeList();
+    QListWidget* types = ui->listWidget_type;
+    if (types->count() > 0)
+        types->setCurrentRow(type >= 0 && type < types->count() ? type : 0);
+    QListWidget* groups = ui->listWidget_group;
+    if (group >= 0 && group < groups->count())
+        groups->setCurrentRow(group);
 }

@@ -110,19 +110,47 @@ void MainForm::keyPressEvent(QKeyEvent* event) {
 
 void MainForm::closeEvent(QCloseEvent* event) {
     setHidden(true);
+    storeWindowSize();
     QString error;
-    if (!saveState(&error))
-        QMessageBox::warning(this, QStringLiteral("警告"), QStringLiteral("配置文件保存失败：%1").arg(error));
+    const WriteOutcome outcome = writeCatalog(&error);
+    reportWrite(outcome, error);
     event->ignore();
 }
 
-bool MainForm::saveState(QString* error) {
-    configSettings->setValue(settingkeys::formHeight, height());
-    configSettings->setValue(settingkeys::formWidth, width());
+void MainForm::storeWindowSize() {
+    configSettings->setValue(QString::fromLatin1(settingkeys::formHeight), height());
+    configSettings->setValue(QString::fromLatin1(settingkeys::formWidth), width());
     configSettings->sync();
-    // A file kept as found, or one that could not be opened at start, is not
-    // written by design; the user was told when Tarn started.
-    return saveCatalog(error) || catalogFileKept || catalogOpenFailed;
+}
+
+bool MainForm::saveState(QString* error) {
+    storeWindowSize();
+    const WriteOutcome outcome = writeCatalog(error);
+    return outcome == WriteOutcome::Written || outcome == WriteOutcome::NotNeeded;
+}
+
+void MainForm::runCommand(InstanceCommand command) {
+    switch (command) {
+    case InstanceCommand::Show:
+        if (isHidden() || isMinimized())
+            showAndHide();
+        // Asked for by the user's own start of Tarn: bring it forward too.
+        raise();
+        activateWindow();
+        break;
+    case InstanceCommand::Hide:
+        if (!isHidden())
+            setHidden(true);
+        break;
+    case InstanceCommand::Toggle:
+        showAndHide();
+        break;
+    case InstanceCommand::Quit:
+        quitTarn();
+        break;
+    case InstanceCommand::None:
+        break;
+    }
 }
 
 void MainForm::quitTarn() {
@@ -137,6 +165,7 @@ void MainForm::quitTarn() {
         if (answer != QMessageBox::Retry)
             return;
     }
+    tellKeptCopy();
     qApp->quit();
 }
 

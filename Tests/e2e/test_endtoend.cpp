@@ -50,14 +50,34 @@ class TestEndToEnd : public QObject {
     }
 
     // Starts Tarn from run/ beside the given Data/ folder.
-    QProcess* startTarn(const QString& root) {
+    QProcess* startTarn(const QString& root, const QStringList& arguments = {}) {
         QDir(root).mkpath("Data");
         QDir(root).mkpath("run");
         auto* tarn = new QProcess(this);
         tarn->setWorkingDirectory(root + "/run");
         tarns << tarn;
-        start(*tarn, TARN_EXECUTABLE, {});
+        start(*tarn, TARN_EXECUTABLE, arguments);
         return tarn;
+    }
+
+    // Runs a start of Tarn that is expected to end by itself; its exit code,
+    // or -1 when it did not end in time.
+    int runTarn(const QString& root, const QStringList& arguments, QByteArray* output = nullptr) {
+        QProcess* tarn = startTarn(root, arguments);
+        tarn->setProcessChannelMode(QProcess::SeparateChannels);
+        if (!waitFinished(tarn))
+            return -1;
+        if (output)
+            *output = tarn->readAllStandardOutput();
+        return tarn->exitStatus() == QProcess::NormalExit ? tarn->exitCode() : -1;
+    }
+
+    // "新建分类" from the Type list's blank space, by hand.
+    void addTypeByHand(const QString& window) {
+        const QRect frame = geometry(window);
+        click(frame.topLeft() + QPoint(60, frame.height() - 40), 3);
+        QTest::qWait(300);
+        x("xdotool", {"key", "Down", "Return"});
     }
 
     // The main window of the Tarn with this process id, once it is mapped.
@@ -175,7 +195,8 @@ private slots:
         }
         if (!managed())
             qWarning("display %s: window manager %s (exit %d), root says: %s", qPrintable(display),
-                     windowManager.state() == QProcess::Running ? "running" : "gone", windowManager.exitCode(),
+                     windowManager.state() == QProcess::Running ? "running" : "gone",
+                     windowManager.exitCode(),
                      qPrintable(x("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}, 2000)));
         QVERIFY(managed());
         start(tray, "trayer",
@@ -260,11 +281,7 @@ private slots:
         QProcess* tarn = startTarn(root.path());
         const QString window = mainWindow(tarn);
         QVERIFY(!window.isEmpty());
-        // An edit by hand: "新建分类" from the Type list's blank space.
-        const QRect frame = geometry(window);
-        click(frame.topLeft() + QPoint(60, frame.height() - 40), 3);
-        QTest::qWait(300);
-        x("xdotool", {"key", "Down", "Return"});
+        addTypeByHand(window);
         QTest::qWait(300);
 
         const QPoint icon = trayIcon();
@@ -296,6 +313,69 @@ private slots:
         const QString window = mainWindow(holder);
         x("xdotool", {"key", "alt+grave"});
         QVERIFY(waitViewable(window, false));
+    }
+
+    void oneTarnPerDataFolder() {
+        QTemporaryDir root;
+        QProcess* tarn = startTarn(root.path());
+        const QString window = mainWindow(tarn);
+        QVERIFY(!window.isEmpty());
+        QCOMPARE(runTarn(root.path(), {"--hide"}), 0);
+        QVERIFY(waitViewable(window, false));
+        // A plain second start shows the first one's window and ends; it
+        // has no window, tray icon or hotkey warning of its own.
+        QCOMPARE(runTarn(root.path(), {}), 0);
+        QVERIFY(waitViewable(window, true));
+        QCOMPARE(tarn->state(), QProcess::Running);
+        QVERIFY(x("xdotool", {"search", "--onlyvisible", "--name", "^警告$"}).isEmpty());
+        QCOMPARE(runTarn(root.path(), {"--toggle"}), 0);
+        QVERIFY(waitViewable(window, false));
+        QCOMPARE(runTarn(root.path(), {"--toggle"}), 0);
+        QVERIFY(waitViewable(window, true));
+
+        // --quit writes as "退出" does (the window size goes with it), then ends.
+        addTypeByHand(window);
+        QCOMPARE(runTarn(root.path(), {"--quit"}), 0);
+        QVERIFY(waitFinished(tarn));
+        QCOMPARE(tarn->exitCode(), 0);
+        QCOMPARE(QSettings(root.filePath("Data/Config"), QSettings::IniFormat).value("Form/Width").toInt(),
+                 848);
+        QCOMPARE(readFile(root.filePath("Data/Data")),
+                 json("{'type':[{'name':'默认分类','group':[{'name':'默认分组','item':[]}]},"
+                      "{'name':'默认分类','group':[{'name':'默认分组','item':[]}]}]}"));
+
+        // With none running, --hide and --quit end quietly; --toggle starts one.
+        QCOMPARE(runTarn(root.path(), {"--hide"}), 0);
+        QCOMPARE(runTarn(root.path(), {"--quit"}), 0);
+        QProcess* started = startTarn(root.path(), {"--toggle"});
+        QVERIFY(!mainWindow(started).isEmpty());
+
+        QByteArray version;
+        QCOMPARE(runTarn(root.path(), {"--version"}, &version), 0);
+        QVERIFY2(
+            QRegularExpression("^Tarn \\d+\\.\\d+\\.\\d+\n$").match(QString::fromUtf8(version)).hasMatch(),
+            version.constData());
+    }
+
+    void killedTwoSecondsAfterAnEditLosesNothing() {
+        QTemporaryDir root;
+        QProcess* tarn = startTarn(root.path());
+        const QString window = mainWindow(tarn);
+        QVERIFY(!window.isEmpty());
+        addTypeByHand(window);
+        QTest::qWait(2000);
+        ::kill(static_cast<pid_t>(tarn->processId()), SIGKILL);
+        QVERIFY(waitFinished(tarn));
+        QCOMPARE(readFile(root.filePath("Data/Data")),
+                 json("{'type':[{'name':'默认分类','group':[{'name':'默认分组','item':[]}]},"
+                      "{'name':'默认分类','group':[{'name':'默认分组','item':[]}]}]}"));
+        // The killed Tarn's lock and socket are taken over by the next start.
+        QProcess* next = startTarn(root.path());
+        const QString nextWindow = mainWindow(next);
+        QVERIFY(!nextWindow.isEmpty());
+        QCOMPARE(runTarn(root.path(), {"--hide"}), 0);
+        QVERIFY(waitViewable(nextWindow, false));
+        QCOMPARE(next->state(), QProcess::Running);
     }
 
     void terminationWritesTheCatalog() {

@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/commandline.h"
+
+#include <QCommandLineParser>
+
+#include <cstdio>
+
+namespace {
+
+struct Known {
+    InstanceCommand command;
+    const char* name;
+    const char* description;
+};
+
+constexpr Known kCommands[] = {
+    {InstanceCommand::Show, "show", "Show the window of the running Tarn (starts Tarn when none runs)."},
+    {InstanceCommand::Hide, "hide", "Hide the window of the running Tarn."},
+    {InstanceCommand::Toggle, "toggle", "Show or hide the window (starts Tarn when none runs)."},
+    {InstanceCommand::Quit, "quit", "Write the catalog and end the running Tarn."},
+};
+
+} // namespace
+
+void describeOptions(QCommandLineParser& parser) {
+    parser.setApplicationDescription(QStringLiteral("Tarn, a desktop quick-launcher. One Tarn runs per data "
+                                                    "folder (../Data); a second start hands over to it."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    for (const Known& known : kCommands)
+        parser.addOption(
+            QCommandLineOption(QString::fromLatin1(known.name), QString::fromLatin1(known.description)));
+}
+
+CommandLine parseCommandLine(const QStringList& arguments) {
+    CommandLine result;
+    QCommandLineParser parser;
+    describeOptions(parser);
+    if (!parser.parse(arguments) || parser.isSet(QStringLiteral("help")) ||
+        parser.isSet(QStringLiteral("version")) || !parser.positionalArguments().isEmpty()) {
+        result.parserAnswers = true;
+        return result;
+    }
+    int given = 0;
+    for (const Known& known : kCommands) {
+        if (parser.isSet(QString::fromLatin1(known.name))) {
+            result.command = known.command;
+            ++given;
+        }
+    }
+    // Two commands at once are a mistake, said like any other.
+    result.parserAnswers = given > 1;
+    return result;
+}
+
+int answerCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    describeOptions(parser);
+    parser.process(arguments); // ends the process for --help, --version and unknown options
+    const char* mistake = parser.positionalArguments().isEmpty()
+                              ? "Tarn: give only one of --show, --hide, --toggle, --quit.\n"
+                              : "Tarn: unexpected argument.\n";
+    std::fputs(mistake, stderr);
+    std::fputs(qPrintable(parser.helpText()), stderr);
+    return 1;
+}
+
+QByteArray commandWord(InstanceCommand command) {
+    for (const Known& known : kCommands)
+        if (known.command == command)
+            return QByteArray(known.name);
+    return QByteArray();
+}
+
+InstanceCommand commandFromWord(const QByteArray& word) {
+    for (const Known& known : kCommands)
+        if (word == known.name)
+            return known.command;
+    return InstanceCommand::None;
+}

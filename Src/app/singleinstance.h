@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "app/commandline.h"
+
+#include <QList>
+#include <QLockFile>
+#include <QObject>
+
+class QLocalServer;
+class QLocalSocket;
+
+// One Tarn per data folder. The first start holds a lock file beside the
+// catalog and listens on a local socket named after the folder; a later start
+// hands its command over that socket and ends. QtCore and QtNetwork only.
+class SingleInstance : public QObject {
+    Q_OBJECT
+
+public:
+    enum class Lock {
+        Held,          // this process is the one Tarn for the folder
+        HeldElsewhere, // another Tarn holds the folder
+        Unavailable,   // no lock file can be made there (no folder, no write access)
+    };
+
+    // `dataFolder` holds the catalog file; `lockName` is the lock's file name in it.
+    explicit SingleInstance(const QString& dataFolder, const QString& lockName = QStringLiteral("Data.lock"),
+                            QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    // Takes the lock. A lock left by a Tarn that crashed is taken over. Needs
+    // no application object.
+    Lock lock();
+    // Listens for later starts; needs an application object.
+    bool listen();
+    void stopListening();
+    // Commands that arrive before this are answered at once and emitted now;
+    // later ones are emitted as they come and answered once carried out.
+    void setReady();
+
+    // Hands `command` to the Tarn holding the folder and waits until it was
+    // carried out. False when no Tarn answered within `timeoutMs`.
+    bool handOver(InstanceCommand command, int timeoutMs = 5000);
+
+    QString lockPath() const { return lockFileName; }
+    QString serverName() const { return name; }
+    // Short and stable: derived from the folder's canonical path.
+    static QString serverNameFor(const QString& dataFolder);
+
+signals:
+    void commandReceived(InstanceCommand command);
+
+private:
+    void accept();
+    void read(QLocalSocket* socket);
+    void carryOut(QLocalSocket* socket, InstanceCommand command);
+    static void answer(QLocalSocket* socket);
+
+    QString name;
+    QString lockFileName;
+    QLockFile lockFile;
+    QLocalServer* server = nullptr;
+    bool ready = false;
+    QList<InstanceCommand> waiting;
+};

@@ -1,0 +1,113 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// One Tarn per data folder: the lock, the hand-over, the command line.
+#include "app/commandline.h"
+#include "app/singleinstance.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(InstanceCommand)
+
+namespace {
+
+// The process id of a process that has ended.
+qint64 deadProcessId() {
+    QProcess shell;
+    shell.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("echo $$")});
+    shell.waitForFinished();
+    return shell.readAllStandardOutput().trimmed().toLongLong();
+}
+
+} // namespace
+
+class TestSingleInstance : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { qRegisterMetaType<InstanceCommand>(); }
+
+    void aSecondStartHandsItsCommandToTheFirst() {
+        QTemporaryDir root;
+        SingleInstance first(root.path());
+        QCOMPARE(first.lock(), SingleInstance::Lock::Held);
+        QVERIFY(first.listen());
+        QSignalSpy received(&first, &SingleInstance::commandReceived);
+
+        // The same folder by another spelling is the same folder.
+        SingleInstance second(root.path() + QStringLiteral("/../") + QDir(root.path()).dirName());
+        QCOMPARE(second.serverName(), first.serverName());
+        QCOMPARE(second.lock(), SingleInstance::Lock::HeldElsewhere);
+        QTemporaryDir other;
+        QVERIFY(SingleInstance::serverNameFor(other.path()) != first.serverName());
+        QVERIFY(first.serverName().size() <= 24);
+
+        // Taken while the first is still starting, carried out once it is ready.
+        QVERIFY(second.handOver(InstanceCommand::Toggle));
+        QCOMPARE(received.size(), 0);
+        first.setReady();
+        QCOMPARE(received.size(), 1);
+        QCOMPARE(received[0][0].value<InstanceCommand>(), InstanceCommand::Toggle);
+        // Once ready, answered only after the command was carried out.
+        QVERIFY(second.handOver(InstanceCommand::Quit));
+        QCOMPARE(received.size(), 2);
+        QCOMPARE(received[1][0].value<InstanceCommand>(), InstanceCommand::Quit);
+
+        // Gone: the folder is free again, and nobody answers.
+        first.stopListening();
+        QVERIFY(!second.handOver(InstanceCommand::Show, 300));
+    }
+
+    void theLockOfACrashedTarnIsTakenOver() {
+        QTemporaryDir root;
+        QFile stale(root.filePath(QStringLiteral("Data.lock")));
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.write(QByteArray::number(deadProcessId()) + "\nTarn\n" + QSysInfo::machineHostName().toUtf8() +
+                    "\n");
+        stale.close();
+        SingleInstance instance(root.path());
+        QCOMPARE(instance.lock(), SingleInstance::Lock::Held);
+
+        SingleInstance nowhere(root.filePath(QStringLiteral("missing")));
+        QCOMPARE(nowhere.lock(), SingleInstance::Lock::Unavailable);
+    }
+
+    void commandLine_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("command");
+        QTest::addColumn<bool>("parserAnswers");
+        const auto none = static_cast<int>(InstanceCommand::None);
+        QTest::newRow("plain") << QStringList{} << none << false;
+        QTest::newRow("show") << QStringList{QStringLiteral("--show")}
+                              << static_cast<int>(InstanceCommand::Show) << false;
+        QTest::newRow("hide") << QStringList{QStringLiteral("--hide")}
+                              << static_cast<int>(InstanceCommand::Hide) << false;
+        QTest::newRow("toggle") << QStringList{QStringLiteral("--toggle")}
+                                << static_cast<int>(InstanceCommand::Toggle) << false;
+        QTest::newRow("quit") << QStringList{QStringLiteral("--quit")}
+                              << static_cast<int>(InstanceCommand::Quit) << false;
+        QTest::newRow("help") << QStringList{QStringLiteral("--help")} << none << true;
+        QTest::newRow("version") << QStringList{QStringLiteral("--version")} << none << true;
+        QTest::newRow("two commands") << QStringList{QStringLiteral("--show"), QStringLiteral("--quit")}
+                                      << static_cast<int>(InstanceCommand::Quit) << true;
+        QTest::newRow("unknown") << QStringList{QStringLiteral("--nope")} << none << true;
+        QTest::newRow("stray word") << QStringList{QStringLiteral("show")} << none << true;
+    }
+
+    void commandLine() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, command);
+        QFETCH(bool, parserAnswers);
+        const CommandLine parsed = parseCommandLine(QStringList{QStringLiteral("Tarn")} + arguments);
+        QCOMPARE(parsed.parserAnswers, parserAnswers);
+        if (!parserAnswers)
+            QCOMPARE(static_cast<int>(parsed.command), command);
+        if (!parserAnswers && parsed.command != InstanceCommand::None)
+            QCOMPARE(commandFromWord(commandWord(parsed.command)), parsed.command);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSingleInstance)
+#include "test_singleinstance.moc"
