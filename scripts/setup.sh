@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake pkg-config clang libclang-rt-dev qtbase5-dev libqt5x11extras5-dev rapidjson-dev libxcb1-dev
           libxcb-keysyms1-dev libxcb-xtest0-dev libbenchmark-dev python3 xvfb xauth xdotool x11-utils
-          fonts-wqy-microhei openbox trayer)
+          fonts-wqy-microhei openbox trayer dbus weston qtwayland5)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -14,6 +14,8 @@ inline constexpr char formCursorPos[] = "Form/CursorPos";
 inline constexpr char formOpenThenHide[] = "Form/OpenThenHide";
 inline constexpr char hotKeyShowAndHide[] = "HotKey/ShowAndHide";
 inline constexpr char defaultHotKey[] = "alt+`";
+// True once the user was told to bind the hotkey in the desktop's settings.
+inline constexpr char hotKeyDesktopBindingTold[] = "HotKey/DesktopBindingTold";
 } // namespace settingkeys
 
 extern QSettings* configSettings;
