@@ -40,8 +40,8 @@ QMessageBox* notice() {
 FormSettings* openSettings(MainForm& form) {
     QMetaObject::invokeMethod(&form, "openFormSettings");
     for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* settings = qobject_cast<FormSettings*>(widget))
-            return settings;
+        if (auto* settings = qobject_cast<FormSettings*>(widget); settings && settings->isVisible())
+            return settings; // not one closed earlier and waiting to be deleted
     return nullptr;
 }
 

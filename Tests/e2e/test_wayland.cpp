@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The built Tarn in a Wayland session: a headless weston, Qt's wayland
-// platform, and a session bus without a portal (CTest runs this under
-// dbus-run-session). What is on screen is read from weston's scene graph.
+// platform and a private session bus (CTest runs this under dbus-run-session),
+// first without a portal, then with the fake GlobalShortcuts portal. What is
+// on screen is read from weston's scene graph.
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -43,11 +44,29 @@ class TestWayland : public QObject {
         return count;
     }
 
+    // Starts Tarn from run/ beside a Data/ folder in `folder`.
+    void startTarn(QProcess& tarn, const QString& folder) {
+        QVERIFY(QDir(folder).mkpath(QStringLiteral("run")));
+        QVERIFY(QDir(folder).mkpath(QStringLiteral("Data")));
+        tarn.setProcessEnvironment(environment);
+        tarn.setWorkingDirectory(folder + QStringLiteral("/run"));
+        tarn.setProcessChannelMode(QProcess::ForwardedChannels);
+        tarn.start(QStringLiteral(TARN_EXECUTABLE), QStringList());
+        QVERIFY(tarn.waitForStarted());
+    }
+
+    static void stop(QProcess& process) {
+        if (process.state() == QProcess::NotRunning)
+            return;
+        process.kill();
+        process.waitForFinished(2000);
+    }
+
     // A second start of Tarn with a command; true when it was carried out.
-    bool command(const QString& word) {
+    bool command(const QString& word, const QString& folder) {
         QProcess tarn;
         tarn.setProcessEnvironment(environment);
-        tarn.setWorkingDirectory(root.filePath(QStringLiteral("run")));
+        tarn.setWorkingDirectory(folder + QStringLiteral("/run"));
         tarn.setProcessChannelMode(QProcess::ForwardedChannels);
         tarn.start(QStringLiteral(TARN_EXECUTABLE), {word});
         if (!tarn.waitForFinished(15000)) {
@@ -92,21 +111,10 @@ private slots:
     }
 
     void startsTogglesAndWritesOnTheWayOut() {
-        QVERIFY(QDir(root.path()).mkpath(QStringLiteral("run")));
-        QVERIFY(QDir(root.path()).mkpath(QStringLiteral("Data")));
         QProcess tarn;
-        tarn.setProcessEnvironment(environment);
-        tarn.setWorkingDirectory(root.filePath(QStringLiteral("run")));
-        tarn.setProcessChannelMode(QProcess::ForwardedChannels);
-        tarn.start(QStringLiteral(TARN_EXECUTABLE), QStringList());
-        QVERIFY(tarn.waitForStarted());
+        auto cleanup = qScopeGuard([&tarn] { stop(tarn); });
+        startTarn(tarn, root.path());
         const qint64 pid = tarn.processId();
-        auto stop = qScopeGuard([&tarn] {
-            if (tarn.state() != QProcess::NotRunning) {
-                tarn.kill();
-                tarn.waitForFinished(2000);
-            }
-        });
 
         // Shown at start; no portal on this bus, so no conflict is reported:
         // a notice, beside the window, tells how to bind the key instead.
@@ -117,12 +125,12 @@ private slots:
                      .toBool(),
                  true);
 
-        QVERIFY(command(QStringLiteral("--toggle")));
+        QVERIFY(command(QStringLiteral("--toggle"), root.path()));
         QTRY_COMPARE_WITH_TIMEOUT(windows(pid, QStringLiteral("Tarn")), 0, 10000);
-        QVERIFY(command(QStringLiteral("--toggle")));
+        QVERIFY(command(QStringLiteral("--toggle"), root.path()));
         QTRY_COMPARE_WITH_TIMEOUT(windows(pid, QStringLiteral("Tarn")), 1, 10000);
 
-        QVERIFY(command(QStringLiteral("--quit")));
+        QVERIFY(command(QStringLiteral("--quit"), root.path()));
         QVERIFY(tarn.waitForFinished(15000));
         QCOMPARE(tarn.exitCode(), 0);
         QFile catalog(root.filePath(QStringLiteral("Data/Data")));
@@ -131,6 +139,37 @@ private slots:
         QVERIFY(QSettings(root.filePath(QStringLiteral("Data/Config")), QSettings::IniFormat)
                     .value(QStringLiteral("Form/Width"))
                     .toInt() > 0);
+    }
+
+    void thePortalsKeyTogglesTheWindow() {
+        QProcess portal;
+        auto cleanupPortal = qScopeGuard([&portal] { stop(portal); });
+        portal.setProcessEnvironment(environment);
+        portal.start(QStringLiteral(TARN_FAKEPORTAL), QStringList());
+        QVERIFY(portal.waitForStarted());
+        QByteArray said;
+        QTRY_VERIFY_WITH_TIMEOUT((said += portal.readAllStandardOutput()).contains("ready\n"), 10000);
+
+        QTemporaryDir folder;
+        QProcess tarn;
+        auto cleanupTarn = qScopeGuard([&tarn] { stop(tarn); });
+        startTarn(tarn, folder.path());
+        const qint64 pid = tarn.processId();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (said += portal.readAllStandardOutput()).contains("bound show-hide ALT+grave\n"), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(windows(pid, QStringLiteral("Tarn")), 1, 20000);
+
+        // The desktop's key, as the portal delivers it, toggles the window.
+        portal.write("activate\n");
+        QTRY_COMPARE_WITH_TIMEOUT(windows(pid, QStringLiteral("Tarn")), 0, 10000);
+        portal.write("activate\n");
+        QTRY_COMPARE_WITH_TIMEOUT(windows(pid, QStringLiteral("Tarn")), 1, 10000);
+        QCOMPARE(windows(pid, QStringLiteral("提示")), 0); // bound: nothing to tell
+
+        QVERIFY(command(QStringLiteral("--quit"), folder.path()));
+        QVERIFY(tarn.waitForFinished(15000));
+        portal.closeWriteChannel();
+        QVERIFY(portal.waitForFinished(5000));
     }
 };
 

@@ -51,6 +51,7 @@ QDBusObjectPath FakePortal::BindShortcuts(const QDBusObjectPath& session, const 
                                           const QString&, const QVariantMap& options) {
     const QString request = objectPathFor(QStringLiteral("request"), options, "handle_token");
     bindings << Binding{session.path(), shortcuts};
+    emit bindingAsked();
     if (bindAnswer == Answer::Grant) {
         PortalShortcutList bound;
         for (const PortalShortcutEntry& entry : shortcuts)

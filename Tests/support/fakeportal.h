@@ -39,6 +39,9 @@ public:
     void activate(const QString& session, const QString& id);
     uint version() const { return 1; }
 
+signals:
+    void bindingAsked();
+
 public slots:
     QDBusObjectPath CreateSession(const QVariantMap& options);
     QDBusObjectPath BindShortcuts(const QDBusObjectPath& session, const PortalShortcutList& shortcuts,
