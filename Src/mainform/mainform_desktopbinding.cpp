@@ -17,6 +17,9 @@
 
 void MainForm::hotKeyAnswered(bool registered) {
     if (registered) {
+        // Bound while the settings window records a key: let it through.
+        if (hotKeyRecording)
+            pauseHotKey(true);
         if (announceHotKey)
             QMessageBox::information(this, QStringLiteral("提示"), QStringLiteral("热键修改成功"),
                                      QStringLiteral("已知晓"), QString(), QString(), 0, -1);
