@@ -30,11 +30,7 @@ QKeySequence native(const char* text) {
 // Stores `keys` as the hotkey in the settings window, as a user does: the
 // main window registers it afresh and says how that went.
 bool applyInSettings(MainFormFixture& shown, const char* keys) {
-    QTest::mouseClick(shown.form().findChild<QToolButton*>(QStringLiteral("toolButton_settings")),
-                      Qt::LeftButton);
-    FormSettings* settings = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        settings = settings ? settings : qobject_cast<FormSettings*>(widget);
+    FormSettings* settings = shown.openSettings();
     if (!settings)
         return false;
     settings->findChild<QKeySequenceEdit*>(QStringLiteral("keySequenceEdit_showAndHide"))

@@ -12,11 +12,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(build-essential git cmake pkg-config qtbase5-dev libqt5x11extras5-dev rapidjson-dev libxcb1-dev
-          libxcb-keysyms1-dev fonts-wqy-microhei)
+          libxcb-keysyms1-dev fonts-wqy-microhei dbus qtwayland5)
 case "${1:-}" in
   "") ;;
   test) packages+=(python3 xvfb xauth xdotool x11-utils clang-format openbox trayer clang libclang-rt-dev
-                   desktop-file-utils appstream) ;;
+                   desktop-file-utils appstream weston) ;;
   bench) packages+=(libbenchmark-dev libxcb-xtest0-dev python3 xvfb xauth) ;;
   *) echo "usage: $0 [test|bench]" >&2; exit 2 ;;
 esac

@@ -6,12 +6,15 @@
 #include "app/autostart.h"
 #include "app/documents.h"
 #include "app/version.h"
+#include "dialogs/desktopbindingnotice.h"
 #include "hotkey/hotkeyrule.h"
 #include "settings/appsettings.h"
 
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QGuiApplication>
 #include <QMessageBox>
 
 namespace {
@@ -41,6 +44,16 @@ FormSettings::FormSettings(QWidget* parent) : QWidget(parent), ui(new Ui::FormSe
     connect(ui->pushButton_showAndHide, &QPushButton::clicked, this, &FormSettings::settingShowAndHide);
     connect(ui->pushButton_formPos, &QPushButton::clicked, this, &FormSettings::settingFormPos);
     connect(ui->textBrowser, &QTextBrowser::anchorClicked, this, &FormSettings::openLinks);
+    ui->label_desktopBinding->setText(desktopBindingText());
+    ui->widget_desktopBinding->hide();
+    connect(ui->pushButton_copyCommand, &QPushButton::clicked, this,
+            [this] { QGuiApplication::clipboard()->setText(ui->lineEdit_toggleCommand->text()); });
+}
+
+void FormSettings::showDesktopBinding(const QString& command) {
+    ui->lineEdit_toggleCommand->setText(command);
+    ui->lineEdit_toggleCommand->setCursorPosition(0);
+    ui->widget_desktopBinding->setVisible(!command.isEmpty());
 }
 
 FormSettings::~FormSettings() {

@@ -23,6 +23,10 @@ public:
     // The About text, with links to documents that ship with Tarn.
     static QString aboutHtml();
 
+    // Shows, in the key tab, that the desktop must bind a key to `command`
+    // (Tarn --toggle) because Tarn cannot register one; empty hides it.
+    void showDesktopBinding(const QString& command);
+
 signals:
     void hotKeyReset();
     // The key editor took (true) or lost (false) the keyboard focus: while

@@ -18,6 +18,14 @@ bool GlobalHotkey::isRegistered() const {
     return backend && backend->isGrabbed();
 }
 
+bool GlobalHotkey::isPending() const {
+    return backend && backend->isPending();
+}
+
+bool GlobalHotkey::needsDesktopBinding() const {
+    return backend && backend->needsDesktopBinding();
+}
+
 bool GlobalHotkey::setRegistered(bool registered) {
     const bool before = isRegistered();
     if (backend && registered != before) {

@@ -10,8 +10,11 @@
 // combination counts) and it grabs that combination from the whole desktop;
 // `activated()` fires on each press; deleting the object releases the grab.
 // A grab the platform refuses (another program holds the combination, the
-// sequence is empty, or the platform has no global hotkeys, such as Wayland
-// or the offscreen platform) leaves it not registered.
+// sequence is empty, or the platform has no global hotkeys, such as the
+// offscreen platform) leaves it not registered. On Wayland the desktop
+// delivers the key through its portal: the answer comes later (pending,
+// then `registrationFinished()`), and where no portal does it the desktop's
+// own shortcut settings must start `Tarn --toggle` (needsDesktopBinding()).
 class GlobalHotkey : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool registered READ isRegistered WRITE setRegistered NOTIFY registeredChanged)
@@ -24,6 +27,11 @@ public:
     bool isRegistered() const;
     // Grabs or releases the combination; returns whether it is registered now.
     bool setRegistered(bool registered);
+    // The desktop has been asked and has not answered yet.
+    bool isPending() const;
+    // Tarn cannot register keys on this desktop: the user has to bind one
+    // to `Tarn --toggle` in the desktop's settings.
+    bool needsDesktopBinding() const;
 
     // One platform's way of grabbing a combination; see globalhotkey_*.cpp.
     class Backend {
@@ -32,11 +40,16 @@ public:
         virtual bool grab() = 0;
         virtual void release() = 0;
         virtual bool isGrabbed() const = 0;
+        virtual bool isPending() const { return false; }
+        virtual bool needsDesktopBinding() const { return false; }
     };
 
 signals:
     void activated();
     void registeredChanged(bool registered);
+    // A pending registration came to an end, or a registered one was ended
+    // by the desktop (false).
+    void registrationFinished(bool registered);
 
 private:
     static std::unique_ptr<Backend> createBackend(const QKeySequence& sequence, GlobalHotkey* owner);

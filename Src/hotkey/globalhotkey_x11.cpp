@@ -2,6 +2,7 @@
 // X11: a passive key grab on the root window, for the combination with every
 // state of NumLock and CapsLock, so the hotkey works whatever the locks are.
 #include "hotkey/globalhotkey.h"
+#include "hotkey/portalbackend.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAbstractNativeEventFilter>
@@ -153,6 +154,8 @@ private:
 
 std::unique_ptr<GlobalHotkey::Backend> GlobalHotkey::createBackend(const QKeySequence& sequence,
                                                                    GlobalHotkey* owner) {
+    if (waylandSession())
+        return createPortalBackend(sequence, owner);
     if (QGuiApplication::platformName() != QLatin1String("xcb") || !QX11Info::connection())
         return nullptr;
     const int combination = sequence[0];

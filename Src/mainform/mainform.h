@@ -22,6 +22,7 @@ class QAction;
 class QListWidget;
 class QListWidgetItem;
 class QMenu;
+class QMessageBox;
 class FormMove;
 class FormSettings;
 class FormAttribute;
@@ -87,6 +88,8 @@ private slots:
     // Releases the hotkey's grab while the settings window records a new
     // one, and takes it again afterwards.
     void pauseHotKey(bool pause);
+    // The desktop answered a registration it was asked for (Wayland).
+    void hotKeyAnswered(bool registered);
 
 private:
     void setupLists(QListWidget* list);
@@ -127,6 +130,12 @@ private:
     // none is), empty without screens.
     static QRect screenAreaAt(QPoint point);
     bool setupHotKey();
+    // Tells why the hotkey did not register: a conflict, or a desktop that
+    // must bind the key itself.
+    void reportHotKeyFailure();
+    void tellDesktopBinding(bool always);
+    static QString desktopToggleCommand();
+    void showDesktopBindingInSettings();
     void setupTray();
     void quitTarn();
     // Writes the window size and the Catalog.
@@ -173,6 +182,9 @@ private:
     // for it (paused) when it was registered.
     bool hotKeyRecording = false;
     bool hotKeyPaused = false;
+    // A new hotkey was applied: its answer, when it comes later, is told.
+    bool announceHotKey = false;
+    QPointer<QMessageBox> desktopBindingNotice;
     // The catalog file could not be opened at start; the user was warned then.
     bool catalogOpenFailed = false;
 

@@ -20,15 +20,13 @@ bool MainForm::setupHotKey() {
     hotKeyShowAndHide =
         configSettings->value(settingkeys::hotKeyShowAndHide, QString(settingkeys::defaultHotKey)).toString();
     hotKey = std::make_unique<GlobalHotkey>(QKeySequence(hotKeyShowAndHide, QKeySequence::NativeText), true);
+    // On Wayland the desktop answers later, through hotKeyAnswered().
+    connect(hotKey.get(), &GlobalHotkey::registrationFinished, this, &MainForm::hotKeyAnswered);
     const bool registered = hotKey->property("registered").toBool();
-    if (registered) {
+    if (registered || hotKey->isPending())
         connect(hotKey.get(), &GlobalHotkey::activated, this, &MainForm::showAndHide);
-    } else {
-        QMessageBox::warning(this, QStringLiteral("警告"),
-                             QStringLiteral("显示隐藏热键( ") + hotKeyShowAndHide +
-                                 QStringLiteral(" ) 注册失败，可能发生了热键冲突"),
-                             QStringLiteral("已知晓"), QString(), QString(), 0, -1);
-    }
+    else
+        reportHotKeyFailure();
     return registered;
 }
 
@@ -37,7 +35,10 @@ void MainForm::hotKeyReset() {
     // the old grab would also drop the new one when both are the same keys.
     hotKey.reset();
     hotKeyPaused = false;
+    announceHotKey = true;
     const bool registered = setupHotKey();
+    if (!hotKey->isPending())
+        announceHotKey = false;
     if (registered && hotKeyRecording)
         pauseHotKey(true);
     if (registered)
@@ -186,6 +187,7 @@ void MainForm::openFormSettings() {
     formSettings->setWindowFlags(formSettings->windowFlags() | Qt::WindowStaysOnTopHint);
     formSettings->show();
     connect(formSettings, &FormSettings::hotKeyReset, this, &MainForm::hotKeyReset);
+    showDesktopBindingInSettings();
     connect(formSettings, &FormSettings::hotKeyRecording, this, &MainForm::pauseHotKey);
     // Closed while the key editor had the focus: the grab comes back.
     connect(formSettings, &QObject::destroyed, this, [this] { pauseHotKey(false); });

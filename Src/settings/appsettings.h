@@ -21,6 +21,8 @@ inline constexpr QLatin1String formCursorPos = latin1("Form/CursorPos");
 inline constexpr QLatin1String formOpenThenHide = latin1("Form/OpenThenHide");
 inline constexpr QLatin1String hotKeyShowAndHide = latin1("HotKey/ShowAndHide");
 inline constexpr QLatin1String defaultHotKey = latin1("alt+`");
+// True once the user was told to bind the hotkey in the desktop's settings.
+inline constexpr QLatin1String hotKeyDesktopBindingTold = latin1("HotKey/DesktopBindingTold");
 } // namespace settingkeys
 
 extern ConfigSettings* configSettings;

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/mainformfixture.h"
 
+#include "dialogs/formsettings.h"
 #include "mainform/mainform.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QListWidget>
 #include <QMenu>
 #include <QtTest>
@@ -38,6 +41,18 @@ bool MainFormFixture::triggerAction(const char* name) {
         return false;
     action->trigger();
     return true;
+}
+
+FormSettings* MainFormFixture::openSettings() {
+    // A settings window closed earlier deletes itself at the next turn of the
+    // event loop, which a test outside one never takes.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QTest::mouseClick(window->findChild<QAbstractButton*>(QStringLiteral("toolButton_settings")),
+                      Qt::LeftButton);
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* settings = qobject_cast<FormSettings*>(widget); settings && settings->isVisible())
+            return settings;
+    return nullptr;
 }
 
 QByteArray MainFormFixture::saved() const {

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class FormSettings;
 class MainForm;
 class QListWidget;
 
@@ -36,6 +37,10 @@ public:
     // checks that it is enabled and offered in a menu, as a user's menu would
     // show it, and triggers it. False, with the test failed, otherwise.
     [[nodiscard]] bool triggerAction(const char* name);
+
+    // Clicks the window's settings button and returns the settings window it
+    // shows, or nullptr.
+    FormSettings* openSettings();
 
     // Writes the Catalog as it is now and reads the file back.
     QByteArray saved() const;

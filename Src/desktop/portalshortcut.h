@@ -1,0 +1,101 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QDBusObjectPath>
+#include <QList>
+#include <QMetaType>
+#include <QObject>
+#include <QString>
+#include <QVariantMap>
+
+class QDBusArgument;
+class QDBusPendingCallWatcher;
+
+// One shortcut as the GlobalShortcuts portal passes it: an id and its
+// properties (description, preferred_trigger, trigger_description).
+struct PortalShortcutEntry {
+    QString id;
+    QVariantMap properties;
+};
+using PortalShortcutList = QList<PortalShortcutEntry>;
+Q_DECLARE_METATYPE(PortalShortcutEntry)
+Q_DECLARE_METATYPE(PortalShortcutList)
+QDBusArgument& operator<<(QDBusArgument& argument, const PortalShortcutEntry& entry);
+const QDBusArgument& operator>>(const QDBusArgument& argument, PortalShortcutEntry& entry);
+
+namespace portal {
+inline constexpr char service[] = "org.freedesktop.portal.Desktop";
+inline constexpr char path[] = "/org/freedesktop/portal/desktop";
+inline constexpr char globalShortcuts[] = "org.freedesktop.portal.GlobalShortcuts";
+inline constexpr char request[] = "org.freedesktop.portal.Request";
+inline constexpr char session[] = "org.freedesktop.portal.Session";
+
+// Makes the shortcut types known to QtDBus; safe to call more than once.
+void registerTypes();
+
+// A key combination (Qt key code with modifiers) in the portal's trigger
+// syntax, "CTRL+ALT+grave"; empty when the key has no name there.
+QString trigger(int combination);
+} // namespace portal
+
+// Asks the desktop, through the XDG desktop portal on the session bus, to
+// deliver one shortcut to Tarn: CreateSession, then BindShortcuts, each
+// answered by a Response signal on its request object. The portal may ask
+// the user first, so every step is asynchronous; `finished()` tells the
+// outcome, and tells it again (false) should the desktop end the session.
+// Deleting the object closes the session.
+class PortalShortcut : public QObject {
+    Q_OBJECT
+
+public:
+    enum class State {
+        Idle,
+        Asking,  // waiting for the portal (or the user behind it)
+        Bound,   // the desktop delivers the shortcut
+        Refused, // the portal said no, or closed the session
+        Missing, // no session bus, no portal, or a portal without GlobalShortcuts
+    };
+
+    // `trigger` may be empty: the desktop then lets the user choose.
+    PortalShortcut(const QString& shortcutId, const QString& shortcutDescription, const QString& trigger,
+                   QObject* parent = nullptr);
+    ~PortalShortcut() override;
+
+    void start();
+    State state() const { return current; }
+    // How the desktop says the shortcut is triggered, when it told.
+    QString triggerDescription() const { return described; }
+
+signals:
+    void activated();
+    void finished(bool bound);
+
+private slots:
+    void requestAnswered(uint response, const QVariantMap& results);
+    void shortcutActivated(const QDBusObjectPath& session, const QString& id, qulonglong timestamp,
+                           const QVariantMap& options);
+    void sessionClosed();
+
+private:
+    enum class Step { None, Creating, Binding };
+    void createSession();
+    void bindShortcut();
+    // Listens for the Response of the request at `requestPath`.
+    void awaitResponse(const QString& requestPath);
+    void stopAwaiting();
+    // A method reply carries the request's real path: follow it if it
+    // differs from the one predicted from the token.
+    void followRequest(QDBusPendingCallWatcher* watcher);
+    QString newToken();
+    QString requestPathFor(const QString& token) const;
+    void finish(State outcome);
+
+    QString id;
+    QString description;
+    QString preferred;
+    State current = State::Idle;
+    Step step = Step::None;
+    QString awaited;
+    QString sessionPath;
+    QString described;
+};

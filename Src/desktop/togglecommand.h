@@ -1,0 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+// The command line a desktop's own shortcut settings can run to show or hide
+// this Tarn (`Tarn --toggle`), ready to paste. Desktops split it as a shell
+// would, without running one. With a working directory the command first
+// changes into it, because Tarn finds its data relative to the folder it
+// starts in and must reach the Tarn that runs on that data.
+QString toggleCommand(const QString& executable, const QString& workingDirectory);

@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "desktop/portalshortcut.h"
+
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusObjectPath>
+#include <QObject>
+#include <QStringList>
+
+// The desktop portal's GlobalShortcuts as a desktop would offer it, on its
+// own connection to the test's session bus: sessions, binding (granted,
+// refused or never answered), Activated on demand, and what Tarn asked for.
+class FakePortal : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.GlobalShortcuts")
+    Q_PROPERTY(uint version READ version)
+
+public:
+    enum class Answer { Grant, Refuse, Silent };
+
+    FakePortal();
+    ~FakePortal() override;
+
+    // Takes the portal's name on the bus; false when that failed.
+    bool publish();
+
+    Answer bindAnswer = Answer::Grant;
+    struct Binding {
+        QString session;
+        PortalShortcutList shortcuts;
+    };
+    QList<Binding> bindings;
+    QStringList sessions;
+    QStringList closedSessions;
+
+    // Emits Activated for a shortcut of a session, as a key press would.
+    void activate(const QString& session, const QString& id);
+    uint version() const { return 1; }
+
+signals:
+    void bindingAsked();
+
+public slots:
+    QDBusObjectPath CreateSession(const QVariantMap& options);
+    QDBusObjectPath BindShortcuts(const QDBusObjectPath& session, const PortalShortcutList& shortcuts,
+                                  const QString& parentWindow, const QVariantMap& options);
+
+private:
+    friend class FakePortalSession;
+    QString objectPathFor(const QString& kind, const QVariantMap& options, const char* tokenKey);
+    // Answers a request the way a portal does: a Response signal on the
+    // request object, after the method's reply.
+    void respond(const QString& request, uint code, const QVariantMap& results);
+
+    QDBusConnection bus;
+};
+
+// A session object: the client closes it with Close().
+class FakePortalSession : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Session")
+
+public:
+    FakePortalSession(FakePortal* owner, const QString& objectPath)
+        : QObject(owner), portal(owner), path(objectPath) {}
+
+public slots:
+    void Close();
+
+private:
+    FakePortal* portal;
+    QString path;
+};

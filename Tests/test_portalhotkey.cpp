@@ -1,0 +1,268 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The hotkey in a Wayland session: bound through a desktop portal (a fake one
+// on the test's private session bus), or, without one, the user is shown how
+// to bind `Tarn --toggle` in the desktop's settings. CTest runs this under
+// dbus-run-session with WAYLAND_DISPLAY set, on Xvfb.
+#include "desktop/portalshortcut.h"
+#include "desktop/togglecommand.h"
+#include "dialogs/formsettings.h"
+#include "hotkey/globalhotkey.h"
+#include "mainform/mainform.h"
+#include "settings/appsettings.h"
+
+#include "support/datafolder.h"
+#include "support/fakeportal.h"
+#include "support/mainformfixture.h"
+#include "support/modalanswerer.h"
+#include "support/modalwatchdog.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QKeySequenceEdit>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+QKeySequence native(const char* text) {
+    return QKeySequence(QString::fromLatin1(text), QKeySequence::NativeText);
+}
+
+QMessageBox* notice() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == QLatin1String("desktopBindingNotice") && widget->isVisible())
+            return qobject_cast<QMessageBox*>(widget);
+    return nullptr;
+}
+
+// Applies the key editor's combination in the settings window, as a user
+// does; the main window registers it afresh.
+bool applyInSettings(MainFormFixture& shown, const QKeySequence& keys) {
+    FormSettings* settings = shown.openSettings();
+    if (!settings)
+        return false;
+    settings->findChild<QKeySequenceEdit*>(QStringLiteral("keySequenceEdit_showAndHide"))
+        ->setKeySequence(keys);
+    QTest::mouseClick(settings->findChild<QPushButton*>(QStringLiteral("pushButton_showAndHide")),
+                      Qt::LeftButton);
+    settings->close();
+    return true;
+}
+
+QString commandHere() {
+    return toggleCommand(QCoreApplication::applicationFilePath(), QDir::currentPath());
+}
+
+} // namespace
+
+class TestPortalHotkey : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        installModalWatchdog();
+        QVERIFY2(!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"), "run by CTest, under dbus-run-session");
+        QVERIFY(QDBusConnection::sessionBus().isConnected());
+    }
+
+    void triggersInThePortalsSyntax_data() {
+        QTest::addColumn<QString>("sequence");
+        QTest::addColumn<QString>("trigger");
+        QTest::newRow("default") << "alt+`"
+                                 << "ALT+grave";
+        QTest::newRow("letter") << "Ctrl+Alt+K"
+                                << "CTRL+ALT+k";
+        QTest::newRow("shift") << "Shift+Meta+F12"
+                               << "SHIFT+LOGO+F12";
+        QTest::newRow("punctuation") << "Ctrl+["
+                                     << "CTRL+bracketleft";
+        QTest::newRow("special") << "Ctrl+PgDown"
+                                 << "CTRL+Page_Down";
+        QTest::newRow("unnamed") << "Ctrl+VolumeUp"
+                                 << "";
+    }
+    void triggersInThePortalsSyntax() {
+        QFETCH(QString, sequence);
+        QFETCH(QString, trigger);
+        QCOMPARE(portal::trigger(QKeySequence(sequence, QKeySequence::PortableText)[0]), trigger);
+    }
+
+    void theDesktopBindsTheShortcutAndDeliversIt() {
+        FakePortal portal;
+        QVERIFY(portal.publish());
+        auto* hotkey = new GlobalHotkey(native("alt+`"), true);
+        QSignalSpy finished(hotkey, &GlobalHotkey::registrationFinished);
+        QSignalSpy activated(hotkey, &GlobalHotkey::activated);
+        QVERIFY(hotkey->isPending());
+        QVERIFY(!hotkey->isRegistered());
+        QTRY_VERIFY(hotkey->property("registered").toBool());
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished[0][0].toBool(), true);
+        QVERIFY(!hotkey->needsDesktopBinding());
+
+        QCOMPARE(portal.bindings.size(), 1);
+        const FakePortal::Binding binding = portal.bindings[0];
+        QCOMPARE(binding.session, portal.sessions.value(0));
+        QCOMPARE(binding.shortcuts.size(), 1);
+        QCOMPARE(binding.shortcuts[0].id, QStringLiteral("show-hide"));
+        QCOMPARE(binding.shortcuts[0].properties.value(QStringLiteral("preferred_trigger")).toString(),
+                 QStringLiteral("ALT+grave"));
+        QVERIFY(!binding.shortcuts[0].properties.value(QStringLiteral("description")).toString().isEmpty());
+
+        // Only this session's shortcut counts; signals arrive in order, so
+        // once the right one is in, the others were seen and ignored.
+        portal.activate(binding.session, QStringLiteral("other"));
+        portal.activate(QStringLiteral("/org/freedesktop/portal/desktop/session/x/y"),
+                        QStringLiteral("show-hide"));
+        portal.activate(binding.session, QStringLiteral("show-hide"));
+        QTRY_COMPARE(activated.count(), 1);
+
+        // Muted while released, heard again without a second binding.
+        QVERIFY(!hotkey->setRegistered(false));
+        portal.activate(binding.session, QStringLiteral("show-hide"));
+        QTest::qWait(200);
+        QCOMPARE(activated.count(), 1);
+        QVERIFY(hotkey->setRegistered(true));
+        portal.activate(binding.session, QStringLiteral("show-hide"));
+        QTRY_COMPARE(activated.count(), 2);
+        QCOMPARE(portal.bindings.size(), 1);
+
+        delete hotkey;
+        QTRY_COMPARE(portal.closedSessions, QStringList{binding.session});
+    }
+
+    void aRefusalOrNoPortalAsksForADesktopBinding() {
+        {
+            FakePortal portal;
+            portal.bindAnswer = FakePortal::Answer::Refuse;
+            QVERIFY(portal.publish());
+            GlobalHotkey hotkey(native("alt+`"), true);
+            QSignalSpy finished(&hotkey, &GlobalHotkey::registrationFinished);
+            QTRY_COMPARE(finished.count(), 1);
+            QCOMPARE(finished[0][0].toBool(), false);
+            QVERIFY(!hotkey.isRegistered());
+            QVERIFY(!hotkey.isPending());
+            QVERIFY(hotkey.needsDesktopBinding());
+        }
+        GlobalHotkey hotkey(native("alt+`"), true);
+        QTRY_VERIFY(!hotkey.isPending());
+        QVERIFY(hotkey.needsDesktopBinding());
+        QVERIFY(!hotkey.isRegistered());
+    }
+
+    void thePortalsKeyTogglesTheWindow() {
+        FakePortal portal;
+        QVERIFY(portal.publish());
+        ModalAnswerer answers;
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        MainForm& form = shown.form();
+        QTRY_COMPARE(portal.bindings.size(), 1);
+        const QString session = portal.bindings[0].session;
+        portal.activate(session, QStringLiteral("show-hide"));
+        QTRY_VERIFY(form.isHidden());
+        portal.activate(session, QStringLiteral("show-hide"));
+        QTRY_VERIFY(form.isVisible());
+
+        // Bound: no conflict, no notice, nothing to bind in the key tab.
+        QVERIFY(answers.boxes().isEmpty());
+        QVERIFY(!notice());
+        FormSettings* settings = shown.openSettings();
+        QVERIFY(settings);
+        QVERIFY(settings->findChild<QWidget*>(QStringLiteral("widget_desktopBinding"))->isHidden());
+        settings->close();
+
+        // A new hotkey is a new session; the old one is closed.
+        answers.press(QStringLiteral("已知晓"));
+        QVERIFY(applyInSettings(shown, QKeySequence(QStringLiteral("Ctrl+Alt+K"))));
+        QVERIFY(answers.waitFor(1));
+        QCOMPARE(answers.boxes()[0].text, QStringLiteral("热键修改成功"));
+        QCOMPARE(portal.bindings.size(), 2);
+        QCOMPARE(
+            portal.bindings[1].shortcuts[0].properties.value(QStringLiteral("preferred_trigger")).toString(),
+            QStringLiteral("CTRL+ALT+k"));
+        QTRY_COMPARE(portal.closedSessions, QStringList{session});
+        portal.activate(portal.bindings[1].session, QStringLiteral("show-hide"));
+        QTRY_VERIFY(form.isHidden());
+    }
+
+    void withoutAPortalTheUserIsToldOnceHowToBindTheKey() {
+        MainFormFixture shown;
+        const QString command = commandHere();
+        {
+            ModalAnswerer answers;
+            QVERIFY(shown.show());
+            QTRY_VERIFY(notice());
+            QMessageBox* box = notice();
+            QCOMPARE(box->windowTitle(), QStringLiteral("提示"));
+            QVERIFY(box->text().contains(QStringLiteral("( alt+` )")));
+            QVERIFY(box->text().endsWith(QLatin1Char('\n') + command));
+            QVERIFY(!box->isModal());
+            QVERIFY(answers.boxes().isEmpty()); // no conflict reported
+
+            QApplication::clipboard()->clear();
+            QPushButton* copy = nullptr;
+            for (QAbstractButton* button : box->buttons())
+                if (button->text().remove(QLatin1Char('&')) == QStringLiteral("复制命令"))
+                    copy = qobject_cast<QPushButton*>(button);
+            QVERIFY(copy);
+            copy->click();
+            QCOMPARE(QApplication::clipboard()->text(), command);
+            QTRY_VERIFY(!notice());
+
+            FormSettings* settings = shown.openSettings();
+            QVERIFY(settings);
+            QVERIFY(!settings->findChild<QWidget*>(QStringLiteral("widget_desktopBinding"))->isHidden());
+            QCOMPARE(settings->findChild<QLineEdit*>(QStringLiteral("lineEdit_toggleCommand"))->text(),
+                     command);
+            QApplication::clipboard()->clear();
+            settings->findChild<QPushButton*>(QStringLiteral("pushButton_copyCommand"))->click();
+            QCOMPARE(QApplication::clipboard()->text(), command);
+            settings->close();
+        }
+        QCOMPARE(QSettings(shown.data.configPath(), QSettings::IniFormat)
+                     .value(QStringLiteral("HotKey/DesktopBindingTold"))
+                     .toBool(),
+                 true);
+
+        // Told once: the next start keeps quiet, the key tab still says it,
+        // and applying a new hotkey is answered again.
+        ModalAnswerer answers;
+        QVERIFY(shown.show());
+        FormSettings* settings = shown.openSettings();
+        QVERIFY(settings);
+        QTRY_VERIFY(!settings->findChild<QWidget*>(QStringLiteral("widget_desktopBinding"))->isHidden());
+        QVERIFY(!notice());
+        QVERIFY(applyInSettings(shown, QKeySequence(QStringLiteral("alt+`"), QKeySequence::PortableText)));
+        QTRY_VERIFY(notice());
+        QVERIFY(answers.boxes().isEmpty());
+    }
+
+    void theCommandRunsTarnOnItsOwnData() {
+        // Split as a desktop's shortcut settings split it, whatever the path.
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("it's a \"run\" $HOME"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString executable = folder + QStringLiteral("/Tarn");
+        QVERIFY(QFile::copy(QStringLiteral(TARN_ARGVDUMP), executable));
+        const QString dump = dir.filePath(QStringLiteral("dump"));
+        QProcess shell;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TARN_ARGV_DUMP"), dump);
+        shell.setProcessEnvironment(environment);
+        shell.start(QStringLiteral("/bin/sh"),
+                    {QStringLiteral("-c"), QStringLiteral("exec ") + toggleCommand(executable, folder)});
+        QVERIFY(shell.waitForFinished(10000));
+        QCOMPARE(shell.exitCode(), 0);
+        QCOMPARE(DataFolder::readFile(dump), (folder + QStringLiteral("\n[--toggle]\n")).toUtf8());
+        QCOMPARE(toggleCommand(QStringLiteral("/opt/tarn/bin/Tarn"), QStringLiteral("/opt/tarn/bin")),
+                 QStringLiteral("sh -c 'cd /opt/tarn/bin && exec /opt/tarn/bin/Tarn --toggle'"));
+    }
+};
+
+QTEST_MAIN(TestPortalHotkey)
+#include "test_portalhotkey.moc"
