@@ -22,6 +22,8 @@ MainForm::MainForm(QWidget* parent)
 
     createMenus();
     connectSignals();
+    setupSearch();
+    setupKeyboard();
     loadCatalog();
     initTypeList();
     setAcceptDrops(true);
@@ -43,6 +45,7 @@ MainForm::MainForm(QWidget* parent)
 }
 
 MainForm::~MainForm() {
+    saveUsage();
     delete hotKey;
     delete ui;
 }
@@ -160,6 +163,7 @@ catalog::Value* MainForm::jsonItems() {
 }
 
 catalog::Value* MainForm::jsonItem() {
-    updateCurrentRows();
-    return catalog::itemAt(catalog, typeRow, groupRow, itemRow);
+    // During a search the current Item is the selected result, wherever it lives.
+    const search::ItemRef ref = currentItemRef();
+    return catalog::itemAt(catalog, ref.type, ref.group, ref.item);
 }

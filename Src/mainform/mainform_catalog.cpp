@@ -39,7 +39,9 @@ void MainForm::initTypeList() {
     }
 }
 
-void MainForm::catalogEdited() {}
+void MainForm::catalogEdited() {
+    searchCatalogEdited();
+}
 
 bool MainForm::saveCatalog(QString* error) {
     if (catalogFileKept)
