@@ -101,12 +101,13 @@ private:
     QTimer timer;
 };
 
-// Asks for the list's context menu from the keyboard with the pointer over
-// `row` (-1: blank space) and picks `entry`. Returns the entries shown.
+// Asks for the list's context menu as a right click does, with the pointer
+// over `row` (-1: blank space), and picks `entry`. Returns the entries shown.
 QStringList useMenu(QListWidget* list, int row, const QString& entry) {
-    QCursor::setPos(globalPoint(list, row));
+    const QPoint at = globalPoint(list, row);
+    QCursor::setPos(at);
     MenuPicker picker(entry);
-    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(0, 0));
+    QContextMenuEvent event(QContextMenuEvent::Mouse, list->mapFromGlobal(at), at);
     QApplication::sendEvent(list, &event);
     return picker.shown;
 }

@@ -103,7 +103,7 @@ private slots:
         QVERIFY(shown.exposed);
         MainForm& form = shown.form;
         auto* list = form.findChild<QListWidget*>("listWidget_type");
-        QTest::keyClick(list, Qt::Key_A);
+        QTest::keyClick(list, Qt::Key_F5);
         QTest::keyClick(&form, Qt::Key_Return);
         QTest::keyClick(&form, Qt::Key_Space);
         QVERIFY(form.isVisible());
