@@ -1,86 +1,454 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "search/itemindex.h"
 
+#include "search/hashing.h"
+#include "search/pinyin.h"
 #include "search/usagestore.h"
+
+#include <QDateTime>
+#include <QHash>
+
+#include <algorithm>
+#include <cstring>
 
 namespace search {
 
-// Interim: plain case-insensitive substring matching on names.
-struct ItemIndex::Data {
-    std::vector<ItemRef> refs;
-    std::vector<QString> names;
+namespace {
+
+// Per code unit of an indexed text: the reading set of the character that
+// starts there (12 bits) and what the matcher needs to know about it.
+constexpr std::uint16_t kSetBits = 0x0fff;
+constexpr std::uint16_t kWordStart = 0x1000; // a word or syllable begins here
+constexpr std::uint16_t kSkippable = 0x2000; // space or punctuation: typed or not
+constexpr std::uint16_t kTrail = 0x4000;     // second half of a surrogate pair
+
+// Longer texts are matched on their start only; nobody types further.
+constexpr int kMaxTextUnits = 512;
+constexpr int kMaxQueryUnits = 64;
+
+// One lowercase text (an Item's name, or the file name of its path), shared
+// by every Item that has it.
+struct Text {
+    std::uint32_t offset = 0; // into chars and info
+    std::uint16_t length = 0;
+    std::uint16_t firstUnit = 0;  // first unit that is not skippable
+    std::uint32_t letters = 0;    // letters and digits the text can match
+    std::uint32_t generation = 0; // last rebuild that used it
 };
+
+struct ItemRec {
+    ItemRef ref;
+    std::uint32_t name = 0; // Text ids
+    std::uint32_t file = 0;
+    UsageStore::Key key = 0;
+};
+
+std::uint32_t letterBit(char16_t c) {
+    if (c >= u'a' && c <= u'z')
+        return 1u << (c - u'a');
+    if (c >= u'0' && c <= u'9')
+        return 1u << (26 + (c - u'0') % 6);
+    return 0;
+}
+
+bool isHan(char32_t c) {
+    return (c >= 0x3400 && c <= 0x9fff) || (c >= 0xf900 && c <= 0xfaff) || (c >= 0x20000 && c <= 0x3ffff);
+}
+
+enum Outcome : std::uint8_t { Unknown = 0, Fail = 1, Partial = 2, Whole = 3 };
+
+// Matches a query against one text: from unit `u` with the query at `p`.
+// A character matches itself; a character with readings also matches any
+// non-empty start of any reading, so full pinyin, initials and mixes of
+// the two all match; spaces and punctuation in the text may be left out.
+struct Matcher {
+    const char16_t* t;
+    const std::uint16_t* info;
+    int n;
+    const char16_t* q;
+    int m;
+    std::uint8_t* memo; // (n + 1) * (m + 1)
+
+    bool restSkippable(int u) const {
+        for (; u < n; ++u)
+            if (!(info[u] & (kSkippable | kTrail)))
+                return false;
+        return true;
+    }
+
+    Outcome go(int u, int p) {
+        if (p == m)
+            return u == n || restSkippable(u) ? Whole : Partial;
+        if (u >= n)
+            return Fail;
+        std::uint8_t& slot = memo[u * (m + 1) + p];
+        if (slot != Unknown)
+            return Outcome(slot);
+        Outcome best = Fail;
+        auto consider = [&best](Outcome o) {
+            if (o > best)
+                best = o;
+            return best == Whole;
+        };
+        const int len = (u + 1 < n && (info[u + 1] & kTrail)) ? 2 : 1;
+        if (p + len <= m && t[u] == q[p] && (len == 1 || t[u + 1] == q[p + 1]) &&
+            consider(go(u + len, p + len)))
+            return Outcome(slot = best);
+        if (const int set = info[u] & kSetBits) {
+            const int count = pinyin::readingCount(set);
+            for (int r = 0; r < count; ++r) {
+                const pinyin::Syllable y = pinyin::reading(set, r);
+                int k = 0;
+                while (k < y.length && p + k < m && q[p + k] == char16_t(y.text[k]))
+                    ++k;
+                // Longest first: the full syllable is the likelier reading.
+                for (; k > 0; --k)
+                    if (consider(go(u + len, p + k)))
+                        return Outcome(slot = best);
+            }
+        }
+        if (p > 0 && (info[u] & kSkippable) && consider(go(u + len, p)))
+            return Outcome(slot = best);
+        slot = best;
+        return best;
+    }
+
+    // Can the query start at unit u at all?
+    bool canStart(int u) const {
+        if (info[u] & (kSkippable | kTrail))
+            return false;
+        if (t[u] == q[0])
+            return true;
+        const int set = info[u] & kSetBits;
+        for (int r = 0, count = pinyin::readingCount(set); r < count; ++r)
+            if (pinyin::reading(set, r).text[0] == q[0])
+                return true;
+        return false;
+    }
+};
+
+} // namespace
+
+struct ItemIndex::Data {
+    std::vector<char16_t> chars;
+    std::vector<std::uint16_t> info;
+    std::vector<Text> texts;
+    std::vector<ItemRec> items;
+    // What was worked out of each name and path, by a digest of its bytes.
+    QHash<quint64, std::uint32_t> nameMemo;
+    QHash<quint64, std::uint32_t> pathMemo;
+    std::uint32_t generation = 0;
+
+    // Usage slots per Item, refreshed when the store or the index changes.
+    mutable std::vector<int> usageSlots;
+    mutable const UsageStore* usageFor = nullptr;
+    mutable std::uint64_t usageRevision = 0;
+    mutable std::uint32_t usageGeneration = 0;
+    mutable std::vector<std::uint8_t> memo;
+
+    std::uint32_t addText(const QString& original);
+    std::uint32_t nameText(const char* s, std::size_t length);
+    std::uint32_t fileText(const char* s, std::size_t length);
+    void forget();
+
+    // Best outcome of the query on one text: the match kind, or -1.
+    int matchText(const Text& text, const char16_t* q, int m, bool isName) const;
+};
+
+void ItemIndex::Data::forget() {
+    chars.clear();
+    info.clear();
+    texts.clear();
+    nameMemo.clear();
+    pathMemo.clear();
+    chars.shrink_to_fit();
+    info.shrink_to_fit();
+    texts.shrink_to_fit();
+}
+
+std::uint32_t ItemIndex::Data::addText(const QString& original) {
+    const QString head = original.left(kMaxTextUnits);
+    const QString lower = head.toLower();
+    const int n = qMin(int(lower.size()), kMaxTextUnits);
+    Text text;
+    text.offset = std::uint32_t(chars.size());
+    text.length = std::uint16_t(n);
+    const char16_t* src = reinterpret_cast<const char16_t*>(lower.utf16());
+    chars.insert(chars.end(), src, src + n);
+    info.resize(chars.size(), 0);
+    std::uint16_t* inf = info.data() + text.offset;
+    // Word starts are read off the original case (camelCase) where the
+    // lowercase text lines up with it.
+    const bool sameLength = lower.size() == head.size();
+    bool prevSkippable = true, prevHan = false, prevLower = false, prevDigit = false;
+    for (int u = 0; u < n; ++u) {
+        char32_t c = src[u];
+        int len = 1;
+        if (QChar::isHighSurrogate(c) && u + 1 < n && QChar::isLowSurrogate(src[u + 1])) {
+            c = QChar::surrogateToUcs4(src[u], src[u + 1]);
+            len = 2;
+            inf[u + 1] = kTrail;
+        }
+        const QChar::Category cat = QChar::category(c);
+        const bool skippable =
+            QChar::isSpace(c) || (cat >= QChar::Punctuation_Connector && cat <= QChar::Symbol_Other);
+        const int set = pinyin::readingSet(c);
+        const bool han = set != 0 || isHan(c);
+        const bool upper = sameLength && head.at(u).isUpper();
+        const bool digit = QChar::isDigit(c);
+        std::uint16_t f = std::uint16_t(set);
+        if (skippable)
+            f |= kSkippable;
+        else if (prevSkippable || han || prevHan || (upper && prevLower) || (digit != prevDigit))
+            f |= kWordStart;
+        inf[u] |= f;
+        if (set)
+            text.letters |= pinyin::letterMask(set);
+        if (len == 1)
+            text.letters |= letterBit(src[u]);
+        prevSkippable = skippable;
+        prevHan = han;
+        prevLower = QChar::isLower(c);
+        prevDigit = digit;
+        u += len - 1;
+    }
+    int first = 0;
+    while (first < n && (inf[first] & (kSkippable | kTrail)))
+        ++first;
+    text.firstUnit = std::uint16_t(first);
+    texts.push_back(text);
+    return std::uint32_t(texts.size() - 1);
+}
+
+std::uint32_t ItemIndex::Data::nameText(const char* s, std::size_t length) {
+    const quint64 key = hashBytes(s, length, 0x6e616d65ULL);
+    const auto it = nameMemo.constFind(key);
+    if (it != nameMemo.constEnd())
+        return it.value();
+    const std::uint32_t id = addText(QString::fromUtf8(s, int(length)));
+    nameMemo.insert(key, id);
+    return id;
+}
+
+std::uint32_t ItemIndex::Data::fileText(const char* s, std::size_t length) {
+    const quint64 key = hashBytes(s, length, 0x70617468ULL);
+    const auto it = pathMemo.constFind(key);
+    if (it != pathMemo.constEnd())
+        return it.value();
+    // The last part of the path, trailing separators aside; a web address
+    // gives its last part too ("www.example.com" or a page name).
+    std::size_t end = length;
+    while (end > 0 && (s[end - 1] == '/' || s[end - 1] == '\\'))
+        --end;
+    std::size_t begin = end;
+    while (begin > 0 && s[begin - 1] != '/' && s[begin - 1] != '\\')
+        --begin;
+    const std::uint32_t id = addText(QString::fromUtf8(s + begin, int(end - begin)));
+    pathMemo.insert(key, id);
+    return id;
+}
 
 ItemIndex::ItemIndex() : d(new Data) {}
 ItemIndex::~ItemIndex() = default;
 
 void ItemIndex::clear() {
-    d->refs.clear();
-    d->names.clear();
+    d->items.clear();
+    d->forget();
+    ++d->generation;
 }
 
+namespace {
+
+// A string member's bytes up to the first NUL; empty when absent.
+const char* bytesOf(const catalog::Value& object, const char* name, std::size_t* length) {
+    const auto it = object.FindMember(name);
+    if (it == object.MemberEnd() || !it->value.IsString()) {
+        *length = 0;
+        return "";
+    }
+    *length = qstrnlen(it->value.GetString(), it->value.GetStringLength());
+    return it->value.GetString();
+}
+
+const catalog::Value* arrayOf(const catalog::Value& object, const char* name) {
+    if (!object.IsObject())
+        return nullptr;
+    const auto it = object.FindMember(name);
+    return it != object.MemberEnd() && it->value.IsArray() ? &it->value : nullptr;
+}
+
+} // namespace
+
 void ItemIndex::rebuild(const catalog::Value& root) {
-    clear();
-    if (!root.IsObject())
+    // Text of names and paths no longer in the Catalog stays in the memo;
+    // once it outweighs the live text, start over.
+    std::size_t liveUnits = 0;
+    for (const ItemRec& r : d->items)
+        liveUnits += d->texts[r.name].length + d->texts[r.file].length;
+    if (d->chars.size() > 2 * liveUnits + (1u << 20))
+        d->forget();
+
+    d->items.clear();
+    const std::uint32_t gen = ++d->generation;
+    const catalog::Value* types = arrayOf(root, catalog::kType);
+    if (!types)
         return;
-    const auto types = root.FindMember(catalog::kType);
-    if (types == root.MemberEnd() || !types->value.IsArray())
-        return;
-    for (rapidjson::SizeType t = 0; t < types->value.Size(); ++t) {
-        const catalog::Value& type = types->value[t];
-        if (!type.IsObject())
+    for (rapidjson::SizeType t = 0; t < types->Size(); ++t) {
+        const catalog::Value* groups = arrayOf((*types)[t], catalog::kGroup);
+        if (!groups)
             continue;
-        const auto groups = type.FindMember(catalog::kGroup);
-        if (groups == type.MemberEnd() || !groups->value.IsArray())
-            continue;
-        for (rapidjson::SizeType g = 0; g < groups->value.Size(); ++g) {
-            const catalog::Value& group = groups->value[g];
-            if (!group.IsObject())
+        for (rapidjson::SizeType g = 0; g < groups->Size(); ++g) {
+            const catalog::Value* items = arrayOf((*groups)[g], catalog::kItem);
+            if (!items)
                 continue;
-            const auto items = group.FindMember(catalog::kItem);
-            if (items == group.MemberEnd() || !items->value.IsArray())
-                continue;
-            for (rapidjson::SizeType i = 0; i < items->value.Size(); ++i) {
-                const catalog::Value& item = items->value[i];
+            for (rapidjson::SizeType i = 0; i < items->Size(); ++i) {
+                const catalog::Value& item = (*items)[i];
                 if (!item.IsObject())
                     continue;
-                d->refs.push_back(ItemRef{int(t), int(g), int(i)});
-                d->names.push_back(catalog::memberText(item, catalog::kName).toLower());
+                ItemRec rec;
+                rec.ref = ItemRef{int(t), int(g), int(i)};
+                std::size_t length = 0;
+                const char* s = bytesOf(item, catalog::kName, &length);
+                rec.name = d->nameText(s, length);
+                s = bytesOf(item, catalog::kPath, &length);
+                rec.file = d->fileText(s, length);
+                rec.key = UsageStore::keyOf(item);
+                d->texts[rec.name].generation = gen;
+                d->texts[rec.file].generation = gen;
+                d->items.push_back(rec);
             }
         }
     }
 }
 
 int ItemIndex::size() const {
-    return int(d->refs.size());
+    return int(d->items.size());
 }
 
-std::vector<Match> ItemIndex::findMatches(const QString& query, const UsageStore*, int limit) const {
-    std::vector<Match> out;
-    const QString q = query.trimmed().toLower();
-    if (q.isEmpty())
-        return out;
-    for (size_t n = 0; n < d->refs.size() && (limit < 0 || int(out.size()) < limit); ++n) {
-        const int at = d->names[n].indexOf(q);
-        if (at < 0)
+int ItemIndex::Data::matchText(const Text& text, const char16_t* q, int m, bool isName) const {
+    if (text.length == 0)
+        return -1;
+    const int n = text.length;
+    Matcher mt{chars.data() + text.offset, info.data() + text.offset, n, q, m, nullptr};
+    bool memoReady = false;
+    int best = -1;
+    for (int u = text.firstUnit; u < n; ++u) {
+        if (!mt.canStart(u))
             continue;
-        const MatchKind kind = d->names[n] == q ? MatchKind::Exact
-                               : at == 0        ? MatchKind::Prefix
-                                                : MatchKind::Substring;
-        out.push_back(Match{d->refs[n], kind});
+        const bool wordStart = mt.info[u] & kWordStart;
+        // After a match inside a word, only a word start can do better.
+        if (best >= 0 && !wordStart)
+            continue;
+        if (!memoReady) {
+            const std::size_t need = std::size_t(n + 1) * std::size_t(m + 1);
+            if (memo.size() < need)
+                memo.resize(need);
+            std::memset(memo.data(), 0, need);
+            memoReady = true;
+        }
+        mt.memo = memo.data();
+        const Outcome o = mt.go(u, 0);
+        if (o == Fail)
+            continue;
+        int kind;
+        if (!isName)
+            kind = int(MatchKind::Path);
+        else if (u == text.firstUnit)
+            kind = o == Whole ? int(MatchKind::Exact) : int(MatchKind::Prefix);
+        else
+            kind = wordStart ? int(MatchKind::WordStart) : int(MatchKind::Substring);
+        if (best < 0 || kind < best)
+            best = kind;
+        if (!isName || best <= int(MatchKind::WordStart))
+            break;
     }
+    return best;
+}
+
+std::vector<Match> ItemIndex::findMatches(const QString& query, const UsageStore* usage, int limit) const {
+    std::vector<Match> out;
+    // Spaces in the query are ignored: they may or may not be in the name.
+    QString q;
+    q.reserve(query.size());
+    for (const QChar c : query)
+        if (!c.isSpace())
+            q.append(c);
+    q = q.left(kMaxQueryUnits).toLower();
+    if (q.isEmpty() || limit == 0)
+        return out;
+    const char16_t* qs = reinterpret_cast<const char16_t*>(q.utf16());
+    const int m = int(q.size());
+    std::uint32_t need = 0;
+    for (int p = 0; p < m; ++p)
+        need |= letterBit(qs[p]);
+
+    struct Hit {
+        std::uint32_t item;
+        std::uint8_t kind;
+        double weight;
+    };
+    std::vector<Hit> hits;
+    for (std::uint32_t n = 0; n < d->items.size(); ++n) {
+        const ItemRec& r = d->items[n];
+        const Text& name = d->texts[r.name];
+        int kind = -1;
+        if ((name.letters & need) == need)
+            kind = d->matchText(name, qs, m, true);
+        if (kind < 0) {
+            const Text& file = d->texts[r.file];
+            if ((file.letters & need) == need)
+                kind = d->matchText(file, qs, m, false);
+        }
+        if (kind >= 0)
+            hits.push_back(Hit{n, std::uint8_t(kind), 0.0});
+    }
+
+    if (usage && !usage->isEmpty()) {
+        if (d->usageFor != usage || d->usageRevision != usage->revision() ||
+            d->usageGeneration != d->generation || d->usageSlots.size() != d->items.size()) {
+            d->usageSlots.resize(d->items.size());
+            for (std::size_t n = 0; n < d->items.size(); ++n)
+                d->usageSlots[n] = usage->slotOf(d->items[n].key);
+            d->usageFor = usage;
+            d->usageRevision = usage->revision();
+            d->usageGeneration = d->generation;
+        }
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        for (Hit& h : hits)
+            if (const int slot = d->usageSlots[h.item]; slot >= 0)
+                h.weight = usage->weight(slot, now);
+    }
+
+    const auto better = [](const Hit& a, const Hit& b) {
+        if (a.kind != b.kind)
+            return a.kind < b.kind;
+        if (a.weight != b.weight)
+            return a.weight > b.weight;
+        return a.item < b.item;
+    };
+    const std::size_t count = limit < 0 ? hits.size() : std::min(hits.size(), std::size_t(limit));
+    std::partial_sort(hits.begin(), hits.begin() + std::ptrdiff_t(count), hits.end(), better);
+    out.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        out.push_back(Match{d->items[hits[i].item].ref, MatchKind(hits[i].kind)});
     return out;
 }
 
 std::vector<ItemRef> ItemIndex::find(const QString& query, const UsageStore* usage, int limit) const {
     std::vector<ItemRef> refs;
-    for (const Match& m : findMatches(query, usage, limit))
+    const std::vector<Match> matches = findMatches(query, usage, limit);
+    refs.reserve(matches.size());
+    for (const Match& m : matches)
         refs.push_back(m.ref);
     return refs;
 }
 
 std::size_t ItemIndex::memoryBytes() const {
-    return 0;
+    return d->chars.capacity() * sizeof(char16_t) + d->info.capacity() * sizeof(std::uint16_t) +
+           d->texts.capacity() * sizeof(Text) + d->items.capacity() * sizeof(ItemRec) +
+           d->usageSlots.capacity() * sizeof(int) + d->memo.capacity() +
+           std::size_t(d->nameMemo.capacity() + d->pathMemo.capacity()) * (sizeof(void*) + 8) +
+           std::size_t(d->nameMemo.size() + d->pathMemo.size()) * (2 * sizeof(void*) + 16);
 }
 
 } // namespace search
