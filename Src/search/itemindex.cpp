@@ -6,7 +6,6 @@
 #include "search/usagestore.h"
 
 #include <QDateTime>
-#include <QHash>
 
 #include <algorithm>
 #include <cstring>
@@ -31,9 +30,9 @@ constexpr int kMaxQueryUnits = 64;
 struct Text {
     std::uint32_t offset = 0; // into chars and info
     std::uint16_t length = 0;
-    std::uint16_t firstUnit = 0;  // first unit that is not skippable
-    std::uint32_t letters = 0;    // letters and digits the text can match
-    std::uint32_t generation = 0; // last rebuild that used it
+    std::uint16_t firstUnit = 0; // first unit that is not skippable
+    std::uint64_t chars = 0;     // characters a query must hold to match it
+    std::uint64_t digest = 0;    // of the name's or path's bytes
 };
 
 struct ItemRec {
@@ -43,12 +42,17 @@ struct ItemRec {
     UsageStore::Key key = 0;
 };
 
-std::uint32_t letterBit(char16_t c) {
+// A quick filter: bits for the characters a text can match (letters and
+// digits one each, other characters by a hash), so a query whose bits are
+// not all there is turned down without looking at the text.
+std::uint64_t charBit(char16_t c) {
     if (c >= u'a' && c <= u'z')
-        return 1u << (c - u'a');
+        return 1ULL << (c - u'a');
     if (c >= u'0' && c <= u'9')
-        return 1u << (26 + (c - u'0') % 6);
-    return 0;
+        return 1ULL << (26 + (c - u'0'));
+    if (c < 0x80)
+        return 0;
+    return 1ULL << (36 + (std::uint32_t(c) * 2654435761u >> 16) % 28);
 }
 
 bool isHan(char32_t c) {
@@ -120,10 +124,7 @@ struct Matcher {
         if (t[u] == q[0])
             return true;
         const int set = info[u] & kSetBits;
-        for (int r = 0, count = pinyin::readingCount(set); r < count; ++r)
-            if (pinyin::reading(set, r).text[0] == q[0])
-                return true;
-        return false;
+        return set && q[0] >= u'a' && q[0] <= u'z' && (pinyin::initialMask(set) & (1u << (q[0] - u'a')));
     }
 };
 
@@ -134,9 +135,9 @@ struct ItemIndex::Data {
     std::vector<std::uint16_t> info;
     std::vector<Text> texts;
     std::vector<ItemRec> items;
-    // What was worked out of each name and path, by a digest of its bytes.
-    QHash<quint64, std::uint32_t> nameMemo;
-    QHash<quint64, std::uint32_t> pathMemo;
+    // What was worked out of each name and path, found by a digest of its
+    // bytes: an open-addressed table of Text ids (a power of two in size).
+    std::vector<std::uint32_t> memoTable;
     std::uint32_t generation = 0;
 
     // Usage slots per Item, refreshed when the store or the index changes.
@@ -146,9 +147,15 @@ struct ItemIndex::Data {
     mutable std::uint32_t usageGeneration = 0;
     mutable std::vector<std::uint8_t> memo;
 
-    std::uint32_t addText(const QString& original);
-    std::uint32_t nameText(const char* s, std::size_t length);
-    std::uint32_t fileText(const char* s, std::size_t length);
+    std::uint32_t addText(const QString& original, std::uint64_t digest);
+    std::uint32_t* memoSlot(std::uint64_t digest);
+    // The Text of a name or path; `hint` is the id the same Item had at the
+    // last rebuild, tried before the memo since most Items are unchanged.
+    std::uint32_t nameText(const char* s, std::size_t length, std::uint32_t hint);
+    std::uint32_t fileText(const char* s, std::size_t length, std::uint32_t hint);
+    bool sameText(std::uint32_t id, std::uint64_t digest) const {
+        return id < texts.size() && texts[id].digest == digest;
+    }
     void forget();
 
     // Best outcome of the query on one text: the match kind, or -1.
@@ -159,18 +166,40 @@ void ItemIndex::Data::forget() {
     chars.clear();
     info.clear();
     texts.clear();
-    nameMemo.clear();
-    pathMemo.clear();
+    memoTable.clear();
     chars.shrink_to_fit();
     info.shrink_to_fit();
     texts.shrink_to_fit();
+    memoTable.shrink_to_fit();
 }
 
-std::uint32_t ItemIndex::Data::addText(const QString& original) {
+constexpr std::uint32_t kEmpty = 0xffffffffu;
+
+std::uint32_t* ItemIndex::Data::memoSlot(std::uint64_t digest) {
+    if (memoTable.size() < 2 * (texts.size() + 1)) {
+        std::vector<std::uint32_t> grown(std::max<std::size_t>(1024, memoTable.size() * 2), kEmpty);
+        const std::size_t mask = grown.size() - 1;
+        for (std::uint32_t id = 0; id < texts.size(); ++id) {
+            std::size_t at = texts[id].digest & mask;
+            while (grown[at] != kEmpty)
+                at = (at + 1) & mask;
+            grown[at] = id;
+        }
+        memoTable.swap(grown);
+    }
+    const std::size_t mask = memoTable.size() - 1;
+    std::size_t at = digest & mask;
+    while (memoTable[at] != kEmpty && texts[memoTable[at]].digest != digest)
+        at = (at + 1) & mask;
+    return &memoTable[at];
+}
+
+std::uint32_t ItemIndex::Data::addText(const QString& original, std::uint64_t digest) {
     const QString head = original.left(kMaxTextUnits);
     const QString lower = head.toLower();
     const int n = qMin(int(lower.size()), kMaxTextUnits);
     Text text;
+    text.digest = digest;
     text.offset = std::uint32_t(chars.size());
     text.length = std::uint16_t(n);
     const char16_t* src = reinterpret_cast<const char16_t*>(lower.utf16());
@@ -203,9 +232,10 @@ std::uint32_t ItemIndex::Data::addText(const QString& original) {
             f |= kWordStart;
         inf[u] |= f;
         if (set)
-            text.letters |= pinyin::letterMask(set);
-        if (len == 1)
-            text.letters |= letterBit(src[u]);
+            text.chars |= pinyin::letterMask(set);
+        text.chars |= charBit(src[u]);
+        if (len == 2)
+            text.chars |= charBit(src[u + 1]);
         prevSkippable = skippable;
         prevHan = han;
         prevLower = QChar::isLower(c);
@@ -220,21 +250,23 @@ std::uint32_t ItemIndex::Data::addText(const QString& original) {
     return std::uint32_t(texts.size() - 1);
 }
 
-std::uint32_t ItemIndex::Data::nameText(const char* s, std::size_t length) {
-    const quint64 key = hashBytes(s, length, 0x6e616d65ULL);
-    const auto it = nameMemo.constFind(key);
-    if (it != nameMemo.constEnd())
-        return it.value();
-    const std::uint32_t id = addText(QString::fromUtf8(s, int(length)));
-    nameMemo.insert(key, id);
-    return id;
+std::uint32_t ItemIndex::Data::nameText(const char* s, std::size_t length, std::uint32_t hint) {
+    const std::uint64_t digest = hashBytes(s, length, 0x6e616d65ULL);
+    if (sameText(hint, digest))
+        return hint;
+    std::uint32_t* slot = memoSlot(digest);
+    if (*slot == kEmpty)
+        *slot = addText(QString::fromUtf8(s, int(length)), digest);
+    return *slot;
 }
 
-std::uint32_t ItemIndex::Data::fileText(const char* s, std::size_t length) {
-    const quint64 key = hashBytes(s, length, 0x70617468ULL);
-    const auto it = pathMemo.constFind(key);
-    if (it != pathMemo.constEnd())
-        return it.value();
+std::uint32_t ItemIndex::Data::fileText(const char* s, std::size_t length, std::uint32_t hint) {
+    const std::uint64_t digest = hashBytes(s, length, 0x70617468ULL);
+    if (sameText(hint, digest))
+        return hint;
+    std::uint32_t* slot = memoSlot(digest);
+    if (*slot != kEmpty)
+        return *slot;
     // The last part of the path, trailing separators aside; a web address
     // gives its last part too ("www.example.com" or a page name).
     std::size_t end = length;
@@ -243,9 +275,7 @@ std::uint32_t ItemIndex::Data::fileText(const char* s, std::size_t length) {
     std::size_t begin = end;
     while (begin > 0 && s[begin - 1] != '/' && s[begin - 1] != '\\')
         --begin;
-    const std::uint32_t id = addText(QString::fromUtf8(s + begin, int(end - begin)));
-    pathMemo.insert(key, id);
-    return id;
+    return *slot = addText(QString::fromUtf8(s + begin, int(end - begin)), digest);
 }
 
 ItemIndex::ItemIndex() : d(new Data) {}
@@ -279,46 +309,77 @@ const catalog::Value* arrayOf(const catalog::Value& object, const char* name) {
 
 } // namespace
 
+namespace {
+
+// Drops spare capacity left by growth, keeping a little room for edits.
+template <typename T> void fit(std::vector<T>& v) {
+    const std::size_t room = v.size() / 16 + 256;
+    if (v.capacity() <= v.size() + 2 * room)
+        return;
+    std::vector<T> fitted;
+    fitted.reserve(v.size() + room);
+    fitted.assign(v.begin(), v.end());
+    v.swap(fitted);
+}
+
+} // namespace
+
 void ItemIndex::rebuild(const catalog::Value& root) {
     // Text of names and paths no longer in the Catalog stays in the memo;
     // once it outweighs the live text, start over.
     std::size_t liveUnits = 0;
     for (const ItemRec& r : d->items)
         liveUnits += d->texts[r.name].length + d->texts[r.file].length;
+    std::vector<ItemRec> previous;
     if (d->chars.size() > 2 * liveUnits + (1u << 20))
         d->forget();
-
+    else
+        previous.swap(d->items);
     d->items.clear();
-    const std::uint32_t gen = ++d->generation;
+    d->items.reserve(previous.size());
+    ++d->generation;
+
+    // Walks the previous Items alongside: an Item is most often where it
+    // was, or one place off after an insertion or removal before it.
+    std::size_t next = 0;
+    const auto hintFor = [&previous, &next](std::size_t ahead) -> const ItemRec* {
+        return next + ahead < previous.size() ? &previous[next + ahead] : nullptr;
+    };
     const catalog::Value* types = arrayOf(root, catalog::kType);
-    if (!types)
-        return;
-    for (rapidjson::SizeType t = 0; t < types->Size(); ++t) {
+    for (rapidjson::SizeType t = 0; types && t < types->Size(); ++t) {
         const catalog::Value* groups = arrayOf((*types)[t], catalog::kGroup);
-        if (!groups)
-            continue;
-        for (rapidjson::SizeType g = 0; g < groups->Size(); ++g) {
+        for (rapidjson::SizeType g = 0; groups && g < groups->Size(); ++g) {
             const catalog::Value* items = arrayOf((*groups)[g], catalog::kItem);
-            if (!items)
-                continue;
-            for (rapidjson::SizeType i = 0; i < items->Size(); ++i) {
+            for (rapidjson::SizeType i = 0; items && i < items->Size(); ++i) {
                 const catalog::Value& item = (*items)[i];
                 if (!item.IsObject())
                     continue;
                 ItemRec rec;
                 rec.ref = ItemRef{int(t), int(g), int(i)};
+                const ItemRec* here = hintFor(0);
+                const ItemRec* after = hintFor(1);
                 std::size_t length = 0;
                 const char* s = bytesOf(item, catalog::kName, &length);
-                rec.name = d->nameText(s, length);
+                rec.name = d->nameText(s, length, here ? here->name : kEmpty);
+                if (here && rec.name == here->name) {
+                    ++next;
+                } else if (after && rec.name == after->name) {
+                    here = after;
+                    next += 2;
+                } else {
+                    here = nullptr;
+                }
                 s = bytesOf(item, catalog::kPath, &length);
-                rec.file = d->fileText(s, length);
+                rec.file = d->fileText(s, length, here ? here->file : kEmpty);
                 rec.key = UsageStore::keyOf(item);
-                d->texts[rec.name].generation = gen;
-                d->texts[rec.file].generation = gen;
                 d->items.push_back(rec);
             }
         }
     }
+    fit(d->items);
+    fit(d->texts);
+    fit(d->chars);
+    fit(d->info);
 }
 
 int ItemIndex::size() const {
@@ -378,9 +439,9 @@ std::vector<Match> ItemIndex::findMatches(const QString& query, const UsageStore
         return out;
     const char16_t* qs = reinterpret_cast<const char16_t*>(q.utf16());
     const int m = int(q.size());
-    std::uint32_t need = 0;
+    std::uint64_t need = 0;
     for (int p = 0; p < m; ++p)
-        need |= letterBit(qs[p]);
+        need |= charBit(qs[p]);
 
     struct Hit {
         std::uint32_t item;
@@ -392,11 +453,11 @@ std::vector<Match> ItemIndex::findMatches(const QString& query, const UsageStore
         const ItemRec& r = d->items[n];
         const Text& name = d->texts[r.name];
         int kind = -1;
-        if ((name.letters & need) == need)
+        if ((name.chars & need) == need)
             kind = d->matchText(name, qs, m, true);
         if (kind < 0) {
             const Text& file = d->texts[r.file];
-            if ((file.letters & need) == need)
+            if ((file.chars & need) == need)
                 kind = d->matchText(file, qs, m, false);
         }
         if (kind >= 0)
@@ -447,8 +508,7 @@ std::size_t ItemIndex::memoryBytes() const {
     return d->chars.capacity() * sizeof(char16_t) + d->info.capacity() * sizeof(std::uint16_t) +
            d->texts.capacity() * sizeof(Text) + d->items.capacity() * sizeof(ItemRec) +
            d->usageSlots.capacity() * sizeof(int) + d->memo.capacity() +
-           std::size_t(d->nameMemo.capacity() + d->pathMemo.capacity()) * (sizeof(void*) + 8) +
-           std::size_t(d->nameMemo.size() + d->pathMemo.size()) * (2 * sizeof(void*) + 16);
+           d->memoTable.capacity() * sizeof(std::uint32_t);
 }
 
 } // namespace search

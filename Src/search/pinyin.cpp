@@ -66,19 +66,36 @@ Syllable reading(int set, int n) {
     return syllables().list[kSets[set + n]];
 }
 
-std::uint32_t letterMask(int set) {
-    static const std::array<std::uint32_t, std::size(kSets) + 1> masks = [] {
-        std::array<std::uint32_t, std::size(kSets) + 1> m{};
+namespace {
+
+struct Masks {
+    std::array<std::uint32_t, std::size(kSets) + 1> letters{};
+    std::array<std::uint32_t, std::size(kSets) + 1> initials{};
+    Masks() {
         for (int s = 1; s <= kSetsSize; s += readingCount(s) + 1) {
             for (int n = 0; n < readingCount(s); ++n) {
                 const Syllable y = reading(s, n);
+                initials[size_t(s)] |= 1u << (y.text[0] - 'a');
                 for (int i = 0; i < y.length; ++i)
-                    m[size_t(s)] |= 1u << (y.text[i] - 'a');
+                    letters[size_t(s)] |= 1u << (y.text[i] - 'a');
             }
         }
-        return m;
-    }();
-    return validSet(set) ? masks[size_t(set)] : 0;
+    }
+};
+
+const Masks& masks() {
+    static const Masks m;
+    return m;
+}
+
+} // namespace
+
+std::uint32_t letterMask(int set) {
+    return validSet(set) ? masks().letters[size_t(set)] : 0;
+}
+
+std::uint32_t initialMask(int set) {
+    return validSet(set) ? masks().initials[size_t(set)] : 0;
 }
 
 QStringList readingsOf(char32_t codePoint) {

@@ -23,6 +23,8 @@ Syllable reading(int set, int n);
 
 // Bits 0-25: the letters a-z that occur in any reading of the set.
 std::uint32_t letterMask(int set);
+// Bits 0-25: the first letters of the set's readings.
+std::uint32_t initialMask(int set);
 
 // Every reading of a code point, for display and tests.
 QStringList readingsOf(char32_t codePoint);
