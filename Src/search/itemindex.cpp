@@ -25,14 +25,24 @@ constexpr std::uint16_t kTrail = 0x4000;     // second half of a surrogate pair
 constexpr int kMaxTextUnits = 512;
 constexpr int kMaxQueryUnits = 64;
 
+// A character of an indexed text with what the matcher needs to know of it,
+// side by side so that one cache line serves both.
+struct Unit {
+    char16_t c;
+    std::uint16_t info;
+};
+
 // One lowercase text (an Item's name, or the file name of its path), shared
 // by every Item that has it.
 struct Text {
-    std::uint32_t offset = 0; // into chars and info
+    std::uint32_t offset = 0; // into units
     std::uint16_t length = 0;
-    std::uint16_t firstUnit = 0; // first unit that is not skippable
-    std::uint64_t chars = 0;     // characters a query must hold to match it
-    std::uint64_t digest = 0;    // of the name's or path's bytes
+    std::uint16_t firstUnit : 14; // first unit that is not skippable
+    std::uint16_t hasReadings : 1;
+    std::uint16_t hasSkippable : 1;
+    std::uint64_t chars = 0;  // characters a query must hold to match it
+    std::uint64_t pairs = 0;  // pairs of neighbours in any matching query
+    std::uint64_t digest = 0; // of the name's or path's bytes
 };
 
 struct ItemRec {
@@ -59,6 +69,58 @@ bool isHan(char32_t c) {
     return (c >= 0x3400 && c <= 0x9fff) || (c >= 0xf900 && c <= 0xfaff) || (c >= 0x20000 && c <= 0x3ffff);
 }
 
+int countTrailingZeros(std::uint32_t v) {
+    int n = 0;
+    while (!(v & 1u)) {
+        v >>= 1;
+        ++n;
+    }
+    return n;
+}
+
+// A second filter: one bit (of 64) per pair of characters that can stand
+// next to each other in a query the text matches.
+std::uint64_t pairBit(char16_t a, char16_t b) {
+    return 1ULL << ((std::uint32_t(a) * 31u + b) * 2654435761u >> 26);
+}
+
+// Every pair of neighbours a matching query can hold: inside a character
+// (a surrogate pair, a reading) and from what can end one character (itself,
+// any letter of its readings) to what can start the next (itself, an
+// initial), across spaces and punctuation that may be left out.
+std::uint64_t pairsOf(const char16_t* t, const std::uint16_t* info, int n) {
+    const auto unitLength = [&](int u) { return u + 1 < n && (info[u + 1] & kTrail) ? 2 : 1; };
+    std::uint64_t pairs = 0;
+    for (int u = 0; u < n; u += unitLength(u)) {
+        const int len = unitLength(u);
+        const int set = info[u] & kSetBits;
+        if (len == 2)
+            pairs |= pairBit(t[u], t[u + 1]);
+        for (int r = 0; r < pinyin::readingCount(set); ++r) {
+            const pinyin::Syllable y = pinyin::reading(set, r);
+            for (int k = 0; k + 1 < y.length; ++k)
+                pairs |= pairBit(char16_t(y.text[k]), char16_t(y.text[k + 1]));
+        }
+        const std::uint32_t ends = pinyin::letterMask(set);
+        for (int v = u + len; v < n; v += unitLength(v)) {
+            const std::uint32_t starts = pinyin::initialMask(info[v] & kSetBits);
+            const char16_t last = t[u + len - 1];
+            pairs |= pairBit(last, t[v]);
+            for (std::uint32_t b = starts; b; b &= b - 1)
+                pairs |= pairBit(last, char16_t(u'a' + countTrailingZeros(b)));
+            for (std::uint32_t e = ends; e; e &= e - 1) {
+                const char16_t end = char16_t(u'a' + countTrailingZeros(e));
+                pairs |= pairBit(end, t[v]);
+                for (std::uint32_t b = starts; b; b &= b - 1)
+                    pairs |= pairBit(end, char16_t(u'a' + countTrailingZeros(b)));
+            }
+            if (!(info[v] & kSkippable))
+                break;
+        }
+    }
+    return pairs;
+}
+
 enum Outcome : std::uint8_t { Unknown = 0, Fail = 1, Partial = 2, Whole = 3 };
 
 // Matches a query against one text: from unit `u` with the query at `p`.
@@ -66,8 +128,7 @@ enum Outcome : std::uint8_t { Unknown = 0, Fail = 1, Partial = 2, Whole = 3 };
 // non-empty start of any reading, so full pinyin, initials and mixes of
 // the two all match; spaces and punctuation in the text may be left out.
 struct Matcher {
-    const char16_t* t;
-    const std::uint16_t* info;
+    const Unit* s;
     int n;
     const char16_t* q;
     int m;
@@ -75,7 +136,7 @@ struct Matcher {
 
     bool restSkippable(int u) const {
         for (; u < n; ++u)
-            if (!(info[u] & (kSkippable | kTrail)))
+            if (!(s[u].info & (kSkippable | kTrail)))
                 return false;
         return true;
     }
@@ -94,11 +155,11 @@ struct Matcher {
                 best = o;
             return best == Whole;
         };
-        const int len = (u + 1 < n && (info[u + 1] & kTrail)) ? 2 : 1;
-        if (p + len <= m && t[u] == q[p] && (len == 1 || t[u + 1] == q[p + 1]) &&
+        const int len = (u + 1 < n && (s[u + 1].info & kTrail)) ? 2 : 1;
+        if (p + len <= m && s[u].c == q[p] && (len == 1 || s[u + 1].c == q[p + 1]) &&
             consider(go(u + len, p + len)))
             return Outcome(slot = best);
-        if (const int set = info[u] & kSetBits) {
+        if (const int set = s[u].info & kSetBits) {
             const int count = pinyin::readingCount(set);
             for (int r = 0; r < count; ++r) {
                 const pinyin::Syllable y = pinyin::reading(set, r);
@@ -111,7 +172,7 @@ struct Matcher {
                         return Outcome(slot = best);
             }
         }
-        if (p > 0 && (info[u] & kSkippable) && consider(go(u + len, p)))
+        if (p > 0 && (s[u].info & kSkippable) && consider(go(u + len, p)))
             return Outcome(slot = best);
         slot = best;
         return best;
@@ -119,11 +180,11 @@ struct Matcher {
 
     // Can the query start at unit u at all?
     bool canStart(int u) const {
-        if (info[u] & (kSkippable | kTrail))
+        if (s[u].info & (kSkippable | kTrail))
             return false;
-        if (t[u] == q[0])
+        if (s[u].c == q[0])
             return true;
-        const int set = info[u] & kSetBits;
+        const int set = s[u].info & kSetBits;
         return set && q[0] >= u'a' && q[0] <= u'z' && (pinyin::initialMask(set) & (1u << (q[0] - u'a')));
     }
 };
@@ -131,8 +192,7 @@ struct Matcher {
 } // namespace
 
 struct ItemIndex::Data {
-    std::vector<char16_t> chars;
-    std::vector<std::uint16_t> info;
+    std::vector<Unit> units;
     std::vector<Text> texts;
     std::vector<ItemRec> items;
     // What was worked out of each name and path, found by a digest of its
@@ -163,12 +223,10 @@ struct ItemIndex::Data {
 };
 
 void ItemIndex::Data::forget() {
-    chars.clear();
-    info.clear();
+    units.clear();
     texts.clear();
     memoTable.clear();
-    chars.shrink_to_fit();
-    info.shrink_to_fit();
+    units.shrink_to_fit();
     texts.shrink_to_fit();
     memoTable.shrink_to_fit();
 }
@@ -198,14 +256,13 @@ std::uint32_t ItemIndex::Data::addText(const QString& original, std::uint64_t di
     const QString head = original.left(kMaxTextUnits);
     const QString lower = head.toLower();
     const int n = qMin(int(lower.size()), kMaxTextUnits);
-    Text text;
+    Text text{};
     text.digest = digest;
-    text.offset = std::uint32_t(chars.size());
+    text.offset = std::uint32_t(units.size());
     text.length = std::uint16_t(n);
     const char16_t* src = reinterpret_cast<const char16_t*>(lower.utf16());
-    chars.insert(chars.end(), src, src + n);
-    info.resize(chars.size(), 0);
-    std::uint16_t* inf = info.data() + text.offset;
+    std::vector<std::uint16_t> flags(std::size_t(n), 0);
+    std::uint16_t* inf = flags.data();
     // Word starts are read off the original case (camelCase) where the
     // lowercase text lines up with it.
     const bool sameLength = lower.size() == head.size();
@@ -246,6 +303,11 @@ std::uint32_t ItemIndex::Data::addText(const QString& original, std::uint64_t di
     while (first < n && (inf[first] & (kSkippable | kTrail)))
         ++first;
     text.firstUnit = std::uint16_t(first);
+    text.hasReadings = std::any_of(inf, inf + n, [](std::uint16_t f) { return (f & kSetBits) != 0; });
+    text.hasSkippable = std::any_of(inf, inf + n, [](std::uint16_t f) { return (f & kSkippable) != 0; });
+    text.pairs = pairsOf(src, inf, n);
+    for (int u = 0; u < n; ++u)
+        units.push_back(Unit{src[u], inf[u]});
     texts.push_back(text);
     return std::uint32_t(texts.size() - 1);
 }
@@ -331,7 +393,7 @@ void ItemIndex::rebuild(const catalog::Value& root) {
     for (const ItemRec& r : d->items)
         liveUnits += d->texts[r.name].length + d->texts[r.file].length;
     std::vector<ItemRec> previous;
-    if (d->chars.size() > 2 * liveUnits + (1u << 20))
+    if (d->units.size() > 2 * liveUnits + (1u << 20))
         d->forget();
     else
         previous.swap(d->items);
@@ -378,8 +440,7 @@ void ItemIndex::rebuild(const catalog::Value& root) {
     }
     fit(d->items);
     fit(d->texts);
-    fit(d->chars);
-    fit(d->info);
+    fit(d->units);
 }
 
 int ItemIndex::size() const {
@@ -390,25 +451,34 @@ int ItemIndex::Data::matchText(const Text& text, const char16_t* q, int m, bool 
     if (text.length == 0)
         return -1;
     const int n = text.length;
-    Matcher mt{chars.data() + text.offset, info.data() + text.offset, n, q, m, nullptr};
+    Matcher mt{units.data() + text.offset, n, q, m, nullptr};
     bool memoReady = false;
     int best = -1;
     for (int u = text.firstUnit; u < n; ++u) {
         if (!mt.canStart(u))
             continue;
-        const bool wordStart = mt.info[u] & kWordStart;
+        const bool wordStart = mt.s[u].info & kWordStart;
         // After a match inside a word, only a word start can do better.
         if (best >= 0 && !wordStart)
             continue;
-        if (!memoReady) {
-            const std::size_t need = std::size_t(n + 1) * std::size_t(m + 1);
-            if (memo.size() < need)
-                memo.resize(need);
-            std::memset(memo.data(), 0, need);
-            memoReady = true;
+        Outcome o;
+        if (!text.hasReadings && !text.hasSkippable) {
+            // Plain text: the query matches here exactly when it is here.
+            int k = 0;
+            while (k < m && u + k < n && mt.s[u + k].c == q[k])
+                ++k;
+            o = k < m ? Fail : u + m == n ? Whole : Partial;
+        } else {
+            if (!memoReady) {
+                const std::size_t need = std::size_t(n + 1) * std::size_t(m + 1);
+                if (memo.size() < need)
+                    memo.resize(need);
+                std::memset(memo.data(), 0, need);
+                memoReady = true;
+            }
+            mt.memo = memo.data();
+            o = mt.go(u, 0);
         }
-        mt.memo = memo.data();
-        const Outcome o = mt.go(u, 0);
         if (o == Fail)
             continue;
         int kind;
@@ -442,6 +512,9 @@ std::vector<Match> ItemIndex::findMatches(const QString& query, const UsageStore
     std::uint64_t need = 0;
     for (int p = 0; p < m; ++p)
         need |= charBit(qs[p]);
+    std::uint64_t needPairs = 0;
+    for (int p = 0; p + 1 < m; ++p)
+        needPairs |= pairBit(qs[p], qs[p + 1]);
 
     struct Hit {
         std::uint32_t item;
@@ -453,11 +526,11 @@ std::vector<Match> ItemIndex::findMatches(const QString& query, const UsageStore
         const ItemRec& r = d->items[n];
         const Text& name = d->texts[r.name];
         int kind = -1;
-        if ((name.chars & need) == need)
+        if ((name.chars & need) == need && (name.pairs & needPairs) == needPairs)
             kind = d->matchText(name, qs, m, true);
         if (kind < 0) {
             const Text& file = d->texts[r.file];
-            if ((file.chars & need) == need)
+            if ((file.chars & need) == need && (file.pairs & needPairs) == needPairs)
                 kind = d->matchText(file, qs, m, false);
         }
         if (kind >= 0)
@@ -505,10 +578,9 @@ std::vector<ItemRef> ItemIndex::find(const QString& query, const UsageStore* usa
 }
 
 std::size_t ItemIndex::memoryBytes() const {
-    return d->chars.capacity() * sizeof(char16_t) + d->info.capacity() * sizeof(std::uint16_t) +
-           d->texts.capacity() * sizeof(Text) + d->items.capacity() * sizeof(ItemRec) +
-           d->usageSlots.capacity() * sizeof(int) + d->memo.capacity() +
-           d->memoTable.capacity() * sizeof(std::uint32_t);
+    return d->units.capacity() * sizeof(Unit) + d->texts.capacity() * sizeof(Text) +
+           d->items.capacity() * sizeof(ItemRec) + d->usageSlots.capacity() * sizeof(int) +
+           d->memo.capacity() + d->memoTable.capacity() * sizeof(std::uint32_t);
 }
 
 } // namespace search
