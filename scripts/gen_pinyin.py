@@ -3,9 +3,10 @@
 """Generates Src/search/pinyintable.inc, the toneless pinyin readings of every
 Han character that Unicode's Unihan database gives a Mandarin reading.
 
-Source: Unihan_Readings.txt from Debian's unicode-data package
-(apt-get install unicode-data), or a path given as the first argument
-(.txt, .txt.bz2 or Unihan.zip).
+Source: Unihan_Readings.txt from Debian's unicode-data package (installed
+here when missing and run as root), or a path given as the first argument
+(.txt, .txt.bz2 or Unihan.zip). The build does not need it: the generated
+table is committed.
 
 Readings: kMandarin first (the customary reading), then every further modern
 reading listed by kTGHZ2013, kXHC1983 and kHanyuPinlu, since current Unihan
@@ -24,6 +25,7 @@ import bz2
 import io
 import os
 import re
+import subprocess
 import sys
 import unicodedata
 import zipfile
@@ -73,6 +75,8 @@ def readings_of(field, value):
 
 def main():
     source = sys.argv[1] if len(sys.argv) > 1 else DEFAULT
+    if source == DEFAULT and not os.path.exists(source) and os.geteuid() == 0:
+        subprocess.run(["apt-get", "install", "-y", "-qq", "--no-install-recommends", "unicode-data"], check=False)
     if not os.path.exists(source):
         sys.exit(f"{source} not found: install Debian's unicode-data package or pass Unihan_Readings.txt")
     per_field = {}
