@@ -257,8 +257,13 @@ private slots:
         f.write(content);
         f.close();
         UsageStore usage;
-        usage.load(file);
+        QVERIFY(!usage.load(file));
         QVERIFY(usage.isEmpty());
+        if (!content.isEmpty()) {
+            QFile copy(file + u8(".bak"));
+            QVERIFY(copy.open(QIODevice::ReadOnly));
+            QCOMPARE(copy.readAll(), content);
+        }
         // The next save replaces it with a sound file.
         catalog::Document doc;
         makeCatalog(doc, {{{"A", "/a"}}});

@@ -146,13 +146,19 @@ bool UsageStore::load(const QString& path) {
     if (bytes.isEmpty() || bytes.size() > kMaxFileBytes)
         return false;
 
+    // A file that is not ours to read is set aside, not overwritten.
     catalog::Document doc;
-    if (!catalog::parse(doc, bytes.constData()) || !doc.IsObject())
+    const catalog::Value* items = nullptr;
+    if (catalog::parse(doc, bytes.constData()) && doc.IsObject()) {
+        const auto it = doc.FindMember("items");
+        if (it != doc.MemberEnd() && it->value.IsArray())
+            items = &it->value;
+    }
+    if (!items) {
+        catalogstore::keepCopy(path, bytes);
         return false;
-    const auto items = doc.FindMember("items");
-    if (items == doc.MemberEnd() || !items->value.IsArray())
-        return false;
-    for (const catalog::Value& v : items->value.GetArray()) {
+    }
+    for (const catalog::Value& v : items->GetArray()) {
         if (!v.IsObject())
             continue;
         const auto kind = v.FindMember("kind");

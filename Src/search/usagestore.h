@@ -33,7 +33,8 @@ public:
 
     // Reads a Usage file. A missing, unreadable, oversized, non-regular or
     // malformed file leaves the store empty and returns false; the file is
-    // never changed.
+    // never changed, and one that does not parse is copied to "Usage.bak"
+    // before a save can replace it.
     bool load(const QString& path);
     // Writes the store atomically; clears isDirty() on success.
     bool save(const QString& path, QString* error = nullptr) const;
