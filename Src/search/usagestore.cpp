@@ -2,12 +2,15 @@
 #include "search/usagestore.h"
 
 #include "catalog/catalogstore.h"
+#include "search/hashing.h"
 
 #include <rapidjson/writer.h>
 
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+
+#include <cstring>
 
 namespace search {
 
@@ -21,86 +24,96 @@ qint64 nowMs() {
     return QDateTime::currentMSecsSinceEpoch();
 }
 
-// Keys hold the three parts apart with a character no path or parameter
-// text contains.
-constexpr QChar kSep = QChar(0x1f);
+// A string member's bytes up to the first NUL, as the rest of the program
+// reads text out of the Catalog.
+QByteArray memberBytes(const catalog::Value& object, const char* name) {
+    const auto it = object.FindMember(name);
+    if (it == object.MemberEnd() || !it->value.IsString())
+        return QByteArray();
+    const char* s = it->value.GetString();
+    return QByteArray(s, int(qstrnlen(s, it->value.GetStringLength())));
+}
+
+UsageStore::Key keyOfBytes(int kind, const char* path, std::size_t pathLength, const char* param,
+                           std::size_t paramLength) {
+    std::uint64_t h = hashBytes(&kind, sizeof kind, 0x7461726eULL);
+    if (kind != catalog::KindWeb && std::memchr(path, '\\', pathLength)) {
+        QByteArray p(path, int(pathLength));
+        p.replace('\\', '/');
+        h = hashBytes(p.constData(), std::size_t(p.size()), h);
+    } else {
+        h = hashBytes(path, pathLength, h);
+    }
+    return hashBytes(param, paramLength, h);
+}
 
 } // namespace
 
-QString UsageStore::keyOf(int kind, const QString& path, const QString& param) {
-    // The same file written with either separator is the same target.
-    QString p = path;
-    if (kind != catalog::KindWeb)
-        p.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return QString::number(kind) + kSep + p + kSep + param;
+UsageStore::Key UsageStore::keyOf(int kind, const QByteArray& pathUtf8, const QByteArray& paramUtf8) {
+    return keyOfBytes(kind, pathUtf8.constData(), std::size_t(pathUtf8.size()), paramUtf8.constData(),
+                      std::size_t(paramUtf8.size()));
 }
 
-QString UsageStore::keyOf(const catalog::Value& item) {
+UsageStore::Key UsageStore::keyOf(const catalog::Value& item) {
     if (!item.IsObject())
-        return QString();
-    return keyOf(catalog::kindOf(item), catalog::memberText(item, catalog::kPath),
-                 catalog::memberText(item, catalog::kParam));
+        return 0;
+    const auto stringOf = [&item](const char* name, std::size_t* length) -> const char* {
+        const auto it = item.FindMember(name);
+        if (it == item.MemberEnd() || !it->value.IsString()) {
+            *length = 0;
+            return "";
+        }
+        *length = qstrnlen(it->value.GetString(), it->value.GetStringLength());
+        return it->value.GetString();
+    };
+    std::size_t pathLength = 0, paramLength = 0;
+    const char* path = stringOf(catalog::kPath, &pathLength);
+    const char* param = stringOf(catalog::kParam, &paramLength);
+    return keyOfBytes(catalog::kindOf(item), path, pathLength, param, paramLength);
 }
 
-std::uint64_t UsageStore::digest(const QString& key) {
-    // FNV-1a over the UTF-16 units: stable across runs and platforms.
-    std::uint64_t h = 1469598103934665603ULL;
-    for (const QChar c : key) {
-        h ^= c.unicode();
-        h *= 1099511628211ULL;
-    }
-    return h;
-}
-
-int UsageStore::insertSlot(const QString& key) {
-    const quint64 dg = digest(key);
-    auto it = bySlotDigest.constFind(dg);
-    if (it != bySlotDigest.constEnd())
-        return it.value();
-    entries.push_back(Slot{key, Entry{}});
-    const int slot = int(entries.size()) - 1;
-    bySlotDigest.insert(dg, slot);
+UsageStore::Slot& UsageStore::slotFor(int kind, const QByteArray& path, const QByteArray& param) {
+    const Key key = keyOf(kind, path, param);
+    const auto it = bySlotKey.constFind(key);
+    if (it != bySlotKey.constEnd())
+        return records[size_t(it.value())];
+    records.push_back(Slot{kind, path, param, Entry{}});
+    bySlotKey.insert(key, int(records.size()) - 1);
     ++rev;
-    return slot;
+    return records.back();
 }
 
 void UsageStore::clear() {
-    entries.clear();
-    bySlotDigest.clear();
+    records.clear();
+    bySlotKey.clear();
     ++rev;
     dirty = true;
 }
 
-void UsageStore::recordLaunch(const QString& key, qint64 when) {
-    if (key.isEmpty())
+void UsageStore::recordLaunch(const catalog::Value& item, qint64 when) {
+    if (!item.IsObject())
         return;
-    Slot& s = entries[size_t(insertSlot(key))];
+    Slot& s =
+        slotFor(catalog::kindOf(item), memberBytes(item, catalog::kPath), memberBytes(item, catalog::kParam));
     ++s.entry.count;
     s.entry.lastLaunch = when ? when : nowMs();
     dirty = true;
 }
 
-void UsageStore::recordLaunch(const catalog::Value& item, qint64 when) {
-    recordLaunch(keyOf(item), when);
-}
-
-UsageStore::Entry UsageStore::entry(const QString& key) const {
-    const int slot = slotOf(digest(key));
-    return slot < 0 ? Entry{} : entries[size_t(slot)].entry;
-}
-
-int UsageStore::slotOf(std::uint64_t keyDigest) const {
-    return bySlotDigest.value(keyDigest, -1);
+UsageStore::Entry UsageStore::entryOf(const catalog::Value& item) const {
+    const int slot = slotOf(keyOf(item));
+    return slot < 0 ? Entry{} : records[size_t(slot)].entry;
 }
 
 double UsageStore::weight(int slot, qint64 now) const {
-    if (slot < 0 || slot >= int(entries.size()))
+    if (slot < 0 || slot >= int(records.size()))
         return 0;
-    const Entry& e = entries[size_t(slot)].entry;
+    const Entry& e = records[size_t(slot)].entry;
     if (e.count <= 0)
         return 0;
     // Launches count in full while recent and fade with age, so a habit
-    // formed this week outranks one dropped months ago.
+    // formed this week outranks one dropped months ago; the launch time
+    // itself breaks the remaining ties.
     const qint64 age = now - e.lastLaunch;
     double factor = 0.1;
     if (age < 4 * kDayMs)
@@ -111,13 +124,13 @@ double UsageStore::weight(int slot, qint64 now) const {
         factor = 0.5;
     else if (age < 90 * kDayMs)
         factor = 0.3;
-    return e.count * factor;
+    return e.count * factor + double(qBound<qint64>(0, e.lastLaunch, now)) / double(now + 1) * 0.01;
 }
 
 // The file: {"items":[{"kind":0,"path":"...","param":"...","count":3,"last":1700000000000},...]}
 bool UsageStore::load(const QString& path) {
-    entries.clear();
-    bySlotDigest.clear();
+    records.clear();
+    bySlotKey.clear();
     ++rev;
     dirty = false;
 
@@ -133,13 +146,19 @@ bool UsageStore::load(const QString& path) {
     if (bytes.isEmpty() || bytes.size() > kMaxFileBytes)
         return false;
 
+    // A file that is not ours to read is set aside, not overwritten.
     catalog::Document doc;
-    if (!catalog::parse(doc, bytes.constData()) || !doc.IsObject())
+    const catalog::Value* items = nullptr;
+    if (catalog::parse(doc, bytes.constData()) && doc.IsObject()) {
+        const auto it = doc.FindMember("items");
+        if (it != doc.MemberEnd() && it->value.IsArray())
+            items = &it->value;
+    }
+    if (!items) {
+        catalogstore::keepCopy(path, bytes);
         return false;
-    const auto items = doc.FindMember("items");
-    if (items == doc.MemberEnd() || !items->value.IsArray())
-        return false;
-    for (const catalog::Value& v : items->value.GetArray()) {
+    }
+    for (const catalog::Value& v : items->GetArray()) {
         if (!v.IsObject())
             continue;
         const auto kind = v.FindMember("kind");
@@ -148,9 +167,7 @@ bool UsageStore::load(const QString& path) {
         if (kind == v.MemberEnd() || !kind->value.IsInt() || count == v.MemberEnd() ||
             !count->value.IsInt() || count->value.GetInt() <= 0)
             continue;
-        const QString key =
-            keyOf(kind->value.GetInt(), catalog::memberText(v, "path"), catalog::memberText(v, "param"));
-        Slot& s = entries[size_t(insertSlot(key))];
+        Slot& s = slotFor(kind->value.GetInt(), memberBytes(v, "path"), memberBytes(v, "param"));
         s.entry.count = qMax(s.entry.count, count->value.GetInt());
         if (last != v.MemberEnd() && last->value.IsInt64())
             s.entry.lastLaunch = qMax(s.entry.lastLaunch, qint64(last->value.GetInt64()));
@@ -164,21 +181,16 @@ bool UsageStore::save(const QString& path, QString* error) const {
     w.StartObject();
     w.Key("items");
     w.StartArray();
-    for (const Slot& s : entries) {
+    for (const Slot& s : records) {
         if (s.entry.count <= 0)
             continue;
-        const QStringList parts = s.key.split(kSep);
-        if (parts.size() != 3)
-            continue;
-        const QByteArray p = parts[1].toUtf8();
-        const QByteArray a = parts[2].toUtf8();
         w.StartObject();
         w.Key("kind");
-        w.Int(parts[0].toInt());
+        w.Int(s.kind);
         w.Key("path");
-        w.String(p.constData(), rapidjson::SizeType(p.size()));
+        w.String(s.path.constData(), rapidjson::SizeType(s.path.size()));
         w.Key("param");
-        w.String(a.constData(), rapidjson::SizeType(a.size()));
+        w.String(s.param.constData(), rapidjson::SizeType(s.param.size()));
         w.Key("count");
         w.Int(s.entry.count);
         w.Key("last");

@@ -3,6 +3,7 @@
 
 #include "catalog/catalogjson.h"
 
+#include <QByteArray>
 #include <QHash>
 #include <QString>
 
@@ -23,50 +24,52 @@ public:
         int count = 0;
         qint64 lastLaunch = 0; // ms since the epoch, UTC
     };
+    using Key = std::uint64_t;
 
-    // The key of an Item: its kind, path and parameters.
-    static QString keyOf(const catalog::Value& item);
-    static QString keyOf(int kind, const QString& path, const QString& param);
+    // The key of an Item: a digest of its kind, path and parameters (the two
+    // path separators count as one).
+    static Key keyOf(const catalog::Value& item);
+    static Key keyOf(int kind, const QByteArray& pathUtf8, const QByteArray& paramUtf8);
 
     // Reads a Usage file. A missing, unreadable, oversized, non-regular or
-    // malformed file leaves the store empty and returns false; nothing else
-    // happens (the file is not touched).
+    // malformed file leaves the store empty and returns false; the file is
+    // never changed, and one that does not parse is copied to "Usage.bak"
+    // before a save can replace it.
     bool load(const QString& path);
-    // Writes the store atomically. Returns false on failure.
+    // Writes the store atomically; clears isDirty() on success.
     bool save(const QString& path, QString* error = nullptr) const;
 
     // Counts one launch of `item` at `when` (ms since the epoch; now when 0).
     void recordLaunch(const catalog::Value& item, qint64 when = 0);
-    void recordLaunch(const QString& key, qint64 when = 0);
 
-    Entry entry(const QString& key) const;
-    Entry entryOf(const catalog::Value& item) const { return entry(keyOf(item)); }
-    bool isEmpty() const { return entries.empty(); }
-    int size() const { return int(entries.size()); }
+    Entry entryOf(const catalog::Value& item) const;
+    bool isEmpty() const { return records.empty(); }
+    int size() const { return int(records.size()); }
     void clear();
 
     // True after a change not yet saved.
     bool isDirty() const { return dirty; }
 
-    // For the index: a fixed-size digest of a key, the slot of the digest's
-    // entry (-1 if none), the ranking weight of a slot and a counter that
-    // changes whenever slots are added or renumbered.
-    static std::uint64_t digest(const QString& key);
-    int slotOf(std::uint64_t keyDigest) const;
+    // For the index: the slot of a key (-1 if none), the ranking weight of a
+    // slot at `now`, and a counter that changes whenever records are added or
+    // renumbered.
+    int slotOf(Key key) const { return bySlotKey.value(key, -1); }
     double weight(int slot, qint64 now) const;
     std::uint64_t revision() const { return rev; }
 
 private:
     struct Slot {
-        QString key;
+        int kind = 0;
+        QByteArray path;
+        QByteArray param;
         Entry entry;
     };
-    std::vector<Slot> entries;
-    QHash<quint64, int> bySlotDigest;
+    std::vector<Slot> records;
+    QHash<Key, int> bySlotKey;
     std::uint64_t rev = 0;
     mutable bool dirty = false;
 
-    int insertSlot(const QString& key);
+    Slot& slotFor(int kind, const QByteArray& path, const QByteArray& param);
 };
 
 } // namespace search

@@ -1,0 +1,318 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "search/itemindex.h"
+#include "search/pinyin.h"
+#include "search/usagestore.h"
+
+#include <QtTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <sys/types.h>
+#endif
+
+using search::ItemIndex;
+using search::ItemRef;
+using search::MatchKind;
+using search::UsageStore;
+
+namespace {
+
+QString u8(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+struct Entry {
+    const char* name;
+    const char* path;
+};
+
+// One Type; each inner list is a Group.
+void makeCatalog(catalog::Document& doc, const std::vector<std::vector<Entry>>& groups) {
+    doc.SetObject();
+    auto& a = doc.GetAllocator();
+    catalog::Value groupArray(rapidjson::kArrayType);
+    for (const auto& g : groups) {
+        catalog::Value items(rapidjson::kArrayType);
+        for (const Entry& e : g) {
+            catalog::Value item = catalog::newItem(a);
+            item["name"].SetString(e.name, a);
+            item["path"].SetString(e.path, a);
+            items.PushBack(item, a);
+        }
+        catalog::Value group = catalog::newGroup(a);
+        group["item"] = items;
+        groupArray.PushBack(group, a);
+    }
+    catalog::Value type = catalog::defaultType(a);
+    type["group"] = groupArray;
+    catalog::Value types(rapidjson::kArrayType);
+    types.PushBack(type, a);
+    doc.AddMember("type", types, a);
+}
+
+// Names of the matches, best first.
+QStringList names(const catalog::Document& doc, const std::vector<ItemRef>& refs) {
+    QStringList out;
+    for (const ItemRef& r : refs)
+        out << u8(doc["type"][r.type]["group"][r.group]["item"][r.item]["name"].GetString());
+    return out;
+}
+
+} // namespace
+
+class TestSearch : public QObject {
+    Q_OBJECT
+
+    QStringList find(const std::vector<std::vector<Entry>>& groups, const QString& query,
+                     const UsageStore* usage = nullptr) {
+        catalog::Document doc;
+        makeCatalog(doc, groups);
+        ItemIndex index;
+        index.rebuild(doc);
+        return names(doc, index.find(query, usage, -1));
+    }
+
+private slots:
+    void readingsFromTable() {
+        // Polyphonic characters keep every modern reading; ü reads v and u.
+        const QStringList zhong = search::pinyin::readingsOf(U'重');
+        QCOMPARE(zhong.value(0), u8("zhong"));
+        QVERIFY(zhong.contains(u8("chong")));
+        QVERIFY(search::pinyin::readingsOf(U'行').contains(u8("hang")));
+        QCOMPARE(search::pinyin::readingsOf(U'绿'), (QStringList{u8("lv"), u8("lu")}));
+        QCOMPARE(search::pinyin::readingsOf(U'𠀀').isEmpty(), false); // beyond the BMP
+        QVERIFY(search::pinyin::readingsOf(U'a').isEmpty());
+        QVERIFY(search::pinyin::readingsOf(0x10ffff).isEmpty());
+    }
+
+    void pinyinMatching_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<bool>("matches");
+        const auto row = [](const char* name, const char* query, bool matches) {
+            QTest::addRow("%s / %s", name, query) << u8(name) << u8(query) << matches;
+        };
+        row("文档", "wendang", true);
+        row("文档", "wend", true);
+        row("文档", "wd", true);
+        row("文档", "wendan", true);
+        row("文档", "wdang", true);
+        row("文档", "WenDang", true);
+        row("文档", "文档", true);
+        row("文档", "dang", true);
+        row("文档", "dw", false);
+        row("文档", "ang", false);
+        row("文档", "wendangx", false);
+        row("QQ音乐", "qqyy", true);
+        row("QQ音乐", "qqyinyue", true);
+        row("QQ音乐", "qqyinle", true);
+        row("QQ音乐", "QQYinYue", true);
+        row("QQ音乐", "qyy", true);
+        row("QQ音乐", "qqyyx", false);
+        row("重庆", "chongqing", true);
+        row("重庆", "cq", true);
+        row("重庆", "zhongqing", true);
+        row("招商银行", "yinhang", true);
+        row("招商银行", "zsyh", true);
+        row("招商银行", "yinxing", true);
+        row("绿色", "lvse", true);
+        row("绿色", "luse", true);
+        row("Visual Studio Code", "studio code", true);
+        row("Visual Studio Code", "visualstudio", true);
+        row("Visual Studio Code", "VISUAL", true);
+        row("Visual Studio Code", "vsc", false);
+        row("", "a", false);
+    }
+    void pinyinMatching() {
+        QFETCH(QString, name);
+        QFETCH(QString, query);
+        QFETCH(bool, matches);
+        const QByteArray n = name.toUtf8();
+        const QStringList found = find({{{n.constData(), "/x/y"}}}, query);
+        QCOMPARE(found.size(), matches ? 1 : 0);
+    }
+
+    void pathFileNameMatches() {
+        const std::vector<std::vector<Entry>> cat = {
+            {{"编辑器", "C:\\Tools\\Notepad++\\notepad++.exe"}, {"站点", "https://www.bilibili.com/"}}};
+        QCOMPARE(find(cat, u8("notepad")), QStringList{u8("编辑器")});
+        QCOMPARE(find(cat, u8("bilibili")), QStringList{u8("站点")});
+        // Folders above the file do not count.
+        QVERIFY(find(cat, u8("tools")).isEmpty());
+    }
+
+    void rankingOrder() {
+        // Catalog order is the reverse of the expected ranking, across Groups.
+        const std::vector<std::vector<Entry>> cat = {
+            {{"Editor", "/usr/bin/note"}, {"Keynote", "/a"}},
+            {{"My Notebook", "/b"}, {"Notepad", "/c"}, {"note", "/d"}}};
+        QCOMPARE(find(cat, u8("note")),
+                 (QStringList{u8("note"), u8("Notepad"), u8("My Notebook"), u8("Keynote"), u8("Editor")}));
+        // A camelCase hump is a word start.
+        QCOMPARE(find({{{"Keynote", "/a"}, {"OneNote", "/b"}}}, u8("note")),
+                 (QStringList{u8("OneNote"), u8("Keynote")}));
+        const std::vector<std::vector<Entry>> zh = {{{"我的文档", "/a"}, {"文档管理", "/b"}, {"文档", "/c"}}};
+        // "wd" would also be the start of 我的文档 (wo de).
+        QCOMPARE(find(zh, u8("wendang")), (QStringList{u8("文档"), u8("文档管理"), u8("我的文档")}));
+        QCOMPARE(find(zh, u8("wd")).first(), u8("文档"));
+
+        catalog::Document doc;
+        makeCatalog(doc, zh);
+        ItemIndex index;
+        index.rebuild(doc);
+        const auto m = index.findMatches(u8("wendang"), nullptr, 2);
+        QCOMPARE(int(m.size()), 2);
+        QCOMPARE(m[0].kind, MatchKind::Exact);
+        QCOMPARE(m[1].kind, MatchKind::Prefix);
+    }
+
+    void usageBreaksTies() {
+        catalog::Document doc;
+        makeCatalog(doc, {{{"Firefox A", "/a"}, {"Firefox B", "/b"}, {"Firefox C", "/c"}}});
+        ItemIndex index;
+        index.rebuild(doc);
+        const catalog::Value& items = doc["type"][0]["group"][0]["item"];
+        UsageStore usage;
+        QCOMPARE(names(doc, index.find(u8("fire"), &usage, -1)),
+                 (QStringList{u8("Firefox A"), u8("Firefox B"), u8("Firefox C")}));
+
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        const qint64 hour = 3600 * 1000;
+        usage.recordLaunch(items[2], now - 3 * hour);
+        usage.recordLaunch(items[2], now - 2 * hour);
+        usage.recordLaunch(items[1], now - hour);
+        // More launches first; the same count goes to the more recent.
+        QCOMPARE(names(doc, index.find(u8("fire"), &usage, -1)),
+                 (QStringList{u8("Firefox C"), u8("Firefox B"), u8("Firefox A")}));
+        usage.recordLaunch(items[1], now - 4 * hour);
+        QCOMPARE(names(doc, index.find(u8("fire"), &usage, 2)),
+                 (QStringList{u8("Firefox C"), u8("Firefox B")}));
+        usage.recordLaunch(items[1], now);
+        QCOMPARE(names(doc, index.find(u8("fire"), &usage, 1)), QStringList{u8("Firefox B")});
+        // Launches long ago weigh less than a few this week.
+        for (int i = 0; i < 5; ++i)
+            usage.recordLaunch(items[0], now - 200LL * 24 * hour);
+        QCOMPARE(names(doc, index.find(u8("fire"), &usage, -1)).last(), u8("Firefox A"));
+        // Usage never lifts an Item over a better kind of match.
+        QCOMPARE(names(doc, index.find(u8("firefox b"), &usage, 1)), QStringList{u8("Firefox B")});
+        usage.recordLaunch(items[0], now);
+        usage.recordLaunch(items[0], now);
+        usage.recordLaunch(items[0], now);
+        QCOMPARE(names(doc, index.find(u8("firefox c"), &usage, -1)), QStringList{u8("Firefox C")});
+    }
+
+    void usageFollowsTheItem() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u8("Usage"));
+        catalog::Document doc;
+        makeCatalog(doc, {{{"Editor", "C:\\Apps\\edit.exe"}, {"Other", "/o"}}, {}});
+        auto& a = doc.GetAllocator();
+        UsageStore usage;
+        usage.recordLaunch(doc["type"][0]["group"][0]["item"][0], 1000);
+        usage.recordLaunch(doc["type"][0]["group"][0]["item"][0], 2000);
+        QVERIFY(usage.isDirty());
+        QVERIFY(usage.save(file));
+        QVERIFY(!usage.isDirty());
+
+        // Rename the Item, move it to the second Group, write its path with
+        // the other separator: its launches stay.
+        catalog::Value moved;
+        moved.CopyFrom(doc["type"][0]["group"][0]["item"][0], a);
+        moved["name"].SetString("Renamed", a);
+        moved["path"].SetString("C:/Apps/edit.exe", a);
+        doc["type"][0]["group"][1]["item"].PushBack(moved, a);
+        jsonEraseAt(doc["type"][0]["group"][0]["item"], 0);
+
+        UsageStore loaded;
+        QVERIFY(loaded.load(file));
+        const catalog::Value& item = doc["type"][0]["group"][1]["item"][0];
+        QCOMPARE(loaded.entryOf(item).count, 2);
+        QCOMPARE(loaded.entryOf(item).lastLaunch, qint64(2000));
+        // Another parameter is another target.
+        catalog::Value other;
+        other.CopyFrom(item, a);
+        other["param"].SetString("--new", a);
+        QCOMPARE(loaded.entryOf(other).count, 0);
+        QCOMPARE(loaded.entryOf(doc["type"][0]["group"][0]["item"][0]).count, 0);
+
+        ItemIndex index;
+        index.rebuild(doc);
+        QCOMPARE(names(doc, index.find(u8("e"), &loaded, -1)).first(), u8("Renamed"));
+    }
+
+    void brokenUsageFileIsIgnored_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("garbage") << QByteArray("\x00\xff{[", 4);
+        QTest::newRow("truncated") << QByteArray("{\"items\":[{\"kind\":0,");
+        QTest::newRow("wrong shape") << QByteArray("[1,2,3]");
+        QTest::newRow("wrong members") << QByteArray("{\"items\":[{\"kind\":\"x\",\"count\":1e999},7]}");
+        QTest::newRow("empty") << QByteArray();
+    }
+    void brokenUsageFileIsIgnored() {
+        QFETCH(QByteArray, content);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u8("Usage"));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+        f.close();
+        UsageStore usage;
+        QVERIFY(!usage.load(file));
+        QVERIFY(usage.isEmpty());
+        if (!content.isEmpty()) {
+            QFile copy(file + u8(".bak"));
+            QVERIFY(copy.open(QIODevice::ReadOnly));
+            QCOMPARE(copy.readAll(), content);
+        }
+        // The next save replaces it with a sound file.
+        catalog::Document doc;
+        makeCatalog(doc, {{{"A", "/a"}}});
+        usage.recordLaunch(doc["type"][0]["group"][0]["item"][0]);
+        QVERIFY(usage.save(file));
+        UsageStore again;
+        QVERIFY(again.load(file));
+        QCOMPARE(again.size(), 1);
+    }
+
+    void usageFileThatIsNotAFile() {
+        QTemporaryDir dir;
+        UsageStore usage;
+        QVERIFY(!usage.load(dir.path()));
+        QVERIFY(!usage.load(dir.filePath(u8("missing"))));
+#ifdef Q_OS_UNIX
+        // A FIFO with no writer would block a plain open for ever.
+        const QString fifo = dir.filePath(u8("Usage"));
+        QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QVERIFY(!usage.load(fifo));
+#endif
+        QVERIFY(usage.isEmpty());
+    }
+
+    void rebuildFollowsEdits() {
+        catalog::Document doc;
+        makeCatalog(doc, {{{"文档", "/a/x.txt"}, {"文档", "/b/y.txt"}, {"Other", "/c"}}});
+        ItemIndex index;
+        index.rebuild(doc);
+        QCOMPARE(index.size(), 3);
+        QCOMPARE(int(index.find(u8("wd"), nullptr, -1).size()), 2);
+        // Rename one of two equal names; the other keeps its readings.
+        doc["type"][0]["group"][0]["item"][1]["name"].SetString(u8("音乐").toUtf8().constData(),
+                                                                doc.GetAllocator());
+        index.rebuild(doc);
+        QCOMPARE(names(doc, index.find(u8("wd"), nullptr, -1)), QStringList{u8("文档")});
+        QCOMPARE(names(doc, index.find(u8("yy"), nullptr, -1)), QStringList{u8("音乐")});
+        QCOMPARE(names(doc, index.find(u8("y.txt"), nullptr, -1)), QStringList{u8("音乐")});
+
+        // Shapes the index cannot walk give no Items, and never crash.
+        catalog::Document odd;
+        catalog::parse(odd, "{\"type\":[1,{\"group\":{}},{\"group\":[{\"item\":[null,{\"name\":5}]}]}]}");
+        index.rebuild(odd);
+        QCOMPARE(index.size(), 1);
+        QVERIFY(index.find(u8("a"), nullptr, -1).empty());
+        index.rebuild(catalog::Value());
+        QCOMPARE(index.size(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSearch)
+#include "test_search.moc"
