@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QScrollBar>
+#include <QToolTip>
 #include <QtTest>
 
 namespace {
@@ -156,7 +157,13 @@ private slots:
         QCOMPARE(texts(w.results), QStringList{"Dumper"});
         QCOMPARE(w.results->currentRow(), 0);
         QVERIFY(w.results->item(0)->isSelected());
-        QVERIFY(w.results->item(0)->toolTip().contains(program));
+        // Hovering a result tells its full name and path.
+        const QPoint over = w.results->visualItemRect(w.results->item(0)).center();
+        QHelpEvent hover(QEvent::ToolTip, over, w.results->viewport()->mapToGlobal(over));
+        QApplication::sendEvent(w.results->viewport(), &hover);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QVERIFY(QToolTip::text().contains("Dumper"));
+        QVERIFY(QToolTip::text().contains(program));
         // The Type list and the Group strip stay where they were.
         QCOMPARE(w.types->currentRow(), 0);
         QCOMPARE(w.groups->currentRow(), 0);

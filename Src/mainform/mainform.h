@@ -139,6 +139,7 @@ private:
     // A Group's Items: tooltips, the scroll position kept across a rebuild of
     // the same Group, and the hint painted in an empty Group.
     QListWidgetItem* itemEntry(const catalog::Value& item);
+    bool showItemToolTip(QListWidget* list, const QPoint& at, const QPoint& globalAt);
     void paintEmptyHint(QListWidget* list);
 
     void updateCurrentRows();

@@ -9,6 +9,7 @@
 #include "mainform/keymap.h"
 
 #include <QContextMenuEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
@@ -90,6 +91,13 @@ bool MainForm::keyboardEvent(QObject* watched, QEvent* event) {
             paintEmptyHint(grid);
         else if (watched == results->viewport())
             paintEmptyHint(results);
+        return false;
+    case QEvent::ToolTip:
+        if (watched == grid->viewport() || watched == results->viewport()) {
+            auto* help = static_cast<QHelpEvent*>(event);
+            showItemToolTip(watched == grid->viewport() ? grid : results, help->pos(), help->globalPos());
+            return true;
+        }
         return false;
     case QEvent::Show:
         if (watched == this)

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QTextDocument>
+#include <QToolTip>
 
 namespace {
 
@@ -170,13 +171,34 @@ void MainForm::saveUsage() {
 }
 
 QListWidgetItem* MainForm::itemEntry(const catalog::Value& item) {
-    const QString name = catalog::memberText(item, catalog::kName);
-    const QString path = catalog::memberText(item, catalog::kPath);
-    auto* entry = new QListWidgetItem(name);
-    entry->setIcon(itemIcons.icon(catalog::kindOf(item), path,
+    auto* entry = new QListWidgetItem(catalog::memberText(item, catalog::kName));
+    entry->setIcon(itemIcons.icon(catalog::kindOf(item), catalog::memberText(item, catalog::kPath),
                                   catalog::memberText(item, catalog::kCustomIcon), iconProvider));
-    // Names and paths are shown as typed, never read as markup.
-    entry->setToolTip(Qt::convertFromPlainText(path.isEmpty() ? name : name + QLatin1Char('\n') + path,
-                                               Qt::WhiteSpaceNoWrap));
     return entry;
+}
+
+bool MainForm::showItemToolTip(QListWidget* list, const QPoint& at, const QPoint& globalAt) {
+    // Made when asked for rather than stored in every cell, so filling the
+    // grid costs nothing more.
+    const QListWidgetItem* entry = list->itemAt(at);
+    const int row = entry ? list->row(entry) : -1;
+    const catalog::Value* item = nullptr;
+    if (list == ui->listWidget_result && row >= 0 && row < int(resultRefs.size())) {
+        const search::ItemRef& ref = resultRefs[std::size_t(row)];
+        item = catalog::itemAt(catalog, ref.type, ref.group, ref.item);
+    } else if (list == ui->listWidget_item && row >= 0) {
+        item = catalog::itemAt(catalog, gridType, gridGroup, row);
+    }
+    if (!item) {
+        QToolTip::hideText();
+        return false;
+    }
+    const QString name = catalog::memberText(*item, catalog::kName);
+    const QString path = catalog::memberText(*item, catalog::kPath);
+    // Names and paths are shown as typed, never read as markup.
+    QToolTip::showText(globalAt,
+                       Qt::convertFromPlainText(path.isEmpty() ? name : name + QLatin1Char('\n') + path,
+                                                Qt::WhiteSpaceNoWrap),
+                       list->viewport(), list->visualItemRect(entry));
+    return true;
 }
