@@ -121,6 +121,9 @@ private slots:
         row("Visual Studio Code", "visualstudio", true);
         row("Visual Studio Code", "VISUAL", true);
         row("Visual Studio Code", "vsc", false);
+        row("Notepad++", "pad++", true);
+        row("微信 - 文件", "wxwj", true);
+        row("微信-文件", "wx-wenj", true);
         row("", "a", false);
     }
     void pinyinMatching() {
