@@ -18,13 +18,14 @@ namespace {
 constexpr int kItems = 100000;
 constexpr int kScreenful = 60;
 
-const char* const kChinese[] = {"文档", "音乐", "浏览器", "设置", "管理", "工具", "编辑器", "银行", "重庆",
-                                "微信", "视频", "下载", "播放器", "计算器", "相册", "地图", "邮件", "日历",
-                                "笔记", "翻译", "游戏", "网盘", "照片", "会议", "输入法", "助手", "中心",
-                                "办公", "安全", "系统", "长城", "行情", "快递", "学习", "阅读"};
-const char* const kAscii[] = {"Visual", "Studio", "Code", "Chrome", "Firefox", "Notepad", "Office", "Word",
-                              "Excel", "Terminal", "Player", "Manager", "Editor", "Git", "Python", "Steam",
-                              "Photo", "Shop", "Cloud", "Mail", "Note", "Calc", "Zoom", "Docker", "Blender"};
+const char* const kChinese[] = {
+    "文档",   "音乐",   "浏览器", "设置", "管理", "工具", "编辑器", "银行", "重庆", "微信", "视频", "下载",
+    "播放器", "计算器", "相册",   "地图", "邮件", "日历", "笔记",   "翻译", "游戏", "网盘", "照片", "会议",
+    "输入法", "助手",   "中心",   "办公", "安全", "系统", "长城",   "行情", "快递", "学习", "阅读"};
+const char* const kAscii[] = {"Visual", "Studio", "Code",     "Chrome", "Firefox", "Notepad", "Office",
+                              "Word",   "Excel",  "Terminal", "Player", "Manager", "Editor",  "Git",
+                              "Python", "Steam",  "Photo",    "Shop",   "Cloud",   "Mail",    "Note",
+                              "Calc",   "Zoom",   "Docker",   "Blender"};
 const char* const kMixed[] = {"QQ", "WPS", "360", "PS", "VS", "3D", "PDF", "TIM", "B站"};
 
 // Ten Types of ten Groups, `items` Items spread evenly.

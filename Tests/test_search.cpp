@@ -5,6 +5,8 @@
 
 #include <QtTest>
 
+#include <random>
+
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -56,6 +58,40 @@ QStringList names(const catalog::Document& doc, const std::vector<ItemRef>& refs
     for (const ItemRef& r : refs)
         out << u8(doc["type"][r.type]["group"][r.group]["item"][r.item]["name"].GetString());
     return out;
+}
+
+// The matching rule written plainly, without the index's filters and memo:
+// from a character that is not a separator, each character is typed as
+// itself or as a non-empty start of one of its readings; separators inside
+// may be left out; spaces in the query do not count.
+bool separator(uint c) {
+    const QChar::Category cat = QChar::category(c);
+    return QChar::isSpace(c) || (cat >= QChar::Punctuation_Connector && cat <= QChar::Symbol_Other);
+}
+
+bool plainMatchFrom(const QVector<uint>& t, int u, const QString& q, int p) {
+    if (p == q.size())
+        return true;
+    if (u == t.size())
+        return false;
+    const QString self = QString::fromUcs4(&t[u], 1);
+    if (q.mid(p).startsWith(self) && plainMatchFrom(t, u + 1, q, p + self.size()))
+        return true;
+    for (const QString& r : search::pinyin::readingsOf(t[u]))
+        for (int k = 1; k <= r.size() && p + k <= q.size() && q.mid(p, k) == r.left(k); ++k)
+            if (plainMatchFrom(t, u + 1, q, p + k))
+                return true;
+    return p > 0 && separator(t[u]) && plainMatchFrom(t, u + 1, q, p);
+}
+
+bool plainMatch(const QString& text, QString query) {
+    query.remove(QLatin1Char(' '));
+    query = query.toLower();
+    const QVector<uint> t = text.toLower().toUcs4();
+    for (int u = 0; u < t.size() && !query.isEmpty(); ++u)
+        if (!separator(t[u]) && plainMatchFrom(t, u, query, 0))
+            return true;
+    return false;
 }
 
 } // namespace
@@ -121,6 +157,9 @@ private slots:
         row("Visual Studio Code", "visualstudio", true);
         row("Visual Studio Code", "VISUAL", true);
         row("Visual Studio Code", "vsc", false);
+        row("Notepad++", "pad++", true);
+        row("微信 - 文件", "wxwj", true);
+        row("微信-文件", "wx-wenj", true);
         row("", "a", false);
     }
     void pinyinMatching() {
@@ -130,6 +169,59 @@ private slots:
         const QByteArray n = name.toUtf8();
         const QStringList found = find({{{n.constData(), "/x/y"}}}, query);
         QCOMPARE(found.size(), matches ? 1 : 0);
+    }
+
+    // The index's filters and shortcuts never lose a match the plain rule
+    // finds, nor invent one, on random names mixing every kind of character.
+    void agreesWithThePlainRule() {
+        const QStringList pieces = {u8("重"), u8("行"), u8("文"), u8("档"), u8("乐"), u8("绿"),
+                                    u8("𠀀"), u8("a"),  u8("B"),  u8("n"),  u8("g"),  u8("7"),
+                                    u8(" "),  u8("-"),  u8("+"),  u8("é")};
+        std::mt19937 rng(3);
+        const auto randomText = [&](int most) {
+            QString t;
+            for (int i = int(rng() % unsigned(most)) + 1; i > 0; --i)
+                t += pieces[int(rng() % unsigned(pieces.size()))];
+            return t;
+        };
+        std::vector<QByteArray> names, files;
+        for (int i = 0; i < 300; ++i) {
+            names.push_back(randomText(7).toUtf8());
+            files.push_back((u8("/d/") + randomText(5)).toUtf8());
+        }
+        std::vector<Entry> entries;
+        for (int i = 0; i < 300; ++i)
+            entries.push_back(Entry{names[size_t(i)].constData(), files[size_t(i)].constData()});
+        catalog::Document doc;
+        makeCatalog(doc, {entries});
+        ItemIndex index;
+        index.rebuild(doc);
+
+        const QStringList letters = {u8("zh"), u8("ch"), u8("o"),  u8("ng"), u8("h"), u8("x"),
+                                     u8("i"),  u8("w"),  u8("e"),  u8("d"),  u8("a"), u8("l"),
+                                     u8("v"),  u8("u"),  u8("y"),  u8("b"),  u8("+"), u8("-"),
+                                     u8("7"),  u8(" "),  u8("文"), u8("é"),  u8("𠀀")};
+        int matched = 0;
+        for (int n = 0; n < 400; ++n) {
+            QString query;
+            for (int i = int(rng() % 4) + 1; i > 0; --i)
+                query += letters[int(rng() % unsigned(letters.size()))];
+            std::vector<bool> found(300, false);
+            for (const ItemRef& r : index.find(query, nullptr, -1))
+                found[size_t(r.item)] = true;
+            for (int i = 0; i < 300; ++i) {
+                const bool expected = plainMatch(QString::fromUtf8(names[size_t(i)]), query) ||
+                                      plainMatch(QString::fromUtf8(files[size_t(i)]).mid(3), query);
+                if (found[size_t(i)] != expected)
+                    QFAIL(qPrintable(QStringLiteral("\"%1\" on \"%2\" / \"%3\": index %4, plain rule %5")
+                                         .arg(query, QString::fromUtf8(names[size_t(i)]),
+                                              QString::fromUtf8(files[size_t(i)]))
+                                         .arg(found[size_t(i)])
+                                         .arg(expected)));
+                matched += expected;
+            }
+        }
+        QVERIFY(matched > 1000); // the queries did reach names
     }
 
     void pathFileNameMatches() {
