@@ -306,6 +306,14 @@ private slots:
         QCOMPARE(w.groups->currentRow(), 0);
         press(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(w.groups->currentRow(), 2);
+
+        // While typing, the arrows move the selection among the results.
+        type("item0");
+        QCOMPARE(w.results->count(), 10);
+        QCOMPARE(QApplication::focusWidget(), w.field);
+        press(Qt::Key_Right);
+        QCOMPARE(w.results->currentRow(), 1);
+        QCOMPARE(w.field->text(), QStringLiteral("item0"));
     }
 
     void aRenameKeepsTheScrollPosition() {
