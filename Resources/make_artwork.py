@@ -3,11 +3,17 @@
 
 Run from this folder: python3 make_artwork.py
 Writes img/App.ico, img/Settings.png, img/Web.png, img/Lost.png and
-qss/arrowdown.png. Shapes are signed-distance functions sampled 4x4 per pixel.
+qss/arrowdown.png, and the installed application icon: icons/<id>.svg and
+icons/<size>/<id>.png for the hicolor theme. Shapes are signed-distance
+functions sampled 4x4 per pixel.
 """
 import math
+import os
 import struct
 import zlib
+
+APP_ID = "org.tarn.Tarn"  # as TARN_APP_ID in CMakeLists.txt
+THEME_SIZES = (16, 24, 32, 48, 64, 128, 256)
 
 SS = 4  # samples per pixel edge
 
@@ -131,6 +137,32 @@ def app_icon():
     ]
 
 
+def app_svg():
+    """The app icon's shapes again, as SVG for the scalable theme folder."""
+    n = 256
+
+    def hexcol(c):
+        return "#%02x%02x%02x" % c[:3]
+
+    wave = " ".join("%s%.2f,%.2f" % ("M" if i == 0 else "L", i / 64 * n, (0.55 + 0.05 * math.sin(i / 64 * 18)) * n)
+                    for i in range(65))
+    apex, half = 0.18, (0.5 - 0.18) * 0.9
+    mountain = "%.2f,%.2f %.2f,%.2f %.2f,%.2f" % (0.5 * n, apex * n, (0.5 - half) * n, 0.5 * n,
+                                                   (0.5 + half) * n, 0.5 * n)
+    return f"""<?xml version="1.0" encoding="UTF-8"?>
+<svg xmlns="http://www.w3.org/2000/svg" width="{n}" height="{n}" viewBox="0 0 {n} {n}">
+  <defs>
+    <clipPath id="disc"><circle cx="{n / 2}" cy="{n / 2}" r="{0.47 * n:.2f}"/></clipPath>
+    <clipPath id="lake"><circle cx="{n / 2}" cy="{n / 2}" r="{0.4 * n:.2f}"/></clipPath>
+  </defs>
+  <circle cx="{n / 2}" cy="{n / 2}" r="{0.47 * n:.2f}" fill="{hexcol(BLUE)}"/>
+  <rect x="0" y="{0.55 * n:.2f}" width="{n}" height="{0.45 * n:.2f}" fill="{hexcol(DEEP)}" clip-path="url(#disc)"/>
+  <path d="{wave}" fill="none" stroke="#ffffff" stroke-width="{0.07 * n:.2f}" clip-path="url(#lake)"/>
+  <polygon points="{mountain}" fill="#ffffff"/>
+</svg>
+"""
+
+
 def settings_icon():
     return [(gear(0.5, 0.5, 0.33, 0.45, 0.15, 8), GREY)]
 
@@ -167,3 +199,9 @@ if __name__ == "__main__":
                                ("img/Lost.png", 64, lost_icon()), ("qss/arrowdown.png", 200, arrow_down())):
         with open(name, "wb") as f:
             f.write(png(size, render(size, layers)))
+    with open(f"icons/{APP_ID}.svg", "w") as f:
+        f.write(app_svg())
+    for size in THEME_SIZES:
+        os.makedirs(f"icons/{size}", exist_ok=True)
+        with open(f"icons/{size}/{APP_ID}.png", "wb") as f:
+            f.write(png(size, render(size, app_icon())))

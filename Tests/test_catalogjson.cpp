@@ -93,6 +93,11 @@ private slots:
         QCOMPARE(roundTrip("[0e93,-0e-400,1e-400,18446744073709551616]"),
                  QByteArray("[0.0,-0.0,0.0,18446744073709553000.0]"));
         QCOMPARE(roundTrip("[1e400]"), QByteArray("<parse error>"));
+        // Integers beyond 32 bits, either sign, and doubles at the ends of
+        // their range.
+        const QByteArray wide = "[5000000000,4294967296,-5000000000,-2147483649,2147483648,"
+                                "9223372036854775807,9223372036854775808,0.1,5e-324,-0.0,1e300]";
+        QCOMPARE(roundTrip(wide), wide);
         Document doc;
         Value item = catalog::newItem(doc.GetAllocator());
         QVERIFY(item["type"].IsInt());

@@ -2,8 +2,10 @@
 #include "dialogs/formattribute.h"
 #include "dialogs/formmove.h"
 #include "dialogs/formsettings.h"
+#include "hotkey/hotkeyrule.h"
 #include "mainform/mainform.h"
 
+#include "launch/desktopentry.h"
 #include "settings/appsettings.h"
 #include "support/datafolder.h"
 #include "support/jsontext.h"
@@ -27,6 +29,8 @@
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QtTest>
+
+Q_DECLARE_METATYPE(HotkeyFault)
 
 namespace {
 
@@ -61,6 +65,7 @@ class TestDialogs : public QObject {
     Q_OBJECT
 
     QTemporaryDir files;
+    QTemporaryDir config; // XDG_CONFIG_HOME: the login entry lands here
     catalog::Document doc;
     QString at(const QString& name) const { return files.filePath(name); }
 
@@ -72,6 +77,7 @@ class TestDialogs : public QObject {
 private slots:
     void initTestCase() {
         installModalWatchdog();
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
         QImage red(16, 16, QImage::Format_ARGB32);
         red.fill(Qt::red);
         QVERIFY(red.save(at("red.png"), "PNG"));
@@ -368,6 +374,48 @@ private slots:
         QCOMPARE(written.value("Form/CursorPos").toString(), QStringLiteral("true"));
     }
 
+    void autostartBoxWritesAndRemovesTheLoginEntry() {
+        DataFolder data;
+        loadSettings("../Data/Config");
+        const QString entry = config.filePath("autostart/" TARN_APP_ID ".desktop");
+        auto apply = [](FormSettings& window, const QString& button) {
+            ModalAnswerer answers;
+            answers.press(button);
+            QTest::mouseClick(child<QPushButton>(window, "pushButton_formPos"), Qt::LeftButton);
+            return answers.boxes().size() == 1 ? answers.boxes()[0].title : QString();
+        };
+        {
+            FormSettings window;
+            auto* box = child<QCheckBox>(window, "checkBox_autostart");
+            QCOMPARE(box->parentWidget()->objectName(), QStringLiteral("Action"));
+            QCOMPARE(box->text(), QStringLiteral("登录时启动"));
+            QVERIFY(!box->isChecked());
+            box->setChecked(true);
+            QVERIFY(!QFile::exists(entry));
+            QCOMPARE(apply(window, "好的"), QStringLiteral("提示"));
+        }
+        const desktopentry::Entry written = desktopentry::read(entry);
+        QCOMPARE(written.path, QDir::currentPath());
+        QStringList argv;
+        QVERIFY(desktopentry::splitExec(written.exec, &argv));
+        QCOMPARE(argv, QStringList{QCoreApplication::applicationFilePath()});
+        {
+            FormSettings window;
+            auto* box = child<QCheckBox>(window, "checkBox_autostart");
+            QVERIFY(box->isChecked());
+            box->setChecked(false);
+            QCOMPARE(apply(window, "好的"), QStringLiteral("提示"));
+            QVERIFY(!QFile::exists(entry));
+        }
+        // A folder that cannot be made: a warning, not "设置完成".
+        QVERIFY(QDir(config.filePath("autostart")).removeRecursively());
+        DataFolder::writeFile(config.filePath("autostart"), "in the way");
+        FormSettings window;
+        child<QCheckBox>(window, "checkBox_autostart")->setChecked(true);
+        QCOMPARE(apply(window, "OK"), QStringLiteral("警告"));
+        QVERIFY(QFile::remove(config.filePath("autostart")));
+    }
+
     void keysApplyRecordsOneCombination() {
         DataFolder data;
         loadSettings("../Data/Config");
@@ -392,6 +440,68 @@ private slots:
         configSettings->sync();
         QSettings written(data.configPath(), QSettings::IniFormat);
         QCOMPARE(written.allKeys(), QStringList{"HotKey/ShowAndHide"});
+    }
+
+    void hotkeyRule_data() {
+        QTest::addColumn<QKeySequence>("sequence");
+        QTest::addColumn<HotkeyFault>("fault");
+        QTest::newRow("empty") << QKeySequence() << HotkeyFault::Empty;
+        QTest::newRow("a") << QKeySequence(Qt::Key_A) << HotkeyFault::NoModifier;
+        QTest::newRow("shift+a") << QKeySequence(Qt::SHIFT | Qt::Key_A) << HotkeyFault::NoModifier;
+        QTest::newRow("grave") << QKeySequence(Qt::Key_QuoteLeft) << HotkeyFault::NoModifier;
+        QTest::newRow("space") << QKeySequence(Qt::Key_Space) << HotkeyFault::NoModifier;
+        QTest::newRow("a letter beyond Latin-1") << QKeySequence(0x0436) << HotkeyFault::NoModifier;
+        QTest::newRow("return") << QKeySequence(Qt::Key_Return) << HotkeyFault::NoModifier;
+        QTest::newRow("shift+left") << QKeySequence(Qt::SHIFT | Qt::Key_Left) << HotkeyFault::NoModifier;
+        QTest::newRow("alt+`") << QKeySequence(Qt::ALT | Qt::Key_QuoteLeft) << HotkeyFault::None;
+        QTest::newRow("ctrl+a") << QKeySequence(Qt::CTRL | Qt::Key_A) << HotkeyFault::None;
+        QTest::newRow("meta+space") << QKeySequence(Qt::META | Qt::Key_Space) << HotkeyFault::None;
+        QTest::newRow("ctrl+shift+return")
+            << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Return) << HotkeyFault::None;
+        QTest::newRow("f1") << QKeySequence(Qt::Key_F1) << HotkeyFault::None;
+        QTest::newRow("shift+f12") << QKeySequence(Qt::SHIFT | Qt::Key_F12) << HotkeyFault::None;
+        QTest::newRow("f35") << QKeySequence(Qt::Key_F35) << HotkeyFault::None;
+        QTest::newRow("pause") << QKeySequence(Qt::Key_Pause) << HotkeyFault::None;
+    }
+    void hotkeyRule() {
+        QFETCH(QKeySequence, sequence);
+        QFETCH(HotkeyFault, fault);
+        QCOMPARE(hotkeyFault(sequence), fault);
+    }
+
+    void keysApplyRefusesKeysEveryProgramNeeds() {
+        DataFolder data;
+        loadSettings("../Data/Config");
+        hotKeyShowAndHide = "alt+`";
+        FormSettings window;
+        auto* edit = child<QKeySequenceEdit>(window, "keySequenceEdit_showAndHide");
+        auto* apply = child<QPushButton>(window, "pushButton_showAndHide");
+        QSignalSpy reset(&window, &FormSettings::hotKeyReset);
+        ModalAnswerer answers;
+        for (const char* refused : {"A", "Shift+A", "Space", ""}) {
+            edit->setKeySequence(QKeySequence(QString::fromLatin1(refused)));
+            answers.press("已知晓");
+            QTest::mouseClick(apply, Qt::LeftButton);
+        }
+        QCOMPARE(answers.boxes().size(), 4);
+        for (const ModalAnswerer::Box& box : answers.boxes()) {
+            QCOMPARE(box.title, QStringLiteral("警告"));
+            QCOMPARE(box.buttons, QStringList{"已知晓"});
+        }
+        QVERIFY(answers.boxes()[1].text.contains("Shift+A"));
+        QVERIFY(answers.boxes()[1].text.contains("Ctrl、Alt 或 Meta"));
+        QVERIFY(answers.boxes()[3].text.contains("不能为空"));
+        QCOMPARE(reset.count(), 0);
+        QCOMPARE(hotKeyShowAndHide, QStringLiteral("alt+`"));
+        configSettings->sync();
+        QVERIFY(!QSettings(data.configPath(), QSettings::IniFormat).contains("HotKey/ShowAndHide"));
+
+        // A function key alone is a hotkey.
+        edit->setKeySequence(QKeySequence(Qt::Key_F9));
+        QTest::mouseClick(apply, Qt::LeftButton);
+        QCOMPARE(reset.count(), 1);
+        QCOMPARE(hotKeyShowAndHide, QStringLiteral("F9"));
+        QCOMPARE(answers.boxes().size(), 4);
     }
 
     void settingsWindowIsSingleAndTalksToTheMainWindow() {

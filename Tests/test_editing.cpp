@@ -25,6 +25,15 @@ const QByteArray kThreeTypes =
          "{'name':'4','type':0,'param':'','path':''}]},{'name':'a2','item':[]},{'name':'a3','item':[]},"
          "{'name':'a4','item':[]}]},{'name':'B','group':[{'name':'b1','item':[]}]},{'name':'C'}]}");
 
+// One Type, one Group of `count` Items named 0, 1, 2, ...: more rows than
+// the grid shows at once.
+QByteArray manyItems(int count) {
+    QString items;
+    for (int i = 0; i < count; ++i)
+        items += QStringLiteral("%1{'name':'%2','type':0,'param':'','path':''}").arg(i ? "," : "").arg(i);
+    return json("{'type':[{'name':'A','group':[{'name':'a1','item':[" + items + "]}]}]}");
+}
+
 struct Window {
     DataFolder data;
     std::unique_ptr<MainForm> form;
@@ -447,6 +456,23 @@ private slots:
         QVERIFY(accepted.isAccepted());
     }
 
+    void droppedMenuEntryIsNamedByItsLocalizedName() {
+        QTemporaryDir dir;
+        DataFolder::writeFile(dir.filePath("org.example.Tool.desktop"),
+                              "[Desktop Entry]\nType=Application\nName=Tool\nName[de]=Werkzeug\nExec=sh\n");
+        DataFolder::writeFile(dir.filePath("nameless.desktop"), "[Desktop Entry]\nExec=sh\n");
+        const QByteArray locale = qgetenv("LC_ALL");
+        qputenv("LC_ALL", "de_AT.UTF-8");
+        Window w(kThreeTypes);
+        w.groups->setCurrentRow(1);
+        drop(*w.form, {QUrl::fromLocalFile(dir.filePath("org.example.Tool.desktop")),
+                       QUrl::fromLocalFile(dir.filePath("nameless.desktop"))});
+        qputenv("LC_ALL", locale);
+        QCOMPARE(texts(w.items), (QStringList{"Werkzeug", "nameless"}));
+        QVERIFY(w.saved().contains(json("{'name':'Werkzeug','type':0,'param':'','path':'") +
+                                   dir.filePath("org.example.Tool.desktop").toUtf8() + json("'")));
+    }
+
     void droppedLinksAskFirst() {
         QTemporaryDir dir;
         DataFolder::writeFile(dir.filePath("target.txt"), "x");
@@ -540,6 +566,30 @@ private slots:
         QVERIFY(dragWithMouse(globalPoint(w.items, 0), globalPoint(w.items, -1)));
         QCOMPARE(w.saved(), before);
         QVERIFY(before.contains(json("{'name':'3','type':0,'param':'','path':'','k':[1]}]")));
+    }
+
+    void theGridIgnoresThePointerOutsideIt() {
+        // Below the window lie rows of the grid scrolled out of sight.
+        Window w(manyItems(60));
+        QVERIFY(w.exposed);
+        const QRect area = w.items->viewport()->rect();
+        const QPoint below = w.items->viewport()->mapToGlobal(QPoint(40, area.bottom() + 60));
+        QVERIFY(w.items->itemAt(w.items->viewport()->mapFromGlobal(below)));
+        const QByteArray before = w.saved();
+
+        // An Item dragged out of the grid and let go there stays put.
+        QVERIFY(dragWithMouse(globalPoint(w.items, 0), below));
+        QCOMPARE(w.saved(), before);
+        QCOMPARE(w.items->item(0)->text(), QStringLiteral("0"));
+
+        // A menu asked for from the keyboard takes no entry from there.
+        const int current = w.items->currentRow();
+        QCursor::setPos(below);
+        MenuPicker picker("");
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(0, 0));
+        QApplication::sendEvent(w.items, &event);
+        QCOMPARE(picker.shown, QStringList{"新建"});
+        QCOMPARE(w.items->currentRow(), current);
     }
 };
 

@@ -5,6 +5,7 @@
 #include "catalog/catalogstore.h"
 #include "settings/appsettings.h"
 #include "support/datafolder.h"
+#include "support/diskfaults.h"
 #include "support/jsontext.h"
 #include "support/modalanswerer.h"
 #include "support/modalwatchdog.h"
@@ -16,6 +17,8 @@
 #include <QtTest>
 
 #include <csignal>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -161,6 +164,36 @@ private slots:
             ++completed;
         }
         qInfo("%d of 40 writes completed before the kill", completed);
+    }
+
+    void filesThatAreNoFilesNeverBlockTheStart() {
+        DataFolder data;
+        const QByteArray catalogPath = QFile::encodeName(data.catalogPath());
+        QCOMPARE(::mkfifo(catalogPath.constData(), 0644), 0);
+        QCOMPARE(::mkfifo(QFile::encodeName(data.configPath()).constData(), 0644), 0);
+        {
+            Deadline deadline(30, "starting with FIFOs for the catalog and the settings");
+            ModalAnswerer answers;
+            answers.press("OK");
+            MainForm form;
+            QCOMPARE(answers.boxes().size(), 1);
+            QCOMPARE(answers.boxes()[0].text, QStringLiteral("配置文件打开出现错误！"));
+            QCOMPARE(typeNames(form), QStringList{"默认分类"});
+            form.close();
+            QCOMPARE(answers.boxes().size(), 1);
+        }
+        QVERIFY(!QFileInfo(data.catalogPath()).isFile() && !QFileInfo(data.configPath()).isFile());
+
+        // A custom icon that is a FIFO is passed over.
+        QVERIFY(QFile::remove(data.catalogPath()));
+        const QString pipe = data.dataPath() + "/x.png";
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+        data.writeCatalog(json("{'type':[{'name':'T','group':[{'name':'G','item':[{'name':'I','type':0,"
+                               "'param':'','path':'','customIcon':'" +
+                               pipe + "'}]}]}]}"));
+        Deadline deadline(30, "starting with a custom icon that is a FIFO");
+        MainForm form;
+        QCOMPARE(form.findChild<QListWidget*>("listWidget_item")->count(), 1);
     }
 };
 

@@ -8,8 +8,12 @@
 #include "support/modalwatchdog.h"
 #include "support/xtools.h"
 
+#include <QAbstractButton>
+#include <QKeySequenceEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QtTest>
 
 using namespace x11;
@@ -144,6 +148,50 @@ private slots:
         QCOMPARE(answers.boxes().size(), 2);
         QCOMPARE(answers.boxes()[1].text, QStringLiteral("热键修改成功"));
         QCOMPARE(tryGrab(kK, kControl | kAlt), QStringLiteral("busy"));
+    }
+
+    void theKeyEditorRecordsTheHotkeyItself() {
+        DataFolder data;
+        MainForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTest::mouseClick(form.findChild<QAbstractButton*>("toolButton_settings"), Qt::LeftButton);
+        QWidget* settings = nullptr;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window->objectName() == QStringLiteral("FormSettings"))
+                settings = window;
+        QVERIFY(settings);
+        QVERIFY(QTest::qWaitForWindowExposed(settings));
+        settings->findChild<QTabWidget*>("tabWidget")->setCurrentIndex(2);
+        auto* edit = settings->findChild<QKeySequenceEdit*>("keySequenceEdit_showAndHide");
+        settings->activateWindow();
+        QTRY_VERIFY(settings->isActiveWindow());
+
+        // While the editor has the focus the combination reaches it, not the
+        // grab, and the window stays.
+        edit->setFocus();
+        QTRY_COMPARE(tryGrab(kGrave, kAlt), QStringLiteral("free"));
+        QVERIFY(xdotoolKey("alt+grave"));
+        QTRY_COMPARE(edit->keySequence(), QKeySequence(Qt::ALT | Qt::Key_QuoteLeft));
+        QVERIFY(form.isVisible());
+
+        ModalAnswerer answers;
+        answers.press("已知晓");
+        QTest::mouseClick(settings->findChild<QPushButton*>("pushButton_showAndHide"), Qt::LeftButton);
+        QVERIFY(answers.waitFor(1));
+        QCOMPARE(answers.boxes()[0].text, QStringLiteral("热键修改成功"));
+        QCOMPARE(hotKeyShowAndHide, QStringLiteral("Alt+`"));
+        QTRY_COMPARE(tryGrab(kGrave, kAlt), QStringLiteral("busy"));
+
+        // Closed while recording: the grab comes back.
+        settings->activateWindow();
+        QTRY_VERIFY(settings->isActiveWindow());
+        edit->setFocus();
+        QTRY_COMPARE(tryGrab(kGrave, kAlt), QStringLiteral("free"));
+        settings->close();
+        QTRY_COMPARE(tryGrab(kGrave, kAlt), QStringLiteral("busy"));
+        QVERIFY(xdotoolKey("alt+grave"));
+        QTRY_VERIFY(form.isHidden());
     }
 
     void aFailedResetLeavesNoHotkey() {

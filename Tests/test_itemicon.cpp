@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 Q_DECLARE_METATYPE(ItemIconSource)
 
 namespace {
@@ -14,6 +16,14 @@ void writeImage(const QString& path, QColor colour, const char* format) {
     QImage image(16, 16, QImage::Format_ARGB32);
     image.fill(colour);
     QVERIFY(image.save(path, format));
+}
+
+// The inode change time, in nanoseconds.
+qint64 changeTime(const QString& path) {
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return -1;
+    return qint64(status.st_ctim.tv_sec) * 1000000000 + status.st_ctim.tv_nsec;
 }
 
 } // namespace
@@ -32,6 +42,25 @@ private slots:
         DataFolder::writeFile(file("tool.exe"), "MZ");
         DataFolder::writeFile(file("notes.txt"), "x");
         QDir(dir.path()).mkdir("folder");
+        QCOMPARE(::mkfifo(QFile::encodeName(file("pipe.png")).constData(), 0644), 0);
+
+
+        // An icon theme and the installed menu entries, both our own.
+        QDir(dir.path()).mkpath("icons/tarntest/16x16/apps");
+        DataFolder::writeFile(file("icons/tarntest/index.theme"),
+                              "[Icon Theme]\nName=tarntest\nDirectories=16x16/apps\n\n"
+                              "[16x16/apps]\nSize=16\nType=Fixed\n");
+        writeImage(file("icons/tarntest/16x16/apps/tarn-test.png"), Qt::yellow, "PNG");
+        QIcon::setThemeSearchPaths({file("icons")});
+        QIcon::setThemeName("tarntest");
+        QDir(dir.path()).mkpath("share/applications");
+        qputenv("XDG_DATA_HOME", file("home").toUtf8());
+        qputenv("XDG_DATA_DIRS", file("share").toUtf8());
+        DataFolder::writeFile(file("prog"), "#!/bin/sh\n");
+        QFile::setPermissions(file("prog"), QFile::ReadOwner | QFile::ExeOwner);
+        DataFolder::writeFile(
+            file("share/applications/prog.desktop"),
+            "[Desktop Entry]\nType=Application\nIcon=tarn-test\nExec=" + file("prog").toUtf8() + " %U\n");
     }
 
     void rule_data() {
@@ -60,6 +89,8 @@ private slots:
             << 0 << file("notes.txt") << "" << ItemIconSource::PathSystem << "notes.txt";
         QTest::newRow("existing folder")
             << 1 << file("folder") << "" << ItemIconSource::PathSystem << "folder";
+        QTest::newRow("custom FIFO falls through to path")
+            << 0 << file("notes.txt") << file("pipe.png") << ItemIconSource::PathSystem << "notes.txt";
         QTest::newRow("custom gone falls through to path")
             << 0 << file("notes.txt") << file("gone.png") << ItemIconSource::PathSystem << "notes.txt";
         QTest::newRow("odd kind behaves as a file")
@@ -95,6 +126,31 @@ private slots:
         QCOMPARE(system.availableSizes(), QList<QSize>{QSize(48, 48)});
     }
 
+    void desktopEntriesGiveTheirIcons() {
+        QFileIconProvider provider;
+        ItemIconCache cache;
+        auto entry = [&](const QString& name, const QString& icon) {
+            DataFolder::writeFile(file(name),
+                                  "[Desktop Entry]\nType=Application\nExec=sh\nIcon=" + icon.toUtf8() + "\n");
+            return file(name);
+        };
+        const QString themed = entry("themed.desktop", "tarn-test");
+        QCOMPARE(itemIcon(0, themed, "", provider).name(), QStringLiteral("tarn-test"));
+        QCOMPARE(cache.icon(0, themed, "", provider).name(), QStringLiteral("tarn-test"));
+        const QString picture = entry("picture.desktop", file("red.png"));
+        QCOMPARE(cache.icon(0, picture, "", provider).pixmap(16, 16).toImage().pixelColor(8, 8),
+                 QColor(Qt::red));
+        // An icon the theme lacks: the file's system icon, as for any file.
+        const QIcon unknown = cache.icon(0, entry("unknown.desktop", "tarn-absent"), "", provider);
+        QCOMPARE(unknown.availableSizes(), QList<QSize>{QSize(48, 48)});
+        // A custom icon still comes first.
+        QCOMPARE(itemIcon(0, themed, file("photo.jpg"), provider).name(), QString());
+        // A program started by an installed entry shows the entry's icon.
+        QCOMPARE(itemIcon(0, file("prog"), "", provider).name(), QStringLiteral("tarn-test"));
+        QCOMPARE(cache.icon(0, file("prog"), "", provider).name(), QStringLiteral("tarn-test"));
+        QCOMPARE(cache.icon(0, file("notes.txt"), "", provider).name(), QString());
+    }
+
     void cacheFollowsTheFiles() {
         QFileIconProvider provider;
         ItemIconCache cache;
@@ -112,6 +168,38 @@ private slots:
         const QIcon second = cache.icon(0, "", picture, provider);
         QVERIFY(second.cacheKey() != first.cacheKey());
         QCOMPARE(second.pixmap(32, 32).toImage().pixelColor(8, 8), QColor(Qt::blue));
+
+        // Replaced by a picture of the same size bearing the old time: the
+        // inode or its change time tells, and both are asked.
+        const QDateTime time = QFileInfo(picture).lastModified();
+        const qint64 size = QFileInfo(picture).size();
+        auto replace = [&](QColor colour, const QString& writtenAs) {
+            bigger.fill(colour);
+            QVERIFY(bigger.save(writtenAs, "PNG"));
+            QFile touched(writtenAs);
+            QVERIFY(touched.open(QIODevice::ReadWrite));
+            QVERIFY(touched.setFileTime(time, QFileDevice::FileModificationTime));
+            touched.close();
+            QVERIFY(writtenAs == picture ||
+                    ::rename(QFile::encodeName(writtenAs), QFile::encodeName(picture)) == 0);
+            QCOMPARE(QFileInfo(picture).lastModified(), time);
+            QCOMPARE(QFileInfo(picture).size(), size);
+        };
+        auto shown = [&] {
+            return cache.icon(0, "", picture, provider).pixmap(32, 32).toImage().pixelColor(8, 8);
+        };
+        // A new file moved over it (how editors and downloads replace).
+        replace(Qt::green, file("new.png"));
+        QCOMPARE(shown(), QColor(Qt::green));
+        // Rewritten in place: the same inode, a later change time. The
+        // file system stamps with a coarse clock; wait for it to move on.
+        const qint64 changed = changeTime(picture);
+        DataFolder::writeFile(file("clock"), "x");
+        QTRY_VERIFY_WITH_TIMEOUT((QFile(file("clock")).setPermissions(QFile::ReadOwner | QFile::WriteOwner),
+                                  changeTime(file("clock")) > changed),
+                                 2000);
+        replace(Qt::yellow, picture);
+        QCOMPARE(shown(), QColor(Qt::yellow));
 
         // Gone: the rule falls through, cache or not.
         QVERIFY(QFile::remove(picture));

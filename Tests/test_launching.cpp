@@ -93,6 +93,29 @@ private slots:
         QVERIFY(form->isVisible());
     }
 
+    void desktopEntryStartsItsExecInItsPath() {
+        DataFolder data;
+        const QString entry = target("menu/dump.desktop");
+        QDir(targets.path()).mkpath("menu");
+        DataFolder::writeFile(entry, "[Desktop Entry]\nType=Application\nName=Dump\nExec=\"" +
+                                         target("bin/dumper").toUtf8() +
+                                         "\" \"a  b\" %U --x=%f\nPath=" + targets.path().toUtf8() + "\n");
+        auto form = formWith({item("d", 0, entry, "ignored")}, data, 0);
+        QVERIFY(form);
+        QVERIFY(QMetaObject::invokeMethod(form.get(), "openThis"));
+        QTRY_COMPARE(dumped(), (QStringList{targets.path(), "[a  b]", "[--x=]"}));
+        QVERIFY(recorder.urls.isEmpty());
+
+        // A program that is not installed is an invalid target.
+        DataFolder::writeFile(entry, "[Desktop Entry]\nType=Application\nExec=sh\nTryExec=tarn-absent\n");
+        ModalAnswerer answers;
+        answers.press("No");
+        QVERIFY(QMetaObject::invokeMethod(form.get(), "openThis"));
+        QCOMPARE(answers.boxes().size(), 1);
+        QCOMPARE(answers.boxes()[0].title, QStringLiteral("警告"));
+        QVERIFY(recorder.urls.isEmpty());
+    }
+
     void executableWithoutSuffixStartsOnLinux() {
 #ifdef Q_OS_WIN
         QSKIP("programs end in .exe here");

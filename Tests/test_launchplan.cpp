@@ -4,6 +4,10 @@
 
 #include <QtTest>
 
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
+
 Q_DECLARE_METATYPE(launch::Road)
 
 using launch::Road;
@@ -14,8 +18,8 @@ class TestLaunchPlan : public QObject {
     QTemporaryDir dir;
     QString at(const QString& name) const { return dir.filePath(name); }
 
-    void makeFile(const QString& name, bool executable) {
-        DataFolder::writeFile(at(name), "#!/bin/sh\n");
+    void makeFile(const QString& name, bool executable, const QByteArray& content = "#!/bin/sh\n") {
+        DataFolder::writeFile(at(name), content);
         QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner;
         if (executable)
             permissions |= QFile::ExeOwner;
@@ -28,6 +32,15 @@ private slots:
         makeFile("TOOL.EXE", false);
         makeFile("script", true);
         makeFile("notes.txt", false);
+        makeFile("program", true, QByteArray::fromHex("7f454c46020101"));
+        // What a FAT or NTFS mount shows for every file, or a chmod 755:
+        // documents with the exec bit.
+        makeFile("manual.pdf", true, "%PDF-1.4\n");
+        makeFile("empty", true, "");
+        makeFile("hash", true, "#");
+#ifndef Q_OS_WIN
+        QVERIFY(mkfifo(QFile::encodeName(at("pipe")).constData(), 0755) == 0);
+#endif
         QDir(dir.path()).mkpath("app.exe");
         QDir(dir.path()).mkpath("folder");
     }
@@ -67,8 +80,19 @@ private slots:
 #else
         QTest::newRow("EXE, not executable, opens") << 0 << at("TOOL.EXE") << "-a" << Road::OpenUrl
                                                     << QStringList{} << QUrl::fromLocalFile(at("TOOL.EXE"));
-        QTest::newRow("executable without suffix starts")
+        QTest::newRow("executable script starts")
             << 0 << at("script") << "x" << Road::StartProgram << QStringList{"x"} << none;
+        QTest::newRow("executable image starts")
+            << 0 << at("program") << "" << Road::StartProgram << QStringList{} << none;
+        QTest::newRow("document with the exec bit opens")
+            << 0 << at("manual.pdf") << "-a" << Road::OpenUrl << QStringList{}
+            << QUrl::fromLocalFile(at("manual.pdf"));
+        QTest::newRow("empty file with the exec bit opens")
+            << 0 << at("empty") << "" << Road::OpenUrl << QStringList{} << QUrl::fromLocalFile(at("empty"));
+        QTest::newRow("half a script marker opens")
+            << 0 << at("hash") << "" << Road::OpenUrl << QStringList{} << QUrl::fromLocalFile(at("hash"));
+        QTest::newRow("fifo with the exec bit opens without blocking")
+            << 0 << at("pipe") << "" << Road::OpenUrl << QStringList{} << QUrl::fromLocalFile(at("pipe"));
 #endif
         QTest::newRow("folder named x.exe opens as a folder")
             << 1 << at("app.exe") << "-a" << Road::OpenUrl << QStringList{}

@@ -1,14 +1,17 @@
 // Showing and hiding the window, the tray, Esc, closing and quitting.
 #include "mainform/mainform.h"
+#include "mainform/windowplacement.h"
 
 #include "settings/appsettings.h"
 #include "support/datafolder.h"
+#include "support/diskfaults.h"
 #include "support/modalanswerer.h"
 #include "support/modalwatchdog.h"
 
 #include <QAction>
 #include <QListWidget>
 #include <QMenu>
+#include <QScreen>
 #include <QSettings>
 #include <QtTest>
 
@@ -92,10 +95,67 @@ private slots:
         QVERIFY(call(form, "showAndHide"));
         QTRY_COMPARE(form.pos(), QPoint(200, 150)); // where it was
 
+        // 70 px left of and 50 px above the pointer, but never off the screen.
         formCursorPos = true;
-        QVERIFY(call(form, "showAndHide"));
-        QVERIFY(call(form, "showAndHide"));
-        QTRY_COMPARE(form.pos(), QPoint(-60, -40));
+        auto showAt = [&](QPoint pointer) {
+            QCursor::setPos(pointer);
+            QTRY_COMPARE(QCursor::pos(), pointer);
+            QVERIFY(call(form, "showAndHide"));
+            QVERIFY(call(form, "showAndHide"));
+        };
+        showAt(QPoint(400, 300));
+        QTRY_COMPARE(form.pos(), QPoint(330, 250));
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        showAt(QPoint(10, 10));
+        QTRY_COMPARE(form.pos(), screen.topLeft());
+        showAt(screen.bottomRight());
+        QTRY_COMPARE(form.frameGeometry().bottomRight(), screen.bottomRight());
+    }
+
+    void placementKeepsTheWindowOnOneScreen_data() {
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<QPoint>("pointer");
+        QTest::addColumn<QSize>("frame");
+        QTest::addColumn<QPoint>("placed");
+        const QRect right(1920, 0, 1280, 1000); // a second screen, right of the first
+        QTest::newRow("room enough") << right << QPoint(2400, 400) << QSize(300, 200) << QPoint(2330, 350);
+        QTest::newRow("top-left corner") << right << QPoint(1925, 5) << QSize(300, 200) << QPoint(1920, 0);
+        QTest::newRow("bottom-right corner")
+            << right << QPoint(3199, 999) << QSize(300, 200) << QPoint(2900, 800);
+        QTest::newRow("exactly the area")
+            << right << QPoint(2500, 500) << QSize(1280, 1000) << QPoint(1920, 0);
+        QTest::newRow("larger keeps the top-left")
+            << right << QPoint(2500, 500) << QSize(2000, 2000) << QPoint(1920, 0);
+        QTest::newRow("above a panel")
+            << QRect(0, 30, 800, 570) << QPoint(100, 40) << QSize(300, 200) << QPoint(30, 30);
+        QTest::newRow("no screen: as asked")
+            << QRect() << QPoint(10, 10) << QSize(300, 200) << QPoint(-60, -40);
+    }
+    void placementKeepsTheWindowOnOneScreen() {
+        QFETCH(QRect, area);
+        QFETCH(QPoint, pointer);
+        QFETCH(QSize, frame);
+        QFETCH(QPoint, placed);
+        QCOMPARE(placement::atPointer(pointer, frame, area), placed);
+    }
+
+    void sizeIsFittedToOneScreen() {
+        const QRect area(1920, 0, 1280, 1000);
+        QCOMPARE(placement::fitted(QSize(100000, 100000), area), QSize(1280, 1000));
+        QCOMPARE(placement::fitted(QSize(100000, 600), area, QMargins(4, 30, 4, 4)), QSize(1272, 600));
+        QCOMPARE(placement::fitted(QSize(900, 100000), area, QMargins(4, 30, 4, 4)), QSize(900, 966));
+        QCOMPARE(placement::fitted(QSize(900, 600), area), QSize(900, 600));
+        QCOMPARE(placement::fitted(QSize(900, 600), QRect()), QSize(900, 600));
+    }
+
+    void aHugeStoredSizeStillFitsTheScreen() {
+        DataFolder data;
+        DataFolder::writeFile(data.configPath(), "[Form]\nHeight=100000\nWidth=100000\n");
+        QCursor::setPos(10, 10);
+        MainForm form;
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(form.width() <= screen.width() && form.height() <= screen.height());
+        QVERIFY(form.width() > 848 && form.height() > 507);
     }
 
     void escHidesAndOtherKeysDoNothing() {
@@ -165,6 +225,24 @@ private slots:
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("警告"));
         QVERIFY(answers.boxes()[0].text.startsWith(QStringLiteral("配置文件保存失败：")));
+    }
+
+    void aFullDiskAtCloseIsToldNamingTheFiles() {
+        ShownForm shown;
+        QVERIFY(shown.exposed);
+        const QByteArray before = shown.data.readCatalog();
+        QVERIFY(call(shown.form, "jsonTypeItmeAdd"));
+        ModalAnswerer answers;
+        answers.press("OK");
+        {
+            FullDiskSeam full(0);
+            shown.form.close();
+        }
+        QCOMPARE(answers.boxes().size(), 1);
+        QCOMPARE(answers.boxes()[0].text, QStringLiteral("配置文件保存失败：磁盘已满（%1）\n磁盘已满（%2）")
+                                              .arg(QDir::toNativeSeparators(shown.data.catalogPath()),
+                                                   QDir::toNativeSeparators(shown.data.configPath())));
+        QCOMPARE(shown.data.readCatalog(), before);
     }
 
     void closingAnotherWindowDoesNotEndTarn() {

@@ -1,13 +1,24 @@
 #!/usr/bin/env bash
-# Installs what Tarn needs to build and test (Debian 12, as root), then
-# configures and builds it in build/. Safe to run again: it installs only
-# what is missing and rebuilds only what changed.
+# Installs what Tarn needs (Debian 12, as root), then configures and builds
+# it in build/. Safe to run again: it installs only what is missing and
+# rebuilds only what changed.
+#   setup.sh          building and running Tarn
+#   setup.sh test     also the test tools (X server, window manager, clang for
+#                     the fuzzer, the desktop-file and AppStream validators)
+#   setup.sh bench    also the benchmark library; builds nothing (bench.sh
+#                     builds its own tree)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(build-essential cmake pkg-config clang libclang-rt-dev qtbase5-dev libqt5x11extras5-dev rapidjson-dev libxcb1-dev
-          libxcb-keysyms1-dev libxcb-xtest0-dev libbenchmark-dev python3 xvfb xauth xdotool x11-utils
-          fonts-wqy-microhei openbox trayer)
+packages=(build-essential cmake pkg-config qtbase5-dev libqt5x11extras5-dev rapidjson-dev libxcb1-dev
+          libxcb-keysyms1-dev fonts-wqy-microhei)
+case "${1:-}" in
+  "") ;;
+  test) packages+=(python3 xvfb xauth xdotool x11-utils openbox trayer clang libclang-rt-dev
+                   desktop-file-utils appstream) ;;
+  bench) packages+=(libbenchmark-dev libxcb-xtest0-dev python3 xvfb xauth) ;;
+  *) echo "usage: $0 [test|bench]" >&2; exit 2 ;;
+esac
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -19,5 +30,6 @@ if ((${#missing[@]})); then
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S . -B build -DTARN_BENCHMARKS=ON ${TARN_CMAKE_ARGS:-} >/dev/null
+[[ "${1:-}" == bench ]] && exit 0
+cmake -S . -B build -DTARN_BENCHMARKS=OFF ${TARN_CMAKE_ARGS:-} >/dev/null
 cmake --build build -j"$(nproc)"

@@ -5,7 +5,7 @@
 # --quick runs the plain suites only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh test
 
 xvfb() { xvfb-run -a -s "-screen 0 1280x1024x24" "$@"; }
 

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// Documents that ship beside the executable; the About tab links to them.
+// Documents that ship with Tarn, beside the executable or installed under
+// share/doc/tarn; the About tab links to them.
 namespace documents {
 QString readmePath();
 QString changelogPath();

@@ -63,7 +63,7 @@ class ExactNumbers {
 public:
     static constexpr int kMaxRecursion = 256;
 
-    ExactNumbers(Document& doc, bool limitDepth) : doc(doc), limitDepth(limitDepth) {}
+    ExactNumbers(Document& target, bool limited) : doc(target), limitDepth(limited) {}
     bool tooDeep = false;
 
     bool Null() { return doc.Null(); }
@@ -94,10 +94,11 @@ public:
         const char* end = str + length;
         if (std::find_if(str, end, [](char c) { return c == '.' || c == 'e' || c == 'E'; }) == end) {
             if (int64_t i; std::from_chars(str, end, i).ec == std::errc()) {
+                if (i >= std::numeric_limits<int>::min() && i <= std::numeric_limits<int>::max())
+                    return doc.Int(static_cast<int>(i));
                 if (i >= 0 && i <= std::numeric_limits<unsigned>::max())
-                    return i <= std::numeric_limits<int>::max() ? doc.Int(static_cast<int>(i))
-                                                                : doc.Uint(static_cast<unsigned>(i));
-                return i >= std::numeric_limits<int>::min() ? doc.Int(static_cast<int>(i)) : doc.Int64(i);
+                    return doc.Uint(static_cast<unsigned>(i));
+                return doc.Int64(i);
             }
             if (uint64_t u; std::from_chars(str, end, u).ec == std::errc())
                 return doc.Uint64(u);

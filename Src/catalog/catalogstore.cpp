@@ -3,42 +3,36 @@
 #include "catalog/catalogshape.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace catalogstore {
 
-namespace {
-
-constexpr QFileDevice::Permissions kAnyWrite =
-    QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-
-// A file the user marked read-only stays unwritten even for a process that
-// could write it anyway (root, or an administrator on Windows).
-bool markedReadOnly(const QFile& file) {
-    return file.exists() && !(file.permissions() & kAnyWrite);
-}
-
-} // namespace
-
 LoadResult load(const QString& path, catalog::Document& doc) {
     LoadResult result;
-    QFile file(path);
-    const bool existed = file.exists();
-    QByteArray bytes;
-    if (!markedReadOnly(file) && file.open(QIODevice::ReadWrite)) {
-        bytes = file.readAll();
-        file.close();
-    } else {
+    safefile::Reading reading;
+    if (!safefile::markedReadOnly(path))
+        reading = safefile::read(path, true);
+    if (reading.status == safefile::Reading::NotRegular) {
+        // Never opened, never written over.
+        result.openFailed = true;
+        result.keepFileAsIs = true;
+        result.stamp = reading.stamp;
+        return result;
+    }
+    if (reading.status != safefile::Reading::Read) {
         result.openFailed = true;
         // Still show a file that can be read; never write over one that exists.
+        const bool existed = QFileInfo::exists(path);
         result.keepFileAsIs = existed;
-        if (!existed || !file.open(QIODevice::ReadOnly))
+        if (!existed)
             return result;
-        bytes = file.readAll();
-        file.close();
+        reading = safefile::read(path, false);
+        result.stamp = reading.stamp;
+        if (reading.status != safefile::Reading::Read)
+            return result;
     }
+    result.stamp = reading.stamp;
+    const QByteArray& bytes = reading.bytes;
     if (bytes.isEmpty())
         return result;
 
@@ -64,29 +58,14 @@ LoadResult load(const QString& path, catalog::Document& doc) {
     return result;
 }
 
-namespace {
-
-bool writeAtomically(const QString& path, const char* bytes, qint64 size, QString* error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes, size) != size || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    return true;
+bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error, FileStamp* stamp) {
+    return safefile::replace(path, bytes.constData(), std::size_t(bytes.size()), error, stamp);
 }
 
-} // namespace
-
-bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error) {
-    return writeAtomically(path, bytes.constData(), bytes.size(), error);
-}
-
-bool save(const QString& path, const catalog::Value& doc, QString* error) {
+bool save(const QString& path, const catalog::Value& doc, QString* error, FileStamp* stamp) {
     rapidjson::StringBuffer buffer;
     catalog::serializeTo(doc, buffer);
-    return writeAtomically(path, buffer.GetString(), static_cast<qint64>(buffer.GetSize()), error);
+    return safefile::replace(path, buffer.GetString(), buffer.GetSize(), error, stamp);
 }
 
 QString keepCopy(const QString& path, const QByteArray& bytes) {
@@ -96,16 +75,22 @@ QString keepCopy(const QString& path, const QByteArray& bytes) {
         const QString name = n == 1 ? info.fileName() + QStringLiteral(".bak")
                                     : QStringLiteral("%1-%2.bak").arg(info.fileName()).arg(n);
         const QString candidate = dir.absoluteFilePath(name);
-        QFile existing(candidate);
-        if (existing.exists()) {
-            if (existing.size() == bytes.size() && existing.open(QIODevice::ReadOnly) &&
-                existing.readAll() == bytes)
-                return candidate;
+        const QFileInfo existing(candidate);
+        if (existing.exists() || existing.isSymLink()) {
+            if (existing.isFile() && existing.size() == bytes.size()) {
+                const safefile::Reading copy = safefile::read(candidate, false);
+                if (copy.status == safefile::Reading::Read && copy.bytes == bytes)
+                    return candidate;
+            }
             continue;
         }
         return writeAtomically(candidate, bytes) ? candidate : QString();
     }
     return QString();
+}
+
+int removeLeftovers(const QString& path) {
+    return safefile::removeLeftovers(path);
 }
 
 } // namespace catalogstore

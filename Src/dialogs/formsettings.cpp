@@ -2,12 +2,29 @@
 
 #include "ui_formsettings.h"
 
+#include "app/autostart.h"
 #include "app/documents.h"
+#include "hotkey/hotkeyrule.h"
 #include "settings/appsettings.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QMessageBox>
-#include <QSettings>
+
+namespace {
+
+// Writes the settings file now; a failure is told, naming the reason and
+// the file, and the settings stay in force for this session.
+bool storeSettings(QWidget* parent) {
+    QString error;
+    if (configSettings->sync(&error))
+        return true;
+    QMessageBox::warning(parent, QStringLiteral("警告"), QStringLiteral("配置文件保存失败：%1").arg(error));
+    return false;
+}
+
+} // namespace
 
 FormSettings::FormSettings(QWidget* parent) : QWidget(parent), ui(new Ui::FormSettings) {
     ui->setupUi(this);
@@ -17,6 +34,7 @@ FormSettings::FormSettings(QWidget* parent) : QWidget(parent), ui(new Ui::FormSe
     ui->keySequenceEdit_showAndHide->installEventFilter(this);
     ui->radioButton_cursor->setChecked(formCursorPos);
     ui->checkBox_openThenHide->setChecked(formOpenThenHide);
+    ui->checkBox_autostart->setChecked(autostart::isEnabled());
     ui->tabWidget->setCurrentIndex(0);
     connect(ui->pushButton_showAndHide, &QPushButton::clicked, this, &FormSettings::settingShowAndHide);
     connect(ui->pushButton_formPos, &QPushButton::clicked, this, &FormSettings::settingFormPos);
@@ -65,9 +83,31 @@ QString FormSettings::aboutHtml() {
 }
 
 void FormSettings::settingShowAndHide() {
-    const QString text = ui->keySequenceEdit_showAndHide->keySequence().toString(QKeySequence::PortableText);
+    const QKeySequence sequence = ui->keySequenceEdit_showAndHide->keySequence();
+    const QString text = sequence.toString(QKeySequence::PortableText);
+    // Nothing is stored that would leave Tarn without a hotkey or take a
+    // typing key away from every other program.
+    QString refusal;
+    switch (hotkeyFault(sequence)) {
+    case HotkeyFault::Empty:
+        refusal = QStringLiteral("热键不能为空，请在输入框中按下新的组合键后再应用。");
+        break;
+    case HotkeyFault::NoModifier:
+        refusal = QStringLiteral("热键( %1 )没有包含 Ctrl、Alt 或 Meta 键，注册后其他程序将无法输入这个键。\n"
+                                 "请加上 Ctrl、Alt 或 Meta 键（单独的功能键 F1-F35 可以使用）。")
+                      .arg(text);
+        break;
+    case HotkeyFault::None:
+        break;
+    }
+    if (!refusal.isEmpty()) {
+        QMessageBox::warning(this, QStringLiteral("警告"), refusal, QStringLiteral("已知晓"), QString(),
+                             QString(), 0, -1);
+        return;
+    }
     configSettings->setValue(settingkeys::hotKeyShowAndHide, text);
     hotKeyShowAndHide = text;
+    storeSettings(this);
     emit hotKeyReset();
 }
 
@@ -76,8 +116,25 @@ void FormSettings::settingFormPos() {
     formCursorPos = ui->radioButton_cursor->isChecked();
     configSettings->setValue(settingkeys::formOpenThenHide, ui->checkBox_openThenHide->isChecked());
     formOpenThenHide = ui->checkBox_openThenHide->isChecked();
+    if (!storeSettings(this))
+        return;
+    if (!applyAutostart()) {
+        QMessageBox::warning(this, QStringLiteral("警告"),
+                             QStringLiteral("无法更改登录时启动：\n") + autostart::entryPath());
+        return;
+    }
     QMessageBox::information(this, QStringLiteral("提示"), QStringLiteral("设置完成"), QStringLiteral("好的"),
                              QString(), QString(), 0, -1);
+}
+
+bool FormSettings::applyAutostart() {
+    const bool wanted = ui->checkBox_autostart->isChecked();
+    if (wanted == autostart::isEnabled())
+        return true;
+    // Tarn finds its data relative to the folder it starts in: login starts
+    // it here, as it runs now.
+    return wanted ? autostart::enable(QCoreApplication::applicationFilePath(), QDir::currentPath())
+                  : autostart::disable();
 }
 
 void FormSettings::openLinks(const QUrl& _url) {
@@ -85,9 +142,23 @@ void FormSettings::openLinks(const QUrl& _url) {
 }
 
 bool FormSettings::eventFilter(QObject* watched, QEvent* event) {
-    // Setting the sequence back ends the recording, so the next press starts
-    // a new one: the editor only ever holds the last combination pressed.
-    if (watched == ui->keySequenceEdit_showAndHide && event->type() == QEvent::ShortcutOverride)
-        ui->keySequenceEdit_showAndHide->setKeySequence(ui->keySequenceEdit_showAndHide->keySequence());
+    if (watched == ui->keySequenceEdit_showAndHide) {
+        switch (event->type()) {
+        case QEvent::ShortcutOverride:
+            // Setting the sequence back ends the recording, so the next press
+            // starts a new one: the editor only ever holds the last
+            // combination pressed.
+            ui->keySequenceEdit_showAndHide->setKeySequence(ui->keySequenceEdit_showAndHide->keySequence());
+            break;
+        case QEvent::FocusIn:
+            emit hotKeyRecording(true);
+            break;
+        case QEvent::FocusOut:
+            emit hotKeyRecording(false);
+            break;
+        default:
+            break;
+        }
+    }
     return QObject::eventFilter(watched, event);
 }

@@ -8,7 +8,7 @@ class FormSettings;
 }
 
 // The settings window: About, Actions (where the window appears, hiding
-// after a launch) and Keys (the show/hide hotkey). Each working tab stores
+// after a launch, starting at login) and Keys (the show/hide hotkey). Each working tab stores
 // only its own keys, with their mirrors, when its "应用" is pressed.
 class FormSettings : public QWidget {
     Q_OBJECT
@@ -22,6 +22,9 @@ public:
 
 signals:
     void hotKeyReset();
+    // The key editor took (true) or lost (false) the keyboard focus: while
+    // it records, the hotkey must reach it instead of being grabbed.
+    void hotKeyRecording(bool recording);
 
 private slots:
     void settingShowAndHide();
@@ -32,5 +35,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Writes or removes the login entry when the box differs from it.
+    bool applyAutostart();
+
     Ui::FormSettings* ui;
 };

@@ -1,10 +1,13 @@
 #include "icons/itemicon.h"
 
 #include "catalog/catalogjson.h"
+#include "icons/desktopicon.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <qplatformdefs.h>
 
 namespace {
 
@@ -22,22 +25,56 @@ QIcon rendered(const QIcon& system) {
 
 } // namespace
 
+bool lookUpFile(const QString& path, FileStamp* stamp) {
+    *stamp = FileStamp();
+    if (path.isEmpty())
+        return false;
+#ifndef Q_OS_WIN
+    // Qt's resource paths are not in the file system.
+    if (!path.startsWith(QLatin1Char(':'))) {
+        QT_STATBUF status;
+        if (QT_STAT(QFile::encodeName(path).constData(), &status) != 0)
+            return false;
+#ifdef Q_OS_DARWIN
+        const timespec modified = status.st_mtimespec;
+        const timespec changed = status.st_ctimespec;
+#else
+        const timespec modified = status.st_mtim;
+        const timespec changed = status.st_ctim;
+#endif
+        stamp->size = status.st_size;
+        stamp->modified = qint64(modified.tv_sec) * 1000000000 + modified.tv_nsec;
+        stamp->changed = qint64(changed.tv_sec) * 1000000000 + changed.tv_nsec;
+        stamp->inode = quint64(status.st_ino);
+        stamp->device = quint64(status.st_dev);
+        stamp->regular = S_ISREG(status.st_mode);
+        stamp->folder = S_ISDIR(status.st_mode);
+        return true;
+    }
+#endif
+    const QFileInfo info(path);
+    if (!info.exists())
+        return false;
+    stamp->size = info.size();
+    stamp->modified = info.lastModified().toMSecsSinceEpoch();
+    stamp->regular = info.isFile();
+    stamp->folder = info.isDir();
+    return true;
+}
+
 ItemIconChoice chooseItemIcon(int kind, const QString& path, const QString& customIcon) {
-    if (!customIcon.isEmpty()) {
-        const QFileInfo custom(customIcon);
-        if (custom.exists())
-            return {isPictureSuffix(custom.suffix()) ? ItemIconSource::CustomImage
-                                                     : ItemIconSource::CustomSystem,
-                    customIcon, custom};
-    }
+    FileStamp stamp;
+    // Only a regular file is read as a picture; a FIFO, socket or device is
+    // passed over (reading one could block), a folder gives its icon.
+    if (lookUpFile(customIcon, &stamp) && (stamp.regular || stamp.folder))
+        return {stamp.regular && isPictureSuffix(QFileInfo(customIcon).suffix()) ? ItemIconSource::CustomImage
+                                                                                 : ItemIconSource::CustomSystem,
+                customIcon, stamp};
     if (kind == catalog::KindWeb)
-        return {ItemIconSource::Web, QString(), QFileInfo()};
-    if (!path.isEmpty()) {
-        const QFileInfo target(path);
-        if (target.exists())
-            return {ItemIconSource::PathSystem, path, target};
-    }
-    return {ItemIconSource::Lost, QString(), QFileInfo()};
+        return {ItemIconSource::Web, QString(), FileStamp()};
+    if (lookUpFile(path, &stamp))
+        return {ItemIconSource::PathSystem, path, stamp};
+    return {ItemIconSource::Lost, QString(), FileStamp()};
 }
 
 QIcon makeItemIcon(const ItemIconChoice& choice, QFileIconProvider& provider) {
@@ -47,9 +84,12 @@ QIcon makeItemIcon(const ItemIconChoice& choice, QFileIconProvider& provider) {
         icon.addFile(choice.file, QSize(), QIcon::Normal, QIcon::Off);
         return icon;
     }
-    case ItemIconSource::CustomSystem:
     case ItemIconSource::PathSystem:
-        return rendered(provider.icon(choice.info));
+        if (const QIcon entry = desktopicon::forFile(QFileInfo(choice.file)); !entry.isNull())
+            return entry;
+        [[fallthrough]];
+    case ItemIconSource::CustomSystem:
+        return rendered(provider.icon(QFileInfo(choice.file)));
     case ItemIconSource::Web:
         return QIcon(QStringLiteral(":/img/Web.png"));
     case ItemIconSource::Lost:
@@ -65,14 +105,23 @@ QIcon itemIcon(int kind, const QString& path, const QString& customIcon, QFileIc
 QIcon ItemIconCache::icon(int kind, const QString& path, const QString& customIcon,
                           QFileIconProvider& provider) {
     const ItemIconChoice choice = chooseItemIcon(kind, path, customIcon);
+    // Icons named by desktop entries come from the theme, which keeps its own.
+    if (choice.source == ItemIconSource::PathSystem)
+        if (const QIcon entry = desktopicon::forFile(QFileInfo(choice.file)); !entry.isNull())
+            return entry;
     if (choice.file.isEmpty())
         return makeItemIcon(choice, provider);
-    // Keyed by what the icon is made from: the road, the file and its state
+    // Keyed by what the icon is made from: the road, the file and its stamp
     // (read by the same look-up that found the file).
-    const QFileInfo& info = choice.info;
-    const QString key = QString::number(int(choice.source)) + QLatin1Char('|') +
-                        QString::number(info.lastModified().toMSecsSinceEpoch()) + QLatin1Char('|') +
-                        QString::number(info.size()) + QLatin1Char('|') + choice.file;
+    const FileStamp& stamp = choice.stamp;
+    const QString key = QStringLiteral("%1|%2|%3|%4|%5|%6|")
+                            .arg(int(choice.source))
+                            .arg(stamp.modified)
+                            .arg(stamp.size)
+                            .arg(stamp.changed)
+                            .arg(stamp.inode)
+                            .arg(stamp.device) +
+                        choice.file;
     if (const auto found = byFile.constFind(key); found != byFile.constEnd())
         return *found;
     if (byFile.size() >= kMaxFiles)
@@ -82,7 +131,7 @@ QIcon ItemIconCache::icon(int kind, const QString& path, const QString& customIc
         made = makeItemIcon(choice, provider);
     } else {
         // Files of one type share one system icon: render it once.
-        const QIcon system = provider.icon(info);
+        const QIcon system = provider.icon(QFileInfo(choice.file));
         const auto shared = bySystemIcon.constFind(system.cacheKey());
         if (shared != bySystemIcon.constEnd()) {
             made = *shared;

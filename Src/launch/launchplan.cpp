@@ -1,8 +1,18 @@
 #include "launch/launchplan.h"
 
 #include "catalog/catalogjson.h"
+#include "launch/desktopentry.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <qplatformdefs.h>
+
+#ifndef Q_OS_WIN
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace launch {
 
@@ -11,6 +21,34 @@ QStringList splitParam(const QString& param) {
         return {};
     return param.split(QLatin1Char(' '), Qt::KeepEmptyParts);
 }
+
+#ifndef Q_OS_WIN
+namespace {
+
+// Whether the file starts as a program does: an ELF image or a "#!" script.
+// Opened without blocking and checked to be a regular file before a byte is
+// read, so a FIFO or device put in its place cannot hang the launch.
+bool startsAsProgram(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    QT_STATBUF status;
+    char head[4] = {};
+    ssize_t got = 0;
+    if (QT_FSTAT(fd, &status) == 0 && S_ISREG(status.st_mode)) {
+        do
+            got = ::read(fd, head, sizeof head);
+        while (got < 0 && errno == EINTR);
+    }
+    ::close(fd);
+    static const char elf[4] = {'\x7f', 'E', 'L', 'F'};
+    if (got >= 4 && std::memcmp(head, elf, sizeof elf) == 0)
+        return true;
+    return got >= 2 && head[0] == '#' && head[1] == '!';
+}
+
+} // namespace
+#endif
 
 bool isProgram(const QString& path) {
     const QFileInfo info(path);
@@ -21,7 +59,9 @@ bool isProgram(const QString& path) {
 #ifdef Q_OS_WIN
     return false;
 #else
-    return info.isExecutable();
+    // The exec bit alone says little: every file on a FAT or NTFS mount has
+    // it, and so does a document someone chmod-ed.
+    return info.isExecutable() && startsAsProgram(path);
 #endif
 }
 
@@ -33,6 +73,20 @@ QUrl urlFor(int kind, const QString& path) {
 
 Plan planOpen(int kind, const QString& path, const QString& param) {
     Plan plan;
+    // A menu entry starts the program it names; one that names nothing
+    // startable is opened as a file.
+    if (kind != catalog::KindWeb && desktopentry::isEntryFile(path) && QFileInfo::exists(path)) {
+        const desktopentry::Command command = desktopentry::commandOf(path);
+        if (command.status == desktopentry::Command::Missing)
+            return plan;
+        if (command.status == desktopentry::Command::Ready) {
+            plan.road = Road::StartProgram;
+            plan.program = command.program;
+            plan.arguments = command.arguments;
+            plan.workingDirectory = command.workingDirectory;
+            return plan;
+        }
+    }
     if (isProgram(path)) {
         plan.road = Road::StartProgram;
         plan.program = path;

@@ -28,7 +28,8 @@ QStringList splitParam(const QString& param);
 
 // Whether an existing path is started as a program. Everywhere that is a file
 // whose suffix is exactly "exe"; off Windows, where no program ends in ".exe",
-// also any executable regular file.
+// also an executable regular file that is an ELF image or a "#!" script.
+// Anything else, exec bit or not, goes to the desktop opener.
 bool isProgram(const QString& path);
 
 // What the desktop opener is handed for an Item: a web address as a URL (a
@@ -36,7 +37,9 @@ bool isProgram(const QString& path);
 // as a local file.
 QUrl urlFor(int kind, const QString& path);
 
-// Double-click and "打开".
+// Double-click and "打开". A ".desktop" file starts the program its Exec
+// names (its "param" unused), or takes the invalid-target road when that
+// program is not installed.
 Plan planOpen(int kind, const QString& path, const QString& param);
 // "打开文件位置": the folder that holds the target.
 Plan planOpenDir(int kind, const QString& path);

@@ -5,10 +5,12 @@
 #include "app/datapaths.h"
 #include "app/stylesheet.h"
 #include "hotkey/globalhotkey.h"
+#include "mainform/windowplacement.h"
 #include "settings/appsettings.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCursor>
 #include <QMenu>
 
 MainForm::MainForm(QWidget* parent)
@@ -29,9 +31,10 @@ MainForm::MainForm(QWidget* parent)
     setAcceptDrops(true);
 
     loadSettings(QString::fromLatin1(datapaths::configFile));
+    // A stored size no screen can show (a hand-edited or foreign file) is cut
+    // to the screen the user is working on.
     const QSize stored = storedWindowSize();
-    if (stored.isValid())
-        resize(stored);
+    resize(placement::fitted(stored.isValid() ? stored : size(), screenAreaAt(QCursor::pos())));
     setupHotKey();
     setupTray();
 

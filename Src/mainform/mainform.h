@@ -80,6 +80,9 @@ private slots:
     void openFormSettings();
     void openFormAttribute();
     void hotKeyReset();
+    // Releases the hotkey's grab while the settings window records a new
+    // one, and takes it again afterwards.
+    void pauseHotKey(bool pause);
 
 private:
     void setupLists(QListWidget* list);
@@ -99,9 +102,15 @@ private:
     // Runs the Item dialog on `item`; true when the user confirmed.
     bool editItem(catalog::Value* item);
     void showContextMenu(QListWidget* list);
+    // The entry under the pointer, none when the pointer is outside the
+    // list's viewport.
+    static QListWidgetItem* entryUnderPointer(QListWidget* list);
     // Applies an internal drag that began at row `from` to the Catalog.
     void finishReorder(QListWidget* list, int from);
 
+    // The usable area of the screen under `point` (the primary screen when
+    // none is), empty without screens.
+    static QRect screenAreaAt(QPoint point);
     bool setupHotKey();
     void setupTray();
     void quitTarn();
@@ -175,6 +184,10 @@ private:
         QListWidget* list = nullptr;
         int startRow = -1;
     } drag;
+    // The settings window's key editor has the focus; the grab was released
+    // for it (paused) when it was registered.
+    bool hotKeyRecording = false;
+    bool hotKeyPaused = false;
     // The catalog file could not be opened at start; the user was warned then.
     bool catalogOpenFailed = false;
 

@@ -4,6 +4,7 @@
 #include "ui_mainform.h"
 
 #include "catalog/catalogedit.h"
+#include "launch/desktopentry.h"
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
@@ -46,11 +47,18 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+QListWidgetItem* MainForm::entryUnderPointer(QListWidget* list) {
+    // Outside the viewport itemAt() still answers, with rows scrolled out of
+    // sight: a pointer over another widget or another program is over none.
+    const QPoint at = list->viewport()->mapFromGlobal(QCursor::pos());
+    return list->viewport()->rect().contains(at) ? list->itemAt(at) : nullptr;
+}
+
 void MainForm::showContextMenu(QListWidget* list) {
     // Chosen by what lies under the pointer, also for a menu asked for from
     // the keyboard.
     const QPoint pointer = QCursor::pos();
-    const QListWidgetItem* entry = list->itemAt(list->viewport()->mapFromGlobal(pointer));
+    const QListWidgetItem* entry = entryUnderPointer(list);
     // The entry under the pointer becomes current, as a right click makes
     // it; a menu asked for from the keyboard then acts on the same entry.
     if (entry && list->currentRow() != list->row(entry))
@@ -76,7 +84,7 @@ void MainForm::finishReorder(QListWidget* list, int from) {
     // the Item under the pointer at release.
     int to = list->currentRow();
     if (list == ui->listWidget_item) {
-        const QListWidgetItem* under = list->itemAt(list->viewport()->mapFromGlobal(QCursor::pos()));
+        const QListWidgetItem* under = entryUnderPointer(list);
         if (!under)
             return;
         to = list->row(under);
@@ -149,6 +157,12 @@ void MainForm::dropEvent(QDropEvent* event) {
                         path = pathInfo.symLinkTarget();
                     yesToAll = answer == 2;
                 }
+            }
+            // A menu entry is named as the menu names it.
+            if (kind == catalog::KindFile && desktopentry::isEntryFile(path)) {
+                const QString entryName = desktopentry::read(path).name;
+                if (!entryName.isEmpty())
+                    name = entryName;
             }
         } else {
             name = QStringLiteral("网络书签");

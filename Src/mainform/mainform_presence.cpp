@@ -4,6 +4,7 @@
 
 #include "dialogs/formsettings.h"
 #include "hotkey/globalhotkey.h"
+#include "mainform/windowplacement.h"
 #include "settings/appsettings.h"
 
 #include <QApplication>
@@ -12,7 +13,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
-#include <QSettings>
+#include <QScreen>
 
 bool MainForm::setupHotKey() {
     hotKeyShowAndHide =
@@ -36,9 +37,27 @@ void MainForm::hotKeyReset() {
     // the old grab would also drop the new one when both are the same keys.
     delete hotKey;
     hotKey = nullptr;
-    if (setupHotKey())
+    hotKeyPaused = false;
+    const bool registered = setupHotKey();
+    if (registered && hotKeyRecording)
+        pauseHotKey(true);
+    if (registered)
         QMessageBox::information(this, QStringLiteral("提示"), QStringLiteral("热键修改成功"),
                                  QStringLiteral("已知晓"), QString(), QString(), 0, -1);
+}
+
+void MainForm::pauseHotKey(bool pause) {
+    // Only a grab this pause released is taken again: a hotkey that failed
+    // to register stays as it was.
+    hotKeyRecording = pause;
+    if (pause && hotKey && hotKey->isRegistered()) {
+        hotKey->setRegistered(false);
+        hotKeyPaused = true;
+    } else if (!pause && hotKeyPaused) {
+        hotKeyPaused = false;
+        if (hotKey)
+            hotKey->setRegistered(true);
+    }
 }
 
 void MainForm::setupTray() {
@@ -56,11 +75,28 @@ void MainForm::trayAction(QSystemTrayIcon::ActivationReason action) {
         showAndHide();
 }
 
+QRect MainForm::screenAreaAt(QPoint point) {
+    QScreen* screen = QGuiApplication::screenAt(point);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
 void MainForm::showAndHide() {
     if (isHidden() || isMinimized()) {
         showNormal();
-        if (formCursorPos)
-            move(QCursor::pos() - QPoint(70, 50));
+        if (formCursorPos) {
+            // Wholly on the screen under the pointer, even when it was sized
+            // on a larger one.
+            const QPoint pointer = QCursor::pos();
+            const QRect area = screenAreaAt(pointer);
+            const QRect outer = frameGeometry();
+            const QRect inner = geometry();
+            const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                                 outer.right() - inner.right(), outer.bottom() - inner.bottom());
+            resize(placement::fitted(size(), area, frame));
+            move(placement::atPointer(pointer, size().grownBy(frame), area));
+        }
     } else {
         setHidden(true);
     }
@@ -82,10 +118,14 @@ void MainForm::closeEvent(QCloseEvent* event) {
 bool MainForm::saveState(QString* error) {
     configSettings->setValue(settingkeys::formHeight, height());
     configSettings->setValue(settingkeys::formWidth, width());
-    configSettings->sync();
+    QString settingsError;
+    const bool settingsSaved = configSettings->sync(&settingsError);
     // A file kept as found, or one that could not be opened at start, is not
     // written by design; the user was told when Tarn started.
-    return saveCatalog(error) || catalogFileKept || catalogOpenFailed;
+    const bool catalogSaved = saveCatalog(error) || catalogFileKept || catalogOpenFailed;
+    if (!settingsSaved && error)
+        *error = catalogSaved ? settingsError : *error + QLatin1Char('\n') + settingsError;
+    return settingsSaved && catalogSaved;
 }
 
 void MainForm::quitTarn() {
@@ -114,4 +154,7 @@ void MainForm::openFormSettings() {
     formSettings->setWindowFlags(formSettings->windowFlags() | Qt::WindowStaysOnTopHint);
     formSettings->show();
     connect(formSettings, &FormSettings::hotKeyReset, this, &MainForm::hotKeyReset);
+    connect(formSettings, &FormSettings::hotKeyRecording, this, &MainForm::pauseHotKey);
+    // Closed while the key editor had the focus: the grab comes back.
+    connect(formSettings, &QObject::destroyed, this, [this] { pauseHotKey(false); });
 }

@@ -1,10 +1,8 @@
 #include "settings/appsettings.h"
 
-#include <QSettings>
-
 #include <memory>
 
-QSettings* configSettings = nullptr;
+ConfigSettings* configSettings = nullptr;
 QString hotKeyShowAndHide;
 bool formCursorPos = false;
 bool formOpenThenHide = false;
@@ -12,11 +10,11 @@ bool formSettingsOpen = false;
 
 namespace {
 // Lives until the process ends, as the one settings object must.
-std::unique_ptr<QSettings> settingsHolder;
+std::unique_ptr<ConfigSettings> settingsHolder;
 } // namespace
 
 void loadSettings(const QString& path) {
-    settingsHolder = std::make_unique<QSettings>(path, QSettings::IniFormat);
+    settingsHolder = std::make_unique<ConfigSettings>(path);
     configSettings = settingsHolder.get();
     formCursorPos = configSettings->value(settingkeys::formCursorPos, false).toBool();
     formOpenThenHide = configSettings->value(settingkeys::formOpenThenHide, false).toBool();

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "settings/configsettings.h"
+
 #include <QSize>
 #include <QString>
-
-class QSettings;
 
 // The settings file's keys, their defaults, and the process-wide values that
 // mirror three of them. Each writer stores a key first and its mirror second.
@@ -16,13 +16,14 @@ inline constexpr char hotKeyShowAndHide[] = "HotKey/ShowAndHide";
 inline constexpr char defaultHotKey[] = "alt+`";
 } // namespace settingkeys
 
-extern QSettings* configSettings;
+extern ConfigSettings* configSettings;
 extern QString hotKeyShowAndHide;
 extern bool formCursorPos;
 extern bool formOpenThenHide;
 extern bool formSettingsOpen;
 
 // Opens `configSettings` on `path` (INI) and reads the two boolean mirrors.
+// Changes reach the file at configSettings->sync().
 // A second call, as in a test that builds several windows, replaces the
 // settings object of the first.
 void loadSettings(const QString& path);

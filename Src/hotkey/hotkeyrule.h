@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QKeySequence>
+
+// What makes a key combination unfit to be grabbed from the whole desktop.
+enum class HotkeyFault {
+    None,
+    Empty,      // nothing recorded
+    NoModifier, // a key every program needs for typing, without Ctrl, Alt or Meta
+};
+
+// Judges the first combination of `sequence` (the one that is grabbed).
+// Without Ctrl, Alt or Meta (Shift alone does not count) a printable key or
+// a key used in typing (Esc, Tab, Return, Backspace, the arrows, ...) is
+// refused; a function key F1-F35 alone, or another special key, is fine.
+HotkeyFault hotkeyFault(const QKeySequence& sequence);
