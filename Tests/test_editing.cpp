@@ -582,11 +582,11 @@ private slots:
         QCOMPARE(w.saved(), before);
         QCOMPARE(w.items->item(0)->text(), QStringLiteral("0"));
 
-        // A menu asked for from the keyboard takes no entry from there.
+        // A menu asked for with the pointer there takes no entry from there.
         const int current = w.items->currentRow();
         QCursor::setPos(below);
         MenuPicker picker("");
-        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(0, 0));
+        QContextMenuEvent event(QContextMenuEvent::Mouse, w.items->mapFromGlobal(below), below);
         QApplication::sendEvent(w.items, &event);
         QCOMPARE(picker.shown, QStringList{"新建"});
         QCOMPARE(w.items->currentRow(), current);
