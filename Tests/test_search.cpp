@@ -224,6 +224,22 @@ private slots:
         QVERIFY(matched > 1000); // the queries did reach names
     }
 
+    // Texts nobody would type still index and match without reading out of
+    // bounds: a character pair cut at the length kept, invalid UTF-8, a long
+    // query, a long run of characters with several readings.
+    void oddTexts() {
+        const QByteArray cut =
+            (QString(511, QLatin1Char('a')) + u8("𠀀") + QString(88, QLatin1Char('a'))).toUtf8();
+        const QByteArray invalid("\xe9\x87\x8d\xff\xfe\xe5\xba\x86"); // 重, two stray bytes, 庆
+        const QByteArray hans = QString(400, QChar(0x91cd)).toUtf8(); // 重 x 400
+        const std::vector<std::vector<Entry>> cat = {
+            {{cut.constData(), "/a"}, {invalid.constData(), "/b"}, {hans.constData(), "/c"}}};
+        QCOMPARE(find(cat, QString(100, QLatin1Char('a'))), QStringList{QString::fromUtf8(cut)});
+        QCOMPARE(find(cat, u8("cq")), QStringList{QString::fromUtf8(invalid)});
+        QCOMPARE(find(cat, QString(30, QLatin1Char('c')) + u8("zhong")),
+                 QStringList{QString::fromUtf8(hans)});
+    }
+
     void pathFileNameMatches() {
         const std::vector<std::vector<Entry>> cat = {
             {{"编辑器", "C:\\Tools\\Notepad++\\notepad++.exe"}, {"站点", "https://www.bilibili.com/"}}};

@@ -58,9 +58,13 @@ public:
     int size() const;
 
     // Matching Items, best first, at most `limit` (a negative limit: all).
-    // An empty or blank query matches nothing. Ties within a MatchKind go to
-    // the Item launched more often and more recently (`usage` may be null),
-    // then to catalog order.
+    // Case is ignored, and so are spaces in the query. From any character
+    // but a separator, each character of the name is typed as itself or, for
+    // a Chinese character, as any non-empty start of any of its readings
+    // ("文档": wendang, wd, wdang, wendan); separators (spaces, punctuation)
+    // inside the name may be typed or left out. An empty or blank query
+    // matches nothing. Ties within a MatchKind go to the Item launched more
+    // often and more recently (`usage` may be null), then to catalog order.
     std::vector<ItemRef> find(const QString& query, const UsageStore* usage, int limit) const;
     std::vector<Match> findMatches(const QString& query, const UsageStore* usage, int limit) const;
 
