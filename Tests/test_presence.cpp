@@ -163,8 +163,8 @@ private slots:
         ShownForm shown;
         QVERIFY(shown.exposed);
         MainForm& form = shown.form;
-        auto* list = form.findChild<QListWidget*>(QStringLiteral("listWidget_type"));
-        QTest::keyClick(list, Qt::Key_A);
+        auto* list = form.findChild<QListWidget*>("listWidget_type");
+        QTest::keyClick(list, Qt::Key_F5);
         QTest::keyClick(&form, Qt::Key_Return);
         QTest::keyClick(&form, Qt::Key_Space);
         QVERIFY(form.isVisible());
