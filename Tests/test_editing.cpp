@@ -49,12 +49,13 @@ QPoint globalPoint(QListWidget* list, int row) {
     return list->viewport()->mapToGlobal(local);
 }
 
-// Asks for the list's context menu from the keyboard with the pointer over
-// `row` (-1: blank space) and picks `entry`. Returns the entries shown.
+// Asks for the list's context menu as a right click does, with the pointer
+// over `row` (-1: blank space), and picks `entry`. Returns the entries shown.
 QStringList useMenu(QListWidget* list, int row, const QString& entry) {
-    QCursor::setPos(globalPoint(list, row));
+    const QPoint at = globalPoint(list, row);
+    QCursor::setPos(at);
     MenuPicker picker(entry);
-    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(0, 0));
+    QContextMenuEvent event(QContextMenuEvent::Mouse, list->mapFromGlobal(at), at);
     QApplication::sendEvent(list, &event);
     return picker.shown;
 }
@@ -617,11 +618,11 @@ private slots:
         QCOMPARE(w.saved(), before);
         QCOMPARE(w.itemList()->item(0)->text(), QStringLiteral("0"));
 
-        // A menu asked for from the keyboard takes no entry from there.
+        // A menu asked for with the pointer there takes no entry from there.
         const int current = w.itemList()->currentRow();
         QCursor::setPos(below);
         MenuPicker picker("");
-        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(0, 0));
+        QContextMenuEvent event(QContextMenuEvent::Mouse, w.itemList()->mapFromGlobal(below), below);
         QApplication::sendEvent(w.itemList(), &event);
         QCOMPARE(picker.shown, QStringList{"新建"});
         QCOMPARE(w.itemList()->currentRow(), current);

@@ -156,7 +156,7 @@ private slots:
         QVERIFY(shown.show());
         MainForm& form = shown.form();
         QListWidget* list = shown.typeList();
-        QTest::keyClick(list, Qt::Key_A);
+        QTest::keyClick(list, Qt::Key_F5);
         QTest::keyClick(&form, Qt::Key_Return);
         QTest::keyClick(&form, Qt::Key_Space);
         QVERIFY(form.isVisible());

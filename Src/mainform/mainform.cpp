@@ -25,6 +25,8 @@ MainForm::MainForm(QWidget* parent)
 
     createMenus();
     connectSignals();
+    setupSearch();
+    setupKeyboard();
     loadCatalog();
     initTypeList();
     setAcceptDrops(true);
@@ -47,7 +49,9 @@ MainForm::MainForm(QWidget* parent)
     tracksEdits = true;
 }
 
-MainForm::~MainForm() = default;
+MainForm::~MainForm() {
+    saveUsage();
+}
 
 void MainForm::setupLists(QListWidget* list) {
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -167,6 +171,7 @@ catalog::Value* MainForm::jsonItems() {
 }
 
 catalog::Value* MainForm::jsonItem() {
-    updateCurrentRows();
-    return catalog::itemAt(catalog, typeRow, groupRow, itemRow);
+    // During a search the current Item is the selected result, wherever it lives.
+    const search::ItemRef ref = currentItemRef();
+    return catalog::itemAt(catalog, ref.type, ref.group, ref.item);
 }

@@ -6,6 +6,8 @@
 #include "catalog/catalogsync.h"
 #include "icons/itemicon.h"
 #include "launch/launchplan.h"
+#include "search/itemindex.h"
+#include "search/usagestore.h"
 
 #include <QFile>
 #include <QFileIconProvider>
@@ -16,6 +18,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 class GlobalHotkey;
 class QAction;
@@ -34,7 +37,8 @@ class MainForm;
 // The one main window: owner of the Catalog, the three lists, the context
 // menus, the hotkey and the tray icon. The slots are spread over files by
 // concern: mainform_lists.cpp, mainform_editing.cpp, mainform_launch.cpp,
-// mainform_presence.cpp, mainform_dragdrop.cpp, mainform_catalog.cpp.
+// mainform_presence.cpp, mainform_dragdrop.cpp, mainform_catalog.cpp,
+// mainform_search.cpp (type to find) and mainform_keyboard.cpp (the keys).
 class MainForm : public QWidget {
     Q_OBJECT
 
@@ -140,8 +144,42 @@ private:
     void quitTarn();
     // Writes the window size and the Catalog.
     WriteOutcome writeState(QString* error);
-    void launch(const launch::Plan& plan);
-    void askRemoveInvalidItem();
+    void launch(const launch::Plan& plan, const search::ItemRef& ref);
+    void askRemoveInvalidItem(const search::ItemRef& ref);
+    // Rebuilds the grid of the current Group after an Item command.
+    void refreshItemGrid();
+
+    // Type to find. While a search runs, its results fill a grid of their
+    // own (listWidget_result) in place of the Item grid, which keeps the
+    // current Group as it was underneath; each result row keeps the real
+    // place of its Item.
+    void setupSearch();
+    bool searching() const;
+    void startSearch(const QString& text);
+    void searchTextChanged(const QString& text);
+    void endSearch();
+    void runSearch();
+    void fillResults(int count);
+    void searchCatalogEdited();
+    void windowShown();
+    // The Item the Item commands act on: the selected search result, or the
+    // current Item of the current Group. Rows of -1 where there is none.
+    search::ItemRef currentItemRef();
+    void recordLaunch(const catalog::Value& item);
+    void saveUsage();
+
+    // The keyboard: one filter on the lists, the search field and the window.
+    void setupKeyboard();
+    bool keyboardEvent(QObject* watched, QEvent* event);
+    bool handleKey(QWidget* where, QKeyEvent* event);
+    void cycleFocus(bool forward);
+    void switchGroup(int step);
+    void showContextMenuAtCurrent(QListWidget* list);
+    // A Group's Items: tooltips, the scroll position kept across a rebuild of
+    // the same Group, and the hint painted in an empty Group.
+    QListWidgetItem* itemEntry(const catalog::Value& item);
+    bool showItemToolTip(QListWidget* list, const QPoint& at, const QPoint& globalAt);
+    void paintEmptyHint(QListWidget* list);
 
     void updateCurrentRows();
     // Each refreshes the current rows first; nullptr where a row is -1 or
@@ -201,6 +239,21 @@ private:
     // the user was told about.
     QString keptCopy;
     QString toldCopy;
+    search::ItemIndex searchIndex;
+    bool searchIndexStale = true;
+    QTimer searchIndexTimer;
+    search::UsageStore usage;
+    QTimer usageSaveTimer;
+    // The place of the Item in each row of listWidget_result, and how many
+    // rows are filled so far (the rest follow in turns of the event loop).
+    std::vector<search::ItemRef> resultRefs;
+    int resultsFilled = 0;
+    QTimer resultFillTimer;
+    // The Group whose Items the grid shows, to keep the scroll position when
+    // the same Group is rebuilt.
+    int gridType = -1;
+    int gridGroup = -1;
+    QObject* keyFilter = nullptr;
 
     QAction* actTypeAdd;
     QAction* actTypeRename;

@@ -61,6 +61,7 @@ void MainForm::initTypeList() {
 }
 
 void MainForm::catalogEdited() {
+    searchCatalogEdited();
     // Normalising the Catalog while the window is built is no edit.
     if (!tracksEdits)
         return;

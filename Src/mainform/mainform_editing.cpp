@@ -175,11 +175,14 @@ void MainForm::jsonItmeAdd() {
     groupCurrentRowChanged(groupRow);
 }
 
+// The Item commands act on currentItemRef(): the current Item of the grid,
+// or the selected search result at its own place in the Catalog.
+
 void MainForm::openFormAttribute() {
     catalog::Value* item = jsonItem();
     if (item && editItem(item)) {
         catalogEdited();
-        groupCurrentRowChanged(groupRow);
+        refreshItemGrid();
     }
 }
 
@@ -192,17 +195,21 @@ void MainForm::jsonItmeRename() {
         return;
     catalog::setName(*item, name, catalogAllocator);
     catalogEdited();
-    groupCurrentRowChanged(groupRow);
+    refreshItemGrid();
 }
 
 void MainForm::jsonItmeDelete() {
-    if (!jsonItem() || !confirmed(this, "确定要删除这个项目嘛"))
+    const search::ItemRef ref = currentItemRef();
+    const catalog::Value* asked = catalog::itemAt(catalog, ref.type, ref.group, ref.item);
+    if (!asked || !confirmed(this, "确定要删除这个项目嘛"))
         return;
-    const int row = itemRow;
-    if (catalog::Value* items = jsonItems())
-        jsonEraseAt(*items, row);
+    // Only the Item that was asked about, still at its place.
+    catalog::Value* items = catalog::itemsOf(catalog, ref.type, ref.group);
+    if (!items || catalog::elementAt(items, ref.item) != asked)
+        return;
+    jsonEraseAt(*items, ref.item);
     catalogEdited();
-    groupCurrentRowChanged(groupRow);
+    refreshItemGrid();
 }
 
 void MainForm::jsonItmeClear() {
@@ -215,10 +222,10 @@ void MainForm::jsonItmeClear() {
 }
 
 void MainForm::jsonItmeMove() {
-    jsonTypes();
-    const int fromType = typeRow;
-    const int fromGroup = groupRow;
-    const int fromItem = itemRow;
+    const search::ItemRef ref = currentItemRef();
+    const int fromType = ref.type;
+    const int fromGroup = ref.group;
+    const int fromItem = ref.item;
     int toType = -1;
     int toGroup = -1;
     if (!catalog::itemAt(catalog, fromType, fromGroup, fromItem) || !askDestination(false, &toType, &toGroup))
@@ -229,5 +236,5 @@ void MainForm::jsonItmeMove() {
         return;
     catalog::moveToEnd(*source, fromItem, *destination, catalogAllocator);
     catalogEdited();
-    groupCurrentRowChanged(fromGroup);
+    refreshItemGrid();
 }

@@ -13,18 +13,24 @@
 #include <QProcess>
 
 void MainForm::openThis() {
-    const catalog::Value* item = jsonItem();
+    const search::ItemRef ref = currentItemRef();
+    const catalog::Value* item = catalog::itemAt(catalog, ref.type, ref.group, ref.item);
     if (!item)
         return;
-    launch(launch::planOpen(catalog::kindOf(*item), catalog::memberText(*item, catalog::kPath),
-                            catalog::memberText(*item, catalog::kParam)));
+    const launch::Plan plan =
+        launch::planOpen(catalog::kindOf(*item), catalog::memberText(*item, catalog::kPath),
+                         catalog::memberText(*item, catalog::kParam));
+    if (plan.road != launch::Road::InvalidTarget)
+        recordLaunch(*item);
+    launch(plan, ref);
 }
 
 void MainForm::openThisDir() {
-    const catalog::Value* item = jsonItem();
+    const search::ItemRef ref = currentItemRef();
+    const catalog::Value* item = catalog::itemAt(catalog, ref.type, ref.group, ref.item);
     if (!item)
         return;
-    launch(launch::planOpenDir(catalog::kindOf(*item), catalog::memberText(*item, catalog::kPath)));
+    launch(launch::planOpenDir(catalog::kindOf(*item), catalog::memberText(*item, catalog::kPath)), ref);
 }
 
 void MainForm::copyThisDir() {
@@ -34,7 +40,7 @@ void MainForm::copyThisDir() {
     QGuiApplication::clipboard()->setText(catalog::memberText(*item, catalog::kPath), QClipboard::Clipboard);
 }
 
-void MainForm::launch(const launch::Plan& plan) {
+void MainForm::launch(const launch::Plan& plan, const search::ItemRef& ref) {
     switch (plan.road) {
     case launch::Road::StartProgram:
         QProcess::startDetached(plan.program, plan.arguments, plan.workingDirectory);
@@ -43,7 +49,7 @@ void MainForm::launch(const launch::Plan& plan) {
         QDesktopServices::openUrl(plan.url);
         break;
     case launch::Road::InvalidTarget:
-        askRemoveInvalidItem();
+        askRemoveInvalidItem(ref);
         return;
     }
     // The hand-over counts as the launch, whether or not the platform succeeds.
@@ -51,17 +57,24 @@ void MainForm::launch(const launch::Plan& plan) {
         hide();
 }
 
-void MainForm::askRemoveInvalidItem() {
+void MainForm::askRemoveInvalidItem(const search::ItemRef& ref) {
+    const catalog::Value* asked = catalog::itemAt(catalog, ref.type, ref.group, ref.item);
     const auto answer = QMessageBox::question(
         this, QStringLiteral("警告"),
         QStringLiteral("这个目标无效，因为它可能被删除或者移动了\n删除这个无效的项目吗？"));
     if (answer != QMessageBox::Yes)
         return;
-    // The rows are read again: the box kept the event loop running.
-    catalog::Value* items = jsonItems();
-    if (!items || itemRow < 0)
+    // The box kept the event loop running: only the Item that was asked
+    // about, still at its place, is removed.
+    catalog::Value* items = catalog::itemsOf(catalog, ref.type, ref.group);
+    if (!items || !asked || catalog::elementAt(items, ref.item) != asked)
         return;
-    jsonEraseAt(*items, itemRow);
+    jsonEraseAt(*items, ref.item);
     catalogEdited();
+    refreshItemGrid();
+}
+
+void MainForm::refreshItemGrid() {
+    updateCurrentRows();
     groupCurrentRowChanged(groupRow);
 }

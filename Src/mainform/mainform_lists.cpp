@@ -8,6 +8,8 @@
 #include "app/framepacer.h"
 #include "icons/itemicon.h"
 
+#include <QScrollBar>
+
 namespace {
 
 QListWidgetItem* centredEntry(const catalog::Value& object) {
@@ -31,6 +33,7 @@ void MainForm::fillTypeList() {
 void MainForm::typeCurrentRowChanged(int index) {
     ui->listWidget_group->clear();
     ui->listWidget_item->clear();
+    gridType = gridGroup = -1;
     if (index < 0)
         return;
     updateCurrentRows();
@@ -49,15 +52,27 @@ void MainForm::groupCurrentRowChanged(int index) {
     if (index < 0)
         return;
     const catalog::Value* items = jsonItems();
-    ui->listWidget_item->clear();
+    QListWidget* const grid = ui->listWidget_item;
+    // The same Group rebuilt after an edit stays where the user had scrolled
+    // to; it is filled out of sight and shown once, at that place.
+    const bool sameGroup = typeRow == gridType && groupRow == gridGroup;
+    const int scrolled = grid->verticalScrollBar()->value();
+    const bool keepPlace = sameGroup && scrolled > 0 && grid->updatesEnabled();
+    grid->clear();
+    gridType = items ? typeRow : -1;
+    gridGroup = items ? groupRow : -1;
     if (!items)
         return;
-    FramePacer pacer(ui->listWidget_item);
+    if (keepPlace)
+        grid->setUpdatesEnabled(false);
+    FramePacer pacer(grid);
     for (const catalog::Value& item : items->GetArray()) {
-        auto* entry = new QListWidgetItem(catalog::memberText(item, catalog::kName));
-        entry->setIcon(itemIcons.icon(catalog::kindOf(item), catalog::memberText(item, catalog::kPath),
-                                      catalog::memberText(item, catalog::kCustomIcon), iconProvider));
-        ui->listWidget_item->addItem(entry);
+        grid->addItem(itemEntry(item));
         pacer.entryAdded();
+    }
+    if (keepPlace) {
+        grid->doItemsLayout();
+        grid->verticalScrollBar()->setValue(scrolled);
+        grid->setUpdatesEnabled(true);
     }
 }

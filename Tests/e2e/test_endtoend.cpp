@@ -417,6 +417,46 @@ private slots:
         QCOMPARE(next->state(), QProcess::Running);
     }
 
+    void hotkeyTypeEnterLaunchesThenEscEscHides() {
+        QTemporaryDir root;
+        QDir(root.path()).mkpath("Data");
+        QDir(root.path()).mkpath("bin");
+        const QString program = root.filePath("bin/recorder.exe");
+        QVERIFY(QFile::copy(TARN_ARGVDUMP, program));
+        const QString dump = root.filePath("argv.txt");
+        // The program sits in another Type than the one shown at start.
+        QFile catalog(root.filePath("Data/Data"));
+        QVERIFY(catalog.open(QIODevice::WriteOnly));
+        catalog.write(
+            json(QStringLiteral("{'type':[{'name':'T1','group':[{'name':'G1','item':["
+                                "{'name':'other','type':2,'param':'','path':'example.org'}]}]},"
+                                "{'name':'T2','group':[{'name':'G2','item':["
+                                "{'name':'Recorder','type':0,'param':'--from e2e','path':'%1'}]}]}]}")
+                     .arg(program)));
+        catalog.close();
+        environment.insert("TARN_ARGV_DUMP", dump);
+        QProcess* tarn = startTarn(root.path());
+        environment.remove("TARN_ARGV_DUMP");
+        const QString window = mainWindow(tarn);
+        QVERIFY(!window.isEmpty());
+        x("xdotool", {"key", "alt+grave"});
+        QVERIFY(waitViewable(window, false));
+        x("xdotool", {"key", "alt+grave"});
+        QVERIFY(waitViewable(window, true));
+        // Straight from the hotkey to typing: the keyboard is already there.
+        QVERIFY(waitUntil([&] { return x("xdotool", {"getactivewindow"}) == window; }));
+        x("xdotool", {"type", "--delay", "40", "recor"});
+        x("xdotool", {"key", "Return"});
+        QTRY_COMPARE(readFile(dump), (root.filePath("bin") + "\n[--from]\n[e2e]\n").toUtf8());
+        QTRY_VERIFY(readFile(root.filePath("Data/Usage")).contains(program.toUtf8()));
+
+        // The first Esc empties the search, the second hides.
+        x("xdotool", {"key", "Escape"});
+        QVERIFY(!waitUntil([&] { return !viewable(window); }, 400));
+        x("xdotool", {"key", "Escape"});
+        QVERIFY(waitViewable(window, false));
+    }
+
     void terminationWritesTheCatalog() {
         QTemporaryDir root;
         QProcess* tarn = startTarn(root.path());

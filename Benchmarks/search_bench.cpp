@@ -1,0 +1,140 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Type-to-find over 100,000 Items: building the index (cold, and again after
+// an edit), one keystroke's search for the first screenful, and the index's
+// memory. Names mix Chinese, ASCII and both, as a real catalog would.
+#include "catalog/catalogedit.h"
+#include "search/itemindex.h"
+#include "search/pinyin.h"
+#include "search/usagestore.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QDateTime>
+
+#include <random>
+
+namespace {
+
+constexpr int kItems = 100000;
+constexpr int kScreenful = 60;
+
+const char* const kChinese[] = {
+    "文档",   "音乐",   "浏览器", "设置", "管理", "工具", "编辑器", "银行", "重庆", "微信", "视频", "下载",
+    "播放器", "计算器", "相册",   "地图", "邮件", "日历", "笔记",   "翻译", "游戏", "网盘", "照片", "会议",
+    "输入法", "助手",   "中心",   "办公", "安全", "系统", "长城",   "行情", "快递", "学习", "阅读"};
+const char* const kAscii[] = {"Visual", "Studio", "Code",     "Chrome", "Firefox", "Notepad", "Office",
+                              "Word",   "Excel",  "Terminal", "Player", "Manager", "Editor",  "Git",
+                              "Python", "Steam",  "Photo",    "Shop",   "Cloud",   "Mail",    "Note",
+                              "Calc",   "Zoom",   "Docker",   "Blender"};
+const char* const kMixed[] = {"QQ", "WPS", "360", "PS", "VS", "3D", "PDF", "TIM", "B站"};
+
+// Ten Types of ten Groups, `items` Items spread evenly.
+void makeCatalog(catalog::Document& doc, int items) {
+    std::mt19937 rng(7);
+    auto pick = [&rng](const auto& list) { return QString::fromUtf8(list[rng() % std::size(list)]); };
+    doc.SetObject();
+    auto& a = doc.GetAllocator();
+    catalog::Value types(rapidjson::kArrayType);
+    int made = 0;
+    for (int t = 0; t < 10; ++t) {
+        catalog::Value type = catalog::defaultType(a);
+        catalog::Value& groups = type["group"];
+        for (int g = 1; g < 10; ++g)
+            groups.PushBack(catalog::newGroup(a), a);
+        for (int g = 0; g < 10; ++g) {
+            for (int i = 0; i < items / 100; ++i, ++made) {
+                QString name;
+                switch (rng() % 3) {
+                case 0: // 微信文档, 银行助手2
+                    name = pick(kChinese) + pick(kChinese);
+                    break;
+                case 1: // Visual Studio Code
+                    name = pick(kAscii) + QLatin1Char(' ') + pick(kAscii);
+                    break;
+                default: // QQ音乐, WPS Office
+                    name = pick(kMixed) + (rng() % 2 ? pick(kChinese) : QLatin1Char(' ') + pick(kAscii));
+                }
+                if (rng() % 2)
+                    name += QString::number(rng() % 1000);
+                const QString path = QStringLiteral("C:/Program Files/%1/%2-%3.exe")
+                                         .arg(pick(kAscii), pick(kAscii).toLower())
+                                         .arg(made);
+                groups[g]["item"].PushBack(catalog::droppedItem(name, catalog::KindFile, path, a), a);
+            }
+        }
+        types.PushBack(type, a);
+    }
+    doc.AddMember("type", types, a);
+}
+
+catalog::Document& sharedCatalog() {
+    static catalog::Document doc;
+    if (doc.IsNull())
+        makeCatalog(doc, kItems);
+    return doc;
+}
+
+void SearchIndexBuildCold(benchmark::State& state) {
+    const catalog::Document& doc = sharedCatalog();
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        search::ItemIndex index;
+        index.rebuild(doc);
+        bytes = index.memoryBytes();
+        benchmark::DoNotOptimize(index.size());
+    }
+    state.counters["index_bytes"] = double(bytes);
+    state.counters["pinyin_table_bytes"] = double(search::pinyin::tableBytes());
+    state.counters["pinyin_code_points"] = search::pinyin::tableCodePoints();
+}
+
+// After one rename, as after an edit in the window.
+void SearchIndexRebuildWarm(benchmark::State& state) {
+    catalog::Document& doc = sharedCatalog();
+    search::ItemIndex index;
+    index.rebuild(doc);
+    catalog::Value& item = doc["type"][3]["group"][4]["item"][5];
+    int n = 0;
+    for (auto _ : state) {
+        item["name"] = catalog::string(QStringLiteral("改名 %1").arg(++n), doc.GetAllocator());
+        index.rebuild(doc);
+        benchmark::DoNotOptimize(index.size());
+    }
+    state.counters["index_bytes"] = double(index.memoryBytes());
+}
+
+const char* const kQueries[] = {"w", "wd", "qqyy", "note", "chrome", "yinhang", "文档", "vsc"};
+
+void SearchQuery(benchmark::State& state) {
+    const catalog::Document& doc = sharedCatalog();
+    static search::ItemIndex index;
+    static search::UsageStore usage;
+    if (index.size() == 0) {
+        index.rebuild(doc);
+        // A few hundred launched Items, as months of use leave.
+        std::mt19937 rng(11);
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        for (int i = 0; i < 500; ++i) {
+            const catalog::Value& it = doc["type"][rng() % 10]["group"][rng() % 10]["item"][rng() % 1000];
+            usage.recordLaunch(it, now - qint64(rng() % 1000) * 3600 * 1000);
+        }
+    }
+    const QString query = QString::fromUtf8(kQueries[state.range(0)]);
+    std::size_t found = 0;
+    for (auto _ : state) {
+        const auto refs = index.find(query, &usage, kScreenful);
+        found = refs.size();
+        benchmark::DoNotOptimize(refs.data());
+    }
+    state.SetLabel(kQueries[state.range(0)]);
+    state.counters["shown"] = double(found);
+    state.counters["matching"] = double(index.find(query, &usage, -1).size());
+}
+
+} // namespace
+
+BENCHMARK(SearchIndexBuildCold)->Unit(benchmark::kMillisecond);
+BENCHMARK(SearchIndexRebuildWarm)->Unit(benchmark::kMillisecond);
+BENCHMARK(SearchQuery)->DenseRange(0, int(std::size(kQueries)) - 1)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "catalog/catalogjson.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// Finding Items by typing: a flat index over every Item of the Catalog,
+// matched on the Item's name and on the file name of its path, with pinyin
+// for Chinese names. Plain code over the Catalog values, no widgets.
+namespace search {
+
+class UsageStore;
+
+// Where an Item sits in the Catalog: the array indices of its Type, Group and
+// Item. Valid until the Catalog is next edited (rebuild the index then).
+struct ItemRef {
+    int type = -1;
+    int group = -1;
+    int item = -1;
+    bool operator==(const ItemRef& o) const { return type == o.type && group == o.group && item == o.item; }
+    bool operator!=(const ItemRef& o) const { return !(*this == o); }
+};
+
+// How well an Item matched, best first.
+enum class MatchKind {
+    Exact,     // the whole name: its text, its full pinyin or its initials
+    Prefix,    // the start of the name
+    WordStart, // the start of a word or of a Chinese character's syllable
+    Substring, // anywhere else in the name
+    Path,      // the file name of the Item's path
+};
+
+struct Match {
+    ItemRef ref;
+    MatchKind kind = MatchKind::Substring;
+};
+
+class ItemIndex {
+public:
+    ItemIndex();
+    ~ItemIndex();
+    ItemIndex(const ItemIndex&) = delete;
+    ItemIndex& operator=(const ItemIndex&) = delete;
+
+    // Walks the Catalog root (the value holding "type"). Cheap enough to call
+    // after every edit: what is read from each name and path is kept across
+    // rebuilds, so only new or changed text is worked out again. A root of
+    // any other shape gives an empty index.
+    void rebuild(const catalog::Value& root);
+    void clear();
+
+    // Number of Items indexed.
+    int size() const;
+
+    // Matching Items, best first, at most `limit` (a negative limit: all).
+    // Case is ignored, and so are spaces in the query. From any character
+    // but a separator, each character of the name is typed as itself or, for
+    // a Chinese character, as any non-empty start of any of its readings
+    // ("文档": wendang, wd, wdang, wendan); separators (spaces, punctuation)
+    // inside the name may be typed or left out. An empty or blank query
+    // matches nothing. Ties within a MatchKind go to the Item launched more
+    // often and more recently (`usage` may be null), then to catalog order.
+    std::vector<ItemRef> find(const QString& query, const UsageStore* usage, int limit) const;
+    std::vector<Match> findMatches(const QString& query, const UsageStore* usage, int limit) const;
+
+    // Bytes held by the index (text, readings, per-Item records, memo).
+    std::size_t memoryBytes() const;
+
+private:
+    struct Data;
+    std::unique_ptr<Data> d;
+};
+
+} // namespace search

@@ -1,0 +1,426 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "search/itemindex.h"
+#include "search/pinyin.h"
+#include "search/usagestore.h"
+
+#include <QtTest>
+
+#include <random>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <sys/types.h>
+#endif
+
+using search::ItemIndex;
+using search::ItemRef;
+using search::MatchKind;
+using search::UsageStore;
+
+namespace {
+
+QString u8(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+struct Entry {
+    const char* name;
+    const char* path;
+};
+
+// One Type; each inner list is a Group.
+void makeCatalog(catalog::Document& doc, const std::vector<std::vector<Entry>>& groups) {
+    doc.SetObject();
+    auto& a = doc.GetAllocator();
+    catalog::Value groupArray(rapidjson::kArrayType);
+    for (const auto& g : groups) {
+        catalog::Value items(rapidjson::kArrayType);
+        for (const Entry& e : g) {
+            catalog::Value item = catalog::newItem(a);
+            item["name"].SetString(e.name, a);
+            item["path"].SetString(e.path, a);
+            items.PushBack(item, a);
+        }
+        catalog::Value group = catalog::newGroup(a);
+        group["item"] = items;
+        groupArray.PushBack(group, a);
+    }
+    catalog::Value type = catalog::defaultType(a);
+    type["group"] = groupArray;
+    catalog::Value types(rapidjson::kArrayType);
+    types.PushBack(type, a);
+    doc.AddMember("type", types, a);
+}
+
+// Names of the matches, best first.
+QStringList names(const catalog::Document& doc, const std::vector<ItemRef>& refs) {
+    QStringList out;
+    for (const ItemRef& r : refs)
+        out << u8(doc["type"][r.type]["group"][r.group]["item"][r.item]["name"].GetString());
+    return out;
+}
+
+// The matching rule written plainly, without the index's filters and memo:
+// from a character that is not a separator, each character is typed as
+// itself or as a non-empty start of one of its readings; separators inside
+// may be left out; spaces in the query do not count.
+bool separator(uint c) {
+    const QChar::Category cat = QChar::category(c);
+    return QChar::isSpace(c) || (cat >= QChar::Punctuation_Connector && cat <= QChar::Symbol_Other);
+}
+
+bool plainMatchFrom(const QVector<uint>& t, int u, const QString& q, int p) {
+    if (p == q.size())
+        return true;
+    if (u == t.size())
+        return false;
+    const QString self = QString::fromUcs4(&t[u], 1);
+    if (q.mid(p).startsWith(self) && plainMatchFrom(t, u + 1, q, p + self.size()))
+        return true;
+    for (const QString& r : search::pinyin::readingsOf(t[u]))
+        for (int k = 1; k <= r.size() && p + k <= q.size() && q.mid(p, k) == r.left(k); ++k)
+            if (plainMatchFrom(t, u + 1, q, p + k))
+                return true;
+    return p > 0 && separator(t[u]) && plainMatchFrom(t, u + 1, q, p);
+}
+
+bool plainMatch(const QString& text, QString query) {
+    query.remove(QLatin1Char(' '));
+    query = query.toLower();
+    const QVector<uint> t = text.toLower().toUcs4();
+    for (int u = 0; u < t.size() && !query.isEmpty(); ++u)
+        if (!separator(t[u]) && plainMatchFrom(t, u, query, 0))
+            return true;
+    return false;
+}
+
+} // namespace
+
+class TestSearch : public QObject {
+    Q_OBJECT
+
+    QStringList find(const std::vector<std::vector<Entry>>& groups, const QString& query,
+                     const UsageStore* usage = nullptr) {
+        catalog::Document doc;
+        makeCatalog(doc, groups);
+        ItemIndex index;
+        index.rebuild(doc);
+        return names(doc, index.find(query, usage, -1));
+    }
+
+private slots:
+    void readingsFromTable() {
+        // Polyphonic characters keep every modern reading; ü reads v and u.
+        const QStringList zhong = search::pinyin::readingsOf(U'重');
+        QCOMPARE(zhong.value(0), u8("zhong"));
+        QVERIFY(zhong.contains(u8("chong")));
+        QVERIFY(search::pinyin::readingsOf(U'行').contains(u8("hang")));
+        QCOMPARE(search::pinyin::readingsOf(U'绿'), (QStringList{u8("lv"), u8("lu")}));
+        QCOMPARE(search::pinyin::readingsOf(U'𠀀').isEmpty(), false); // beyond the BMP
+        QVERIFY(search::pinyin::readingsOf(U'a').isEmpty());
+        QVERIFY(search::pinyin::readingsOf(0x10ffff).isEmpty());
+    }
+
+    void pinyinMatching_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<bool>("matches");
+        const auto row = [](const char* name, const char* query, bool matches) {
+            QTest::addRow("%s / %s", name, query) << u8(name) << u8(query) << matches;
+        };
+        row("文档", "wendang", true);
+        row("文档", "wend", true);
+        row("文档", "wd", true);
+        row("文档", "wendan", true);
+        row("文档", "wdang", true);
+        row("文档", "WenDang", true);
+        row("文档", "文档", true);
+        row("文档", "dang", true);
+        row("文档", "dw", false);
+        row("文档", "ang", false);
+        row("文档", "wendangx", false);
+        row("QQ音乐", "qqyy", true);
+        row("QQ音乐", "qqyinyue", true);
+        row("QQ音乐", "qqyinle", true);
+        row("QQ音乐", "QQYinYue", true);
+        row("QQ音乐", "qyy", true);
+        row("QQ音乐", "qqyyx", false);
+        row("重庆", "chongqing", true);
+        row("重庆", "cq", true);
+        row("重庆", "zhongqing", true);
+        row("招商银行", "yinhang", true);
+        row("招商银行", "zsyh", true);
+        row("招商银行", "yinxing", true);
+        row("绿色", "lvse", true);
+        row("绿色", "luse", true);
+        row("Visual Studio Code", "studio code", true);
+        row("Visual Studio Code", "visualstudio", true);
+        row("Visual Studio Code", "VISUAL", true);
+        row("Visual Studio Code", "vsc", false);
+        row("Notepad++", "pad++", true);
+        row("微信 - 文件", "wxwj", true);
+        row("微信-文件", "wx-wenj", true);
+        row("", "a", false);
+    }
+    void pinyinMatching() {
+        QFETCH(QString, name);
+        QFETCH(QString, query);
+        QFETCH(bool, matches);
+        const QByteArray n = name.toUtf8();
+        const QStringList found = find({{{n.constData(), "/x/y"}}}, query);
+        QCOMPARE(found.size(), matches ? 1 : 0);
+    }
+
+    // The index's filters and shortcuts never lose a match the plain rule
+    // finds, nor invent one, on random names mixing every kind of character.
+    void agreesWithThePlainRule() {
+        const QStringList pieces = {u8("重"), u8("行"), u8("文"), u8("档"), u8("乐"), u8("绿"),
+                                    u8("𠀀"), u8("a"),  u8("B"),  u8("n"),  u8("g"),  u8("7"),
+                                    u8(" "),  u8("-"),  u8("+"),  u8("é")};
+        std::mt19937 rng(3);
+        const auto randomText = [&](int most) {
+            QString t;
+            for (int i = int(rng() % unsigned(most)) + 1; i > 0; --i)
+                t += pieces[int(rng() % unsigned(pieces.size()))];
+            return t;
+        };
+        std::vector<QByteArray> names, files;
+        for (int i = 0; i < 300; ++i) {
+            names.push_back(randomText(7).toUtf8());
+            files.push_back((u8("/d/") + randomText(5)).toUtf8());
+        }
+        std::vector<Entry> entries;
+        for (int i = 0; i < 300; ++i)
+            entries.push_back(Entry{names[size_t(i)].constData(), files[size_t(i)].constData()});
+        catalog::Document doc;
+        makeCatalog(doc, {entries});
+        ItemIndex index;
+        index.rebuild(doc);
+
+        const QStringList letters = {u8("zh"), u8("ch"), u8("o"),  u8("ng"), u8("h"), u8("x"),
+                                     u8("i"),  u8("w"),  u8("e"),  u8("d"),  u8("a"), u8("l"),
+                                     u8("v"),  u8("u"),  u8("y"),  u8("b"),  u8("+"), u8("-"),
+                                     u8("7"),  u8(" "),  u8("文"), u8("é"),  u8("𠀀")};
+        int matched = 0;
+        for (int n = 0; n < 400; ++n) {
+            QString query;
+            for (int i = int(rng() % 4) + 1; i > 0; --i)
+                query += letters[int(rng() % unsigned(letters.size()))];
+            std::vector<bool> found(300, false);
+            for (const ItemRef& r : index.find(query, nullptr, -1))
+                found[size_t(r.item)] = true;
+            for (int i = 0; i < 300; ++i) {
+                const bool expected = plainMatch(QString::fromUtf8(names[size_t(i)]), query) ||
+                                      plainMatch(QString::fromUtf8(files[size_t(i)]).mid(3), query);
+                if (found[size_t(i)] != expected)
+                    QFAIL(qPrintable(QStringLiteral("\"%1\" on \"%2\" / \"%3\": index %4, plain rule %5")
+                                         .arg(query, QString::fromUtf8(names[size_t(i)]),
+                                              QString::fromUtf8(files[size_t(i)]))
+                                         .arg(found[size_t(i)])
+                                         .arg(expected)));
+                matched += expected;
+            }
+        }
+        QVERIFY(matched > 1000); // the queries did reach names
+    }
+
+    // Texts nobody would type still index and match without reading out of
+    // bounds: a character pair cut at the length kept, invalid UTF-8, a long
+    // query, a long run of characters with several readings.
+    void oddTexts() {
+        const QByteArray cut =
+            (QString(511, QLatin1Char('a')) + u8("𠀀") + QString(88, QLatin1Char('a'))).toUtf8();
+        const QByteArray invalid("\xe9\x87\x8d\xff\xfe\xe5\xba\x86"); // 重, two stray bytes, 庆
+        const QByteArray hans = QString(400, QChar(0x91cd)).toUtf8(); // 重 x 400
+        const std::vector<std::vector<Entry>> cat = {
+            {{cut.constData(), "/a"}, {invalid.constData(), "/b"}, {hans.constData(), "/c"}}};
+        QCOMPARE(find(cat, QString(100, QLatin1Char('a'))), QStringList{QString::fromUtf8(cut)});
+        QCOMPARE(find(cat, u8("cq")), QStringList{QString::fromUtf8(invalid)});
+        QCOMPARE(find(cat, QString(30, QLatin1Char('c')) + u8("zhong")),
+                 QStringList{QString::fromUtf8(hans)});
+    }
+
+    void pathFileNameMatches() {
+        const std::vector<std::vector<Entry>> cat = {
+            {{"编辑器", "C:\\Tools\\Notepad++\\notepad++.exe"}, {"站点", "https://www.bilibili.com/"}}};
+        QCOMPARE(find(cat, u8("notepad")), QStringList{u8("编辑器")});
+        QCOMPARE(find(cat, u8("bilibili")), QStringList{u8("站点")});
+        // Folders above the file do not count.
+        QVERIFY(find(cat, u8("tools")).isEmpty());
+    }
+
+    void rankingOrder() {
+        // Catalog order is the reverse of the expected ranking, across Groups.
+        const std::vector<std::vector<Entry>> cat = {
+            {{"Editor", "/usr/bin/note"}, {"Keynote", "/a"}},
+            {{"My Notebook", "/b"}, {"Notepad", "/c"}, {"note", "/d"}}};
+        QCOMPARE(find(cat, u8("note")),
+                 (QStringList{u8("note"), u8("Notepad"), u8("My Notebook"), u8("Keynote"), u8("Editor")}));
+        // A camelCase hump is a word start.
+        QCOMPARE(find({{{"Keynote", "/a"}, {"OneNote", "/b"}}}, u8("note")),
+                 (QStringList{u8("OneNote"), u8("Keynote")}));
+        const std::vector<std::vector<Entry>> zh = {{{"我的文档", "/a"}, {"文档管理", "/b"}, {"文档", "/c"}}};
+        // "wd" would also be the start of 我的文档 (wo de).
+        QCOMPARE(find(zh, u8("wendang")), (QStringList{u8("文档"), u8("文档管理"), u8("我的文档")}));
+        QCOMPARE(find(zh, u8("wd")).first(), u8("文档"));
+
+        catalog::Document doc;
+        makeCatalog(doc, zh);
+        ItemIndex index;
+        index.rebuild(doc);
+        const auto m = index.findMatches(u8("wendang"), nullptr, 2);
+        QCOMPARE(int(m.size()), 2);
+        QCOMPARE(m[0].kind, MatchKind::Exact);
+        QCOMPARE(m[1].kind, MatchKind::Prefix);
+    }
+
+    void usageBreaksTies() {
+        catalog::Document doc;
+        makeCatalog(doc, {{{"Firefox A", "/a"}, {"Firefox B", "/b"}, {"Firefox C", "/c"}}});
+        ItemIndex index;
+        index.rebuild(doc);
+        const catalog::Value& items = doc["type"][0]["group"][0]["item"];
+        UsageStore usage;
+        QCOMPARE(names(doc, index.find(u8("fire"), &usage, -1)),
+                 (QStringList{u8("Firefox A"), u8("Firefox B"), u8("Firefox C")}));
+
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        const qint64 hour = 3600 * 1000;
+        usage.recordLaunch(items[2], now - 3 * hour);
+        usage.recordLaunch(items[2], now - 2 * hour);
+        usage.recordLaunch(items[1], now - hour);
+        // More launches first; the same count goes to the more recent.
+        QCOMPARE(names(doc, index.find(u8("fire"), &usage, -1)),
+                 (QStringList{u8("Firefox C"), u8("Firefox B"), u8("Firefox A")}));
+        usage.recordLaunch(items[1], now - 4 * hour);
+        QCOMPARE(names(doc, index.find(u8("fire"), &usage, 2)),
+                 (QStringList{u8("Firefox C"), u8("Firefox B")}));
+        usage.recordLaunch(items[1], now);
+        QCOMPARE(names(doc, index.find(u8("fire"), &usage, 1)), QStringList{u8("Firefox B")});
+        // Launches long ago weigh less than a few this week.
+        for (int i = 0; i < 5; ++i)
+            usage.recordLaunch(items[0], now - 200LL * 24 * hour);
+        QCOMPARE(names(doc, index.find(u8("fire"), &usage, -1)).last(), u8("Firefox A"));
+        // Usage never lifts an Item over a better kind of match.
+        QCOMPARE(names(doc, index.find(u8("firefox b"), &usage, 1)), QStringList{u8("Firefox B")});
+        usage.recordLaunch(items[0], now);
+        usage.recordLaunch(items[0], now);
+        usage.recordLaunch(items[0], now);
+        QCOMPARE(names(doc, index.find(u8("firefox c"), &usage, -1)), QStringList{u8("Firefox C")});
+    }
+
+    void usageFollowsTheItem() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u8("Usage"));
+        catalog::Document doc;
+        makeCatalog(doc, {{{"Editor", "C:\\Apps\\edit.exe"}, {"Other", "/o"}}, {}});
+        auto& a = doc.GetAllocator();
+        UsageStore usage;
+        usage.recordLaunch(doc["type"][0]["group"][0]["item"][0], 1000);
+        usage.recordLaunch(doc["type"][0]["group"][0]["item"][0], 2000);
+        QVERIFY(usage.isDirty());
+        QVERIFY(usage.save(file));
+        QVERIFY(!usage.isDirty());
+
+        // Rename the Item, move it to the second Group, write its path with
+        // the other separator: its launches stay.
+        catalog::Value moved;
+        moved.CopyFrom(doc["type"][0]["group"][0]["item"][0], a);
+        moved["name"].SetString("Renamed", a);
+        moved["path"].SetString("C:/Apps/edit.exe", a);
+        doc["type"][0]["group"][1]["item"].PushBack(moved, a);
+        jsonEraseAt(doc["type"][0]["group"][0]["item"], 0);
+
+        UsageStore loaded;
+        QVERIFY(loaded.load(file));
+        const catalog::Value& item = doc["type"][0]["group"][1]["item"][0];
+        QCOMPARE(loaded.entryOf(item).count, 2);
+        QCOMPARE(loaded.entryOf(item).lastLaunch, qint64(2000));
+        // Another parameter is another target.
+        catalog::Value other;
+        other.CopyFrom(item, a);
+        other["param"].SetString("--new", a);
+        QCOMPARE(loaded.entryOf(other).count, 0);
+        QCOMPARE(loaded.entryOf(doc["type"][0]["group"][0]["item"][0]).count, 0);
+
+        ItemIndex index;
+        index.rebuild(doc);
+        QCOMPARE(names(doc, index.find(u8("e"), &loaded, -1)).first(), u8("Renamed"));
+    }
+
+    void brokenUsageFileIsIgnored_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("garbage") << QByteArray("\x00\xff{[", 4);
+        QTest::newRow("truncated") << QByteArray("{\"items\":[{\"kind\":0,");
+        QTest::newRow("wrong shape") << QByteArray("[1,2,3]");
+        QTest::newRow("wrong members") << QByteArray("{\"items\":[{\"kind\":\"x\",\"count\":1e999},7]}");
+        QTest::newRow("empty") << QByteArray();
+    }
+    void brokenUsageFileIsIgnored() {
+        QFETCH(QByteArray, content);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u8("Usage"));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+        f.close();
+        UsageStore usage;
+        QVERIFY(!usage.load(file));
+        QVERIFY(usage.isEmpty());
+        if (!content.isEmpty()) {
+            QFile copy(file + u8(".bak"));
+            QVERIFY(copy.open(QIODevice::ReadOnly));
+            QCOMPARE(copy.readAll(), content);
+        }
+        // The next save replaces it with a sound file.
+        catalog::Document doc;
+        makeCatalog(doc, {{{"A", "/a"}}});
+        usage.recordLaunch(doc["type"][0]["group"][0]["item"][0]);
+        QVERIFY(usage.save(file));
+        UsageStore again;
+        QVERIFY(again.load(file));
+        QCOMPARE(again.size(), 1);
+    }
+
+    void usageFileThatIsNotAFile() {
+        QTemporaryDir dir;
+        UsageStore usage;
+        QVERIFY(!usage.load(dir.path()));
+        QVERIFY(!usage.load(dir.filePath(u8("missing"))));
+#ifdef Q_OS_UNIX
+        // A FIFO with no writer would block a plain open for ever.
+        const QString fifo = dir.filePath(u8("Usage"));
+        QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QVERIFY(!usage.load(fifo));
+#endif
+        QVERIFY(usage.isEmpty());
+    }
+
+    void rebuildFollowsEdits() {
+        catalog::Document doc;
+        makeCatalog(doc, {{{"文档", "/a/x.txt"}, {"文档", "/b/y.txt"}, {"Other", "/c"}}});
+        ItemIndex index;
+        index.rebuild(doc);
+        QCOMPARE(index.size(), 3);
+        QCOMPARE(int(index.find(u8("wd"), nullptr, -1).size()), 2);
+        // Rename one of two equal names; the other keeps its readings.
+        doc["type"][0]["group"][0]["item"][1]["name"].SetString(u8("音乐").toUtf8().constData(),
+                                                                doc.GetAllocator());
+        index.rebuild(doc);
+        QCOMPARE(names(doc, index.find(u8("wd"), nullptr, -1)), QStringList{u8("文档")});
+        QCOMPARE(names(doc, index.find(u8("yy"), nullptr, -1)), QStringList{u8("音乐")});
+        QCOMPARE(names(doc, index.find(u8("y.txt"), nullptr, -1)), QStringList{u8("音乐")});
+
+        // Shapes the index cannot walk give no Items, and never crash.
+        catalog::Document odd;
+        catalog::parse(odd, "{\"type\":[1,{\"group\":{}},{\"group\":[{\"item\":[null,{\"name\":5}]}]}]}");
+        index.rebuild(odd);
+        QCOMPARE(index.size(), 1);
+        QVERIFY(index.find(u8("a"), nullptr, -1).empty());
+        index.rebuild(catalog::Value());
+        QCOMPARE(index.size(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSearch)
+#include "test_search.moc"
