@@ -192,9 +192,15 @@ private slots:
         QVERIFY(shown.show(R"({"type":[]})"));
         MainForm& form = shown.form();
         form.resize(720, 410);
+        // Text put there by someone else is copied aside before the write,
+        // and the user told where.
         data.writeCatalog("stale");
+        ModalAnswerer answers;
+        answers.press("OK");
         QVERIFY(!form.close());
         QVERIFY(form.isHidden());
+        QCOMPARE(answers.boxes().size(), 1);
+        QCOMPARE(answers.boxes()[0].title, QStringLiteral("提示"));
         QCOMPARE(data.readCatalog(), QByteArray(R"({"type":[]})"));
         QSettings written(data.configPath(), QSettings::IniFormat);
         QCOMPARE(written.value(QStringLiteral("Form/Height")).toInt(), 410);
