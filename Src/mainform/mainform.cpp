@@ -66,8 +66,8 @@ void MainForm::setupLists(QListWidget* list) {
 
 void MainForm::createMenus() {
     // Parented to the window so they are released with it; a QMenu is a
-    // popup whatever its parent.
-    // Named after their members, so tests find them as a user's menu shows them.
+    // popup whatever its parent. Each action's object name is its member's
+    // name, so it can be found by that name.
     auto action = [this](const char* name, const char* text) {
         auto* a = new QAction(QString::fromUtf8(text), this);
         a->setObjectName(QLatin1String(name));
