@@ -34,20 +34,19 @@ bool ModalAnswerer::eventFilter(QObject* watched, QEvent* event) {
 }
 
 ModalAnswerer& ModalAnswerer::press(const QString& buttonText) {
-    answers.enqueue({QString(), [this, buttonText](QWidget* modal) {
-                         auto* box = qobject_cast<QMessageBox*>(modal);
-                         if (!box)
-                             return;
-                         for (QAbstractButton* button : box->buttons()) {
-                             if (plain(button->text()) == plain(buttonText)) {
-                                 seen.last().pressed = plain(button->text());
-                                 button->click();
-                                 return;
-                             }
-                         }
-                         box->reject();
-                     }});
-    return *this;
+    return handle([this, buttonText](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box)
+            return;
+        for (QAbstractButton* button : box->buttons()) {
+            if (plain(button->text()) == plain(buttonText)) {
+                seen.last().pressed = plain(button->text());
+                button->click();
+                return;
+            }
+        }
+        box->reject();
+    });
 }
 
 ModalAnswerer& ModalAnswerer::handle(std::function<void(QWidget*)> answer) {
