@@ -50,6 +50,10 @@ MainForm::MainForm(QWidget* parent)
 }
 
 MainForm::~MainForm() {
+    // The key filter calls into MainForm: it must not outlive it, and the
+    // widgets' own destruction still sends events.
+    delete keyFilter;
+    keyFilter = nullptr;
     saveUsage();
 }
 
