@@ -12,7 +12,7 @@
     <name>DesktopBindingNotice</name>
     <message>
         <source>当前桌面不允许 Tarn 自行注册全局热键。请在桌面系统设置的键盘快捷键中添加一个自定义快捷键，运行下面的命令来显示或隐藏 Tarn：</source>
-        <translation>This desktop does not let Tarn register a global hotkey itself. In the desktop's keyboard settings, add a custom shortcut that runs this command to show or hide Tarn:</translation>
+        <translation>This desktop does not let Tarn register a global hotkey itself. In the desktop&apos;s keyboard settings, add a custom shortcut that runs this command to show or hide Tarn:</translation>
     </message>
     <message>
         <source>提示</source>
@@ -205,7 +205,7 @@
     </message>
     <message>
         <source>系统的好朋友，你的好助手</source>
-        <translation>Your system's good friend, your good helper</translation>
+        <translation>Your system&apos;s good friend, your good helper</translation>
     </message>
     <message>
         <source>更新地址</source>
@@ -363,7 +363,7 @@ Tarn looked for it at: %1</translation>
 Tarn 的内容已写入配置文件。</source>
         <translation>The catalog file was changed outside Tarn. That version was kept at:
 %1
-Tarn's catalog was written to the file.</translation>
+Tarn&apos;s catalog was written to the file.</translation>
     </message>
     <message>
         <source>热键修改成功</source>
