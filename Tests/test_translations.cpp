@@ -193,6 +193,11 @@ private slots:
              {QMessageBox::Yes, QMessageBox::No, QMessageBox::Ok, QMessageBox::Cancel})
             QVERIFY2(hasChinese(box.button(which)->text()), qPrintable(box.button(which)->text()));
         QCOMPARE(answers.unexpected(), 0);
+
+        // The hotkey is stored in Qt's portable names and read back as native
+        // text, which Qt's Chinese translation renames ("Space" is "空格").
+        const QKeySequence stored(QStringLiteral("Ctrl+Alt+Space"), QKeySequence::NativeText);
+        QCOMPARE(stored, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Space));
     }
 
     // Every text the sources mark for translation has its English one: a text

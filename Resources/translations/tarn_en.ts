@@ -95,6 +95,7 @@
     </message>
     <message>
         <source>输入</source>
+        <extracomment>The title of the box that asks for a web address.</extracomment>
         <translation>Web Address</translation>
     </message>
     <message>
@@ -213,6 +214,7 @@
     </message>
     <message>
         <source>：</source>
+        <extracomment>Between &quot;更新地址&quot; and its link.</extracomment>
         <translation>: </translation>
     </message>
     <message>

@@ -74,6 +74,7 @@ void FormAttribute::changePath() {
         chosen = QFileDialog::getExistingDirectory(this, tr("选择新路径"), start, QFileDialog::ShowDirsOnly);
         break;
     case catalog::KindWeb:
+        //: The title of the box that asks for a web address.
         chosen = QInputDialog::getText(this, tr("输入"), tr("输入一个可用网址"), QLineEdit::Normal, start,
                                        nullptr, Qt::WindowCloseButtonHint);
         break;

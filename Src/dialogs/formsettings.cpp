@@ -86,7 +86,9 @@ QString FormSettings::aboutHtml() {
     html += p + QStringLiteral("<br /></p>");
     // Tarn has no public home yet: the links lead to documents installed
     // with it, never to invented addresses.
-    html += p + bold.arg(tr("更新地址")) + plain.arg(tr("：")) + link(documents::changelogPath()) +
+    //: Between "更新地址" and its link.
+    const QString colon = tr("：");
+    html += p + bold.arg(tr("更新地址")) + plain.arg(colon) + link(documents::changelogPath()) +
             QStringLiteral("</p>");
     html += p + bold.arg(tr("捐助作者：")) + link(documents::readmePath()) + QStringLiteral("</p>");
     html += p + bold.arg(tr("交流群：")) + plain.arg(tr("暂无")) + QStringLiteral("</p>");
