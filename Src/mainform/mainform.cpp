@@ -71,7 +71,7 @@ void MainForm::setupLists(QListWidget* list) {
 void MainForm::createMenus() {
     // Parented to the window so they are released with it; a QMenu is a
     // popup whatever its parent.
-    auto action = [this](const char* text) { return new QAction(QString::fromUtf8(text), this); };
+    auto action = [this](const QString& text) { return new QAction(text, this); };
     auto menu = [this](std::initializer_list<QAction*> entries) {
         auto* m = new QMenu(this);
         for (QAction* entry : entries) {
@@ -83,35 +83,35 @@ void MainForm::createMenus() {
         return m;
     };
 
-    actTypeAdd = action("新建分类");
-    actTypeRename = action("重命名");
-    actTypeDelete = action("删除");
+    actTypeAdd = action(tr("新建分类"));
+    actTypeRename = action(tr("重命名"));
+    actTypeDelete = action(tr("删除"));
     menuTypeBlank = menu({actTypeAdd});
     menuTypeEntry = menu({actTypeAdd, actTypeRename, actTypeDelete});
 
-    actGroupAdd = action("新建分组");
-    actGroupDelete = action("删除");
-    actGroupRename = action("重命名");
-    actGroupMove = action("移动到...");
-    actGroupDeleteAll = action("删除全部分组");
-    actItemClear = action("清空本组");
+    actGroupAdd = action(tr("新建分组"));
+    actGroupDelete = action(tr("删除"));
+    actGroupRename = action(tr("重命名"));
+    actGroupMove = action(tr("移动到..."));
+    actGroupDeleteAll = action(tr("删除全部分组"));
+    actItemClear = action(tr("清空本组"));
     menuGroupBlank = menu({actGroupAdd, actGroupDeleteAll});
     menuGroupEntry =
         menu({actGroupAdd, actGroupRename, actGroupMove, actGroupDelete, actGroupDeleteAll, actItemClear});
 
-    actOpen = action("打开");
-    actOpenDir = action("打开文件位置");
-    actCopyPath = action("复制完整路径");
-    actItemAdd = action("新建");
-    actItemRename = action("重命名");
-    actItemDelete = action("删除");
-    actItemMove = action("移动到...");
-    actAttribute = action("属性");
+    actOpen = action(tr("打开"));
+    actOpenDir = action(tr("打开文件位置"));
+    actCopyPath = action(tr("复制完整路径"));
+    actItemAdd = action(tr("新建"));
+    actItemRename = action(tr("重命名"));
+    actItemDelete = action(tr("删除"));
+    actItemMove = action(tr("移动到..."));
+    actAttribute = action(tr("属性"));
     menuItemBlank = menu({actItemAdd});
     menuItemEntry = menu({actOpen, nullptr, actOpenDir, actCopyPath, actItemRename, actItemMove, actItemAdd,
                           actItemDelete, nullptr, actAttribute});
 
-    actQuit = action("退出");
+    actQuit = action(tr("退出"));
     trayMenu = menu({actQuit});
 }
 
