@@ -2,7 +2,9 @@
 #include "app/commandline.h"
 #include "app/datapaths.h"
 #include "app/exitsignals.h"
+#include "app/language.h"
 #include "app/singleinstance.h"
+#include "app/translations.h"
 #include "catalog/catalogstore.h"
 #include "mainform/mainform.h"
 
@@ -44,6 +46,7 @@ int main(int argc, char* argv[]) {
     // time and tens of megabytes for nothing.
     qputenv("QT_XCB_GL_INTEGRATION", "none");
     QApplication app(argc, argv);
+    installTranslations(app, language::fromEnvironment(commandLine.language));
     QApplication::setFont(QFont(QStringLiteral("微软雅黑"), 10));
     instance.listen();
     // Only the Tarn that holds the folder may clear what a killed save left.

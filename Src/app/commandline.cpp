@@ -30,6 +30,11 @@ void describeOptions(QCommandLineParser& parser) {
     for (const Known& known : kCommands)
         parser.addOption(
             QCommandLineOption(QString::fromLatin1(known.name), QString::fromLatin1(known.description)));
+    parser.addOption(
+        QCommandLineOption(QStringLiteral("lang"),
+                           QStringLiteral("Show Tarn in this language (zh_CN, en, ...) instead of "
+                                          "the one LANGUAGE or the locale names."),
+                           QStringLiteral("language")));
 }
 
 CommandLine parseCommandLine(const QStringList& arguments) {
@@ -49,6 +54,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
             ++given;
         }
     }
+    result.language = parser.value(QStringLiteral("lang"));
     // Two commands at once are a mistake, said like any other.
     result.parserAnswers = given > 1;
     return result;

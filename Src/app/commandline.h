@@ -11,6 +11,8 @@ enum class InstanceCommand { None, Show, Hide, Toggle, Quit };
 
 struct CommandLine {
     InstanceCommand command = InstanceCommand::None;
+    // --lang: the language asked for, empty when none was.
+    QString language;
     // --help, --version or a mistake: the parser answers and the start ends.
     bool parserAnswers = false;
 };

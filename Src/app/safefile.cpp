@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/safefile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -89,43 +90,48 @@ quint64 hashOf(const char* bytes, std::size_t size) {
     return hash ^ size;
 }
 
+// "磁盘已满（/home/me/Data/Data）".
+QString where(const QString& reason, const QString& path) {
+    return QCoreApplication::translate("safefile", "%1（%2）").arg(reason, shownPath(path));
+}
+
 QString describe(int error, const QString& path) {
     QString reason;
     switch (error) {
     case ReadOnlyMark:
-        reason = QStringLiteral("文件已设为只读");
+        reason = QCoreApplication::translate("safefile", "文件已设为只读");
         break;
     case NotRegularFile:
-        reason = QStringLiteral("不是普通文件");
+        reason = QCoreApplication::translate("safefile", "不是普通文件");
         break;
     case ENOSPC:
 #ifdef EDQUOT
     case EDQUOT:
 #endif
-        reason = QStringLiteral("磁盘已满");
+        reason = QCoreApplication::translate("safefile", "磁盘已满");
         break;
     case EFBIG:
-        reason = QStringLiteral("文件超过了系统允许的大小");
+        reason = QCoreApplication::translate("safefile", "文件超过了系统允许的大小");
         break;
     case EROFS:
-        reason = QStringLiteral("磁盘为只读");
+        reason = QCoreApplication::translate("safefile", "磁盘为只读");
         break;
     case EACCES:
     case EPERM:
-        reason = QStringLiteral("没有写入权限");
+        reason = QCoreApplication::translate("safefile", "没有写入权限");
         break;
     case ENOENT:
     case ENOTDIR:
-        reason = QStringLiteral("所在文件夹不存在");
+        reason = QCoreApplication::translate("safefile", "所在文件夹不存在");
         break;
     case EIO:
-        reason = QStringLiteral("磁盘读写出错");
+        reason = QCoreApplication::translate("safefile", "磁盘读写出错");
         break;
     default:
         reason = qt_error_string(error);
         break;
     }
-    return reason + QStringLiteral("（") + shownPath(path) + QStringLiteral("）");
+    return where(reason, path);
 }
 
 FileStamp FileStamp::of(const QString& path) {
@@ -440,7 +446,7 @@ bool replace(const QString& path, const char* bytes, std::size_t size, QString* 
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes, qint64(size)) != qint64(size) ||
         !file.flush() || !file.commit()) {
         if (error)
-            *error = file.errorString() + QStringLiteral("（") + shownPath(path) + QStringLiteral("）");
+            *error = where(file.errorString(), path);
         file.cancelWriting();
         return false;
     }

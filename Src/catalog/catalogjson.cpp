@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalog/catalogjson.h"
 
+#include <QCoreApplication>
+
 #include <rapidjson/writer.h>
 
 #include <algorithm>
@@ -17,9 +19,16 @@ Value ref(const char* constant) {
     return Value(rapidjson::StringRef(constant));
 }
 
+// A name new entries get, in the language Tarn speaks; copied, since a
+// translation lives only as long as its translator.
+Value shownName(const char* source, Allocator& allocator) {
+    const QByteArray name = QCoreApplication::translate("catalog", source).toUtf8();
+    return Value(name.constData(), rapidjson::SizeType(name.size()), allocator);
+}
+
 Value namedWithArray(const char* name, const char* arrayMember, Allocator& allocator) {
     Value object(rapidjson::kObjectType);
-    object.AddMember(ref(kName), ref(name), allocator);
+    object.AddMember(ref(kName), shownName(name, allocator), allocator);
     object.AddMember(ref(arrayMember), Value(rapidjson::kArrayType), allocator);
     return object;
 }
@@ -28,15 +37,15 @@ Value namedWithArray(const char* name, const char* arrayMember, Allocator& alloc
 
 Value defaultType(Allocator& allocator) {
     Value type(rapidjson::kObjectType);
-    type.AddMember(ref(kName), ref("默认分类"), allocator);
+    type.AddMember(ref(kName), shownName(QT_TRANSLATE_NOOP("catalog", "默认分类"), allocator), allocator);
     Value groups(rapidjson::kArrayType);
-    groups.PushBack(namedWithArray("默认分组", kItem, allocator), allocator);
+    groups.PushBack(namedWithArray(QT_TRANSLATE_NOOP("catalog", "默认分组"), kItem, allocator), allocator);
     type.AddMember(ref(kGroup), groups, allocator);
     return type;
 }
 
 Value newGroup(Allocator& allocator) {
-    return namedWithArray("新分组", kItem, allocator);
+    return namedWithArray(QT_TRANSLATE_NOOP("catalog", "新分组"), kItem, allocator);
 }
 
 Value newItem(Allocator& allocator) {

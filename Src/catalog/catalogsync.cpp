@@ -3,6 +3,7 @@
 
 #include "catalog/catalogshape.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace {
@@ -47,7 +48,8 @@ CatalogSync::Write CatalogSync::write(const catalog::Value& doc) {
         if (theirs.status == safefile::Reading::Read && !theirs.bytes.isEmpty()) {
             result.otherVersion = catalogstore::keepCopy(file, theirs.bytes);
             if (result.otherVersion.isEmpty()) {
-                result.error = QStringLiteral("配置文件在别处被修改过，且无法保留那个版本的副本");
+                result.error = QCoreApplication::translate(
+                    "CatalogSync", "配置文件在别处被修改过，且无法保留那个版本的副本");
                 return result;
             }
         }

@@ -7,22 +7,24 @@
 #include <QPushButton>
 
 QString desktopBindingText() {
-    return QStringLiteral("当前桌面不允许 Tarn 自行注册全局热键。请在桌面系统设置的键盘快捷键中添加一个"
-                          "自定义快捷键，运行下面的命令来显示或隐藏 Tarn：");
+    return QCoreApplication::translate(
+        "DesktopBindingNotice", "当前桌面不允许 Tarn 自行注册全局热键。请在桌面系统设置的键盘快捷键中添加一个"
+                                "自定义快捷键，运行下面的命令来显示或隐藏 Tarn：");
 }
 
 QMessageBox* showDesktopBindingNotice(QWidget* parent, const QString& hotkeyText, const QString& command) {
-    auto* box =
-        new QMessageBox(QMessageBox::Information, QStringLiteral("提示"),
-                        QStringLiteral("显示隐藏热键( %1 )没有注册。").arg(hotkeyText) + QLatin1Char('\n') +
-                            desktopBindingText() + QLatin1String("\n\n") + command,
-                        QMessageBox::NoButton, parent);
+    auto* box = new QMessageBox(
+        QMessageBox::Information, QCoreApplication::translate("DesktopBindingNotice", "提示"),
+        QCoreApplication::translate("DesktopBindingNotice", "显示隐藏热键( %1 )没有注册。").arg(hotkeyText) +
+            QLatin1Char('\n') + desktopBindingText() + QLatin1String("\n\n") + command,
+        QMessageBox::NoButton, parent);
     box->setObjectName(QStringLiteral("desktopBindingNotice"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
     box->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    QPushButton* copy = box->addButton(QStringLiteral("复制命令"), QMessageBox::ActionRole);
-    box->addButton(QStringLiteral("已知晓"), QMessageBox::AcceptRole);
+    QPushButton* copy = box->addButton(QCoreApplication::translate("DesktopBindingNotice", "复制命令"),
+                                       QMessageBox::ActionRole);
+    box->addButton(QCoreApplication::translate("DesktopBindingNotice", "已知晓"), QMessageBox::AcceptRole);
     QObject::connect(copy, &QPushButton::clicked, box,
                      [command] { QGuiApplication::clipboard()->setText(command); });
     box->show();

@@ -68,15 +68,15 @@ void FormAttribute::changePath() {
     QString chosen;
     switch (ui->comboBox_type->currentIndex()) {
     case catalog::KindFile:
-        chosen = QFileDialog::getOpenFileName(this, QStringLiteral("选择新文件"), start);
+        chosen = QFileDialog::getOpenFileName(this, tr("选择新文件"), start);
         break;
     case catalog::KindFolder:
-        chosen = QFileDialog::getExistingDirectory(this, QStringLiteral("选择新路径"), start,
-                                                   QFileDialog::ShowDirsOnly);
+        chosen = QFileDialog::getExistingDirectory(this, tr("选择新路径"), start, QFileDialog::ShowDirsOnly);
         break;
     case catalog::KindWeb:
-        chosen = QInputDialog::getText(this, QStringLiteral("输入"), QStringLiteral("输入一个可用网址"),
-                                       QLineEdit::Normal, start, nullptr, Qt::WindowCloseButtonHint);
+        //: The title of the box that asks for a web address.
+        chosen = QInputDialog::getText(this, tr("输入"), tr("输入一个可用网址"), QLineEdit::Normal, start,
+                                       nullptr, Qt::WindowCloseButtonHint);
         break;
     default:
         break;
@@ -90,7 +90,7 @@ void FormAttribute::changePath() {
 bool FormAttribute::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ui->label_icon && event->type() == QEvent::MouseButtonPress) {
         const QString chosen =
-            QFileDialog::getOpenFileName(this, QStringLiteral("选择一个资源文件"), ui->lineEdit_path->text());
+            QFileDialog::getOpenFileName(this, tr("选择一个资源文件"), ui->lineEdit_path->text());
         if (!chosen.isEmpty()) {
             ui->label_icon->setProperty(kCustomPath, chosen);
             previewIcon(chosen);

@@ -25,7 +25,8 @@ bool storeSettings(QWidget* parent) {
     QString error;
     if (configSettings->sync(&error))
         return true;
-    QMessageBox::warning(parent, QStringLiteral("警告"), QStringLiteral("配置文件保存失败：%1").arg(error));
+    QMessageBox::warning(parent, FormSettings::tr("警告"),
+                         FormSettings::tr("配置文件保存失败：%1").arg(error));
     return false;
 }
 
@@ -77,21 +78,20 @@ QString FormSettings::aboutHtml() {
     html += p + bold.arg(QStringLiteral("Version:")) + plain.arg(QLatin1String(tarnversion::text)) +
             QStringLiteral("</p>");
     html += p + QStringLiteral("<br /></p>");
-    html += p + big.arg(QStringLiteral("介绍：")) + QStringLiteral("</p>");
-    html += p +
-            plain.arg(QStringLiteral("软件开发目的是帮助用户很好的使用系统，快速打开软件，路径，网站等。")) +
+    html += p + big.arg(tr("介绍：")) + QStringLiteral("</p>");
+    html += p + plain.arg(tr("软件开发目的是帮助用户很好的使用系统，快速打开软件，路径，网站等。")) +
             QStringLiteral("</p>");
-    html += p + plain.arg(QStringLiteral("计算机的使用应该更简单一些。")) + QStringLiteral("</p>");
-    html += p + bold.arg(QStringLiteral("系统的好朋友，你的好助手")) + QStringLiteral("</p>");
+    html += p + plain.arg(tr("计算机的使用应该更简单一些。")) + QStringLiteral("</p>");
+    html += p + bold.arg(tr("系统的好朋友，你的好助手")) + QStringLiteral("</p>");
     html += p + QStringLiteral("<br /></p>");
     // Tarn has no public home yet: the links lead to documents installed
     // with it, never to invented addresses.
-    html += p + bold.arg(QStringLiteral("更新地址")) + plain.arg(QStringLiteral("：")) +
-            link(documents::changelogPath()) + QStringLiteral("</p>");
-    html +=
-        p + bold.arg(QStringLiteral("捐助作者：")) + link(documents::readmePath()) + QStringLiteral("</p>");
-    html +=
-        p + bold.arg(QStringLiteral("交流群：")) + plain.arg(QStringLiteral("暂无")) + QStringLiteral("</p>");
+    //: Between "更新地址" and its link.
+    const QString colon = tr("：");
+    html += p + bold.arg(tr("更新地址")) + plain.arg(colon) + link(documents::changelogPath()) +
+            QStringLiteral("</p>");
+    html += p + bold.arg(tr("捐助作者：")) + link(documents::readmePath()) + QStringLiteral("</p>");
+    html += p + bold.arg(tr("交流群：")) + plain.arg(tr("暂无")) + QStringLiteral("</p>");
     html += QStringLiteral("</body></html>");
     return html;
 }
@@ -104,19 +104,18 @@ void FormSettings::settingShowAndHide() {
     QString refusal;
     switch (hotkeyFault(sequence)) {
     case HotkeyFault::Empty:
-        refusal = QStringLiteral("热键不能为空，请在输入框中按下新的组合键后再应用。");
+        refusal = tr("热键不能为空，请在输入框中按下新的组合键后再应用。");
         break;
     case HotkeyFault::NoModifier:
-        refusal = QStringLiteral("热键( %1 )没有包含 Ctrl、Alt 或 Meta 键，注册后其他程序将无法输入这个键。\n"
-                                 "请加上 Ctrl、Alt 或 Meta 键（单独的功能键 F1-F35 可以使用）。")
+        refusal = tr("热键( %1 )没有包含 Ctrl、Alt 或 Meta 键，注册后其他程序将无法输入这个键。\n"
+                     "请加上 Ctrl、Alt 或 Meta 键（单独的功能键 F1-F35 可以使用）。")
                       .arg(text);
         break;
     case HotkeyFault::None:
         break;
     }
     if (!refusal.isEmpty()) {
-        QMessageBox::warning(this, QStringLiteral("警告"), refusal, QStringLiteral("已知晓"), QString(),
-                             QString(), 0, -1);
+        QMessageBox::warning(this, tr("警告"), refusal, tr("已知晓"), QString(), QString(), 0, -1);
         return;
     }
     configSettings->setValue(settingkeys::hotKeyShowAndHide, text);
@@ -133,12 +132,10 @@ void FormSettings::settingFormPos() {
     if (!storeSettings(this))
         return;
     if (!applyAutostart()) {
-        QMessageBox::warning(this, QStringLiteral("警告"),
-                             QStringLiteral("无法更改登录时启动：\n") + autostart::entryPath());
+        QMessageBox::warning(this, tr("警告"), tr("无法更改登录时启动：\n") + autostart::entryPath());
         return;
     }
-    QMessageBox::information(this, QStringLiteral("提示"), QStringLiteral("设置完成"), QStringLiteral("好的"),
-                             QString(), QString(), 0, -1);
+    QMessageBox::information(this, tr("提示"), tr("设置完成"), tr("好的"), QString(), QString(), 0, -1);
 }
 
 bool FormSettings::applyAutostart() {

@@ -6,6 +6,7 @@
 
 #include "desktop/portalshortcut.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 
 namespace {
@@ -13,9 +14,10 @@ namespace {
 class PortalBackend final : public GlobalHotkey::Backend {
 public:
     PortalBackend(const QKeySequence& sequence, GlobalHotkey* hotkey)
-        : owner(hotkey), shortcut(std::make_unique<PortalShortcut>(QLatin1String(portalShortcutId),
-                                                                   QStringLiteral("显示或隐藏 Tarn 窗口"),
-                                                                   portal::trigger(sequence[0]))) {
+        : owner(hotkey), shortcut(std::make_unique<PortalShortcut>(
+                             QLatin1String(portalShortcutId),
+                             QCoreApplication::translate("GlobalHotkey", "显示或隐藏 Tarn 窗口"),
+                             portal::trigger(sequence[0]))) {
         QObject::connect(shortcut.get(), &PortalShortcut::activated, hotkey, [this] {
             if (!muted)
                 emit owner->activated();

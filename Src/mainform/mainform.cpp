@@ -50,6 +50,10 @@ MainForm::MainForm(QWidget* parent)
 }
 
 MainForm::~MainForm() {
+    // The key filter calls into MainForm: it must not outlive it, and the
+    // widgets' own destruction still sends events.
+    delete keyFilter;
+    keyFilter = nullptr;
     saveUsage();
 }
 
@@ -68,8 +72,8 @@ void MainForm::createMenus() {
     // Parented to the window so they are released with it; a QMenu is a
     // popup whatever its parent. Each action's object name is its member's
     // name, so it can be found by that name.
-    auto action = [this](const char* name, const char* text) {
-        auto* a = new QAction(QString::fromUtf8(text), this);
+    auto action = [this](const char* name, const QString& text) {
+        auto* a = new QAction(text, this);
         a->setObjectName(QLatin1String(name));
         return a;
     };
@@ -84,35 +88,35 @@ void MainForm::createMenus() {
         return m;
     };
 
-    actTypeAdd = action("actTypeAdd", "新建分类");
-    actTypeRename = action("actTypeRename", "重命名");
-    actTypeDelete = action("actTypeDelete", "删除");
+    actTypeAdd = action("actTypeAdd", tr("新建分类"));
+    actTypeRename = action("actTypeRename", tr("重命名"));
+    actTypeDelete = action("actTypeDelete", tr("删除"));
     menuTypeBlank = menu({actTypeAdd});
     menuTypeEntry = menu({actTypeAdd, actTypeRename, actTypeDelete});
 
-    actGroupAdd = action("actGroupAdd", "新建分组");
-    actGroupDelete = action("actGroupDelete", "删除");
-    actGroupRename = action("actGroupRename", "重命名");
-    actGroupMove = action("actGroupMove", "移动到...");
-    actGroupDeleteAll = action("actGroupDeleteAll", "删除全部分组");
-    actItemClear = action("actItemClear", "清空本组");
+    actGroupAdd = action("actGroupAdd", tr("新建分组"));
+    actGroupDelete = action("actGroupDelete", tr("删除"));
+    actGroupRename = action("actGroupRename", tr("重命名"));
+    actGroupMove = action("actGroupMove", tr("移动到..."));
+    actGroupDeleteAll = action("actGroupDeleteAll", tr("删除全部分组"));
+    actItemClear = action("actItemClear", tr("清空本组"));
     menuGroupBlank = menu({actGroupAdd, actGroupDeleteAll});
     menuGroupEntry =
         menu({actGroupAdd, actGroupRename, actGroupMove, actGroupDelete, actGroupDeleteAll, actItemClear});
 
-    actOpen = action("actOpen", "打开");
-    actOpenDir = action("actOpenDir", "打开文件位置");
-    actCopyPath = action("actCopyPath", "复制完整路径");
-    actItemAdd = action("actItemAdd", "新建");
-    actItemRename = action("actItemRename", "重命名");
-    actItemDelete = action("actItemDelete", "删除");
-    actItemMove = action("actItemMove", "移动到...");
-    actAttribute = action("actAttribute", "属性");
+    actOpen = action("actOpen", tr("打开"));
+    actOpenDir = action("actOpenDir", tr("打开文件位置"));
+    actCopyPath = action("actCopyPath", tr("复制完整路径"));
+    actItemAdd = action("actItemAdd", tr("新建"));
+    actItemRename = action("actItemRename", tr("重命名"));
+    actItemDelete = action("actItemDelete", tr("删除"));
+    actItemMove = action("actItemMove", tr("移动到..."));
+    actAttribute = action("actAttribute", tr("属性"));
     menuItemBlank = menu({actItemAdd});
     menuItemEntry = menu({actOpen, nullptr, actOpenDir, actCopyPath, actItemRename, actItemMove, actItemAdd,
                           actItemDelete, nullptr, actAttribute});
 
-    actQuit = action("actQuit", "退出");
+    actQuit = action("actQuit", tr("退出"));
     trayMenu = menu({actQuit});
 }
 

@@ -34,17 +34,16 @@ void MainForm::loadCatalog() {
     autosaveTimer.setInterval(kAutosaveDelayMs);
     connect(&autosaveTimer, &QTimer::timeout, this, &MainForm::autosave);
     if (result.openFailed)
-        QMessageBox::warning(this, QStringLiteral("警告"), QStringLiteral("配置文件打开出现错误！"),
-                             QMessageBox::Ok, QMessageBox::NoButton);
+        QMessageBox::warning(this, tr("警告"), tr("配置文件打开出现错误！"), QMessageBox::Ok,
+                             QMessageBox::NoButton);
     if (!result.backupPath.isEmpty()) {
-        QMessageBox::information(
-            this, QStringLiteral("提示"),
-            QStringLiteral("配置文件不能完整读取，只显示了其中可用的内容。\n原文件已复制到：\n%1")
-                .arg(QDir::toNativeSeparators(result.backupPath)));
+        QMessageBox::information(this, tr("提示"),
+                                 tr("配置文件不能完整读取，只显示了其中可用的内容。\n原文件已复制到：\n%1")
+                                     .arg(QDir::toNativeSeparators(result.backupPath)));
     } else if (result.backupFailed) {
-        QMessageBox::information(this, QStringLiteral("提示"),
-                                 QStringLiteral("配置文件不能完整读取，且无法复制原文件。\n"
-                                                "为保护原文件，本次运行不会写入它。"));
+        QMessageBox::information(this, tr("提示"),
+                                 tr("配置文件不能完整读取，且无法复制原文件。\n"
+                                    "为保护原文件，本次运行不会写入它。"));
     }
 }
 
@@ -91,7 +90,7 @@ MainForm::WriteOutcome MainForm::writeCatalog(QString* error) {
         if (!catalogDirty)
             return WriteOutcome::NotNeeded;
         if (error)
-            *error = QStringLiteral("配置文件在启动时无法打开，修改无法写入。\nTarn 尝试的位置：%1")
+            *error = tr("配置文件在启动时无法打开，修改无法写入。\nTarn 尝试的位置：%1")
                          .arg(QDir::toNativeSeparators(catalogSync.path()));
         return WriteOutcome::CannotOpen;
     }
@@ -109,14 +108,13 @@ void MainForm::reportWrite(WriteOutcome outcome, const QString& error) {
     case WriteOutcome::Failed:
         if (!saveFailureShown) {
             saveFailureShown = true;
-            QMessageBox::warning(this, QStringLiteral("警告"),
-                                 QStringLiteral("配置文件保存失败：%1").arg(error));
+            QMessageBox::warning(this, tr("警告"), tr("配置文件保存失败：%1").arg(error));
         }
         break;
     case WriteOutcome::CannotOpen:
         if (!cannotOpenShown) {
             cannotOpenShown = true;
-            QMessageBox::warning(this, QStringLiteral("警告"), error);
+            QMessageBox::warning(this, tr("警告"), error);
         }
         break;
     }
@@ -127,9 +125,9 @@ void MainForm::tellKeptCopy() {
     if (keptCopy.isEmpty() || keptCopy == toldCopy)
         return;
     toldCopy = keptCopy;
-    QMessageBox::information(this, QStringLiteral("提示"),
-                             QStringLiteral("配置文件在 Tarn 之外被修改过。那个版本已保留在：\n%1\n"
-                                            "Tarn 的内容已写入配置文件。")
+    QMessageBox::information(this, tr("提示"),
+                             tr("配置文件在 Tarn 之外被修改过。那个版本已保留在：\n%1\n"
+                                "Tarn 的内容已写入配置文件。")
                                  .arg(QDir::toNativeSeparators(keptCopy)));
 }
 

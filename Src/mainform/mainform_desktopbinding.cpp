@@ -21,8 +21,8 @@ void MainForm::hotKeyAnswered(bool registered) {
         if (hotKeyRecording)
             pauseHotKey(true);
         if (announceHotKey)
-            QMessageBox::information(this, QStringLiteral("提示"), QStringLiteral("热键修改成功"),
-                                     QStringLiteral("已知晓"), QString(), QString(), 0, -1);
+            QMessageBox::information(this, tr("提示"), tr("热键修改成功"), tr("已知晓"), QString(), QString(),
+                                     0, -1);
     } else {
         reportHotKeyFailure();
     }
@@ -38,10 +38,9 @@ void MainForm::reportHotKeyFailure() {
         tellDesktopBinding(announceHotKey);
         return;
     }
-    QMessageBox::warning(this, QStringLiteral("警告"),
-                         QStringLiteral("显示隐藏热键( ") + hotKeyShowAndHide +
-                             QStringLiteral(" ) 注册失败，可能发生了热键冲突"),
-                         QStringLiteral("已知晓"), QString(), QString(), 0, -1);
+    QMessageBox::warning(this, tr("警告"),
+                         tr("显示隐藏热键( %1 ) 注册失败，可能发生了热键冲突").arg(hotKeyShowAndHide),
+                         tr("已知晓"), QString(), QString(), 0, -1);
 }
 
 void MainForm::tellDesktopBinding(bool always) {

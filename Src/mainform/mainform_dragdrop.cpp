@@ -123,8 +123,7 @@ void MainForm::dropEvent(QDropEvent* event) {
     if (urls.isEmpty())
         return;
     if (!jsonItems()) {
-        QMessageBox::information(this, QStringLiteral("提示"),
-                                 QStringLiteral("请先新建一个分组，再拖入项目。"));
+        QMessageBox::information(this, tr("提示"), tr("请先新建一个分组，再拖入项目。"));
         return;
     }
     const int type = typeRow;
@@ -141,19 +140,17 @@ void MainForm::dropEvent(QDropEvent* event) {
             path = pathInfo.absoluteFilePath();
             if (pathInfo.isSymLink()) {
                 if (!pathInfo.exists() &&
-                    QMessageBox::question(
-                        this, QStringLiteral("提示"),
-                        QStringLiteral("添加的快捷方式指向的目标是无效的，可能被删除或者更改了\n"
-                                       "还要继续添加吗？")) != QMessageBox::Yes)
+                    QMessageBox::question(this, tr("提示"),
+                                          tr("添加的快捷方式指向的目标是无效的，可能被删除或者更改了\n"
+                                             "还要继续添加吗？")) != QMessageBox::Yes)
                     return;
                 if (yesToAll) {
                     path = pathInfo.symLinkTarget();
                 } else {
                     const int answer = QMessageBox::question(
-                        this, QStringLiteral("询问"),
-                        QStringLiteral(
-                            "加入的项目是个快捷方式，要做处理吗？\n是：添加为目标路径\n否：不做处理"),
-                        QStringLiteral("是"), QStringLiteral("否"), QStringLiteral("全部是"), 0, -1);
+                        this, tr("询问"),
+                        tr("加入的项目是个快捷方式，要做处理吗？\n是：添加为目标路径\n否：不做处理"),
+                        tr("是"), tr("否"), tr("全部是"), 0, -1);
                     if (answer != 1)
                         path = pathInfo.symLinkTarget();
                     yesToAll = answer == 2;
@@ -166,7 +163,7 @@ void MainForm::dropEvent(QDropEvent* event) {
                     name = entryName;
             }
         } else {
-            name = QStringLiteral("网络书签");
+            name = tr("网络书签");
             path = url.toString();
         }
         // The questions ran the event loop: find the Group again by its rows.

@@ -15,18 +15,16 @@
 
 namespace {
 
-bool confirmed(QWidget* parent, const char* question) {
-    return QMessageBox::question(parent, QStringLiteral("询问"), QString::fromUtf8(question),
-                                 QMessageBox::Yes | QMessageBox::No,
+bool confirmed(QWidget* parent, const QString& question) {
+    return QMessageBox::question(parent, MainForm::tr("询问"), question, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::NoButton) == QMessageBox::Yes;
 }
 
 // The new name, or an empty text for Cancel or an emptied field. Names are
 // taken as typed, blanks included.
 QString askName(QWidget* parent, const catalog::Value& entry, Qt::WindowFlags flags) {
-    return QInputDialog::getText(parent, QStringLiteral("新名称"), QStringLiteral("请输入"),
-                                 QLineEdit::Normal, catalog::memberText(entry, catalog::kName), nullptr,
-                                 flags);
+    return QInputDialog::getText(parent, MainForm::tr("新名称"), MainForm::tr("请输入"), QLineEdit::Normal,
+                                 catalog::memberText(entry, catalog::kName), nullptr, flags);
 }
 
 } // namespace
@@ -58,7 +56,7 @@ void MainForm::jsonTypeItmeRename() {
 
 void MainForm::jsonTypeItmeDelete() {
     const int row = typeRow;
-    if (!catalog::elementAt(catalog::types(catalog), row) || !confirmed(this, "确定要删除这个分类嘛"))
+    if (!catalog::elementAt(catalog::types(catalog), row) || !confirmed(this, tr("确定要删除这个分类嘛")))
         return;
     if (catalog::Value* types = jsonTypes())
         jsonEraseAt(*types, row);
@@ -99,7 +97,7 @@ void MainForm::jsonGroupItmeRename() {
 void MainForm::jsonGroupItmeDelete() {
     catalog::Value* groups = jsonGroups();
     const int row = groupRow;
-    if (!catalog::elementAt(groups, row) || !confirmed(this, "确定要删除这个分组嘛"))
+    if (!catalog::elementAt(groups, row) || !confirmed(this, tr("确定要删除这个分组嘛")))
         return;
     if ((groups = jsonGroups()))
         jsonEraseAt(*groups, row);
@@ -108,7 +106,7 @@ void MainForm::jsonGroupItmeDelete() {
 }
 
 void MainForm::jsonGroupItmeDeleteAll() {
-    if (!jsonGroups() || !confirmed(this, "确定要删除全部分组嘛"))
+    if (!jsonGroups() || !confirmed(this, tr("确定要删除全部分组嘛")))
         return;
     if (catalog::Value* groups = jsonGroups())
         groups->Clear();
@@ -161,8 +159,7 @@ void MainForm::jsonGroupItmeMove() {
 void MainForm::jsonItmeAdd() {
     updateCurrentRows();
     if (!catalog::itemsOf(catalog, typeRow, groupRow)) {
-        QMessageBox::information(this, QStringLiteral("提示"),
-                                 QStringLiteral("请先新建一个分组，再添加项目。"));
+        QMessageBox::information(this, tr("提示"), tr("请先新建一个分组，再添加项目。"));
         return;
     }
     catalog::Value item = catalog::newItem(catalogAllocator);
@@ -201,7 +198,7 @@ void MainForm::jsonItmeRename() {
 void MainForm::jsonItmeDelete() {
     const search::ItemRef ref = currentItemRef();
     const catalog::Value* asked = catalog::itemAt(catalog, ref.type, ref.group, ref.item);
-    if (!asked || !confirmed(this, "确定要删除这个项目嘛"))
+    if (!asked || !confirmed(this, tr("确定要删除这个项目嘛")))
         return;
     // Only the Item that was asked about, still at its place.
     catalog::Value* items = catalog::itemsOf(catalog, ref.type, ref.group);
@@ -213,7 +210,7 @@ void MainForm::jsonItmeDelete() {
 }
 
 void MainForm::jsonItmeClear() {
-    if (!jsonItems() || !confirmed(this, "确定要清空本组所有数据嘛"))
+    if (!jsonItems() || !confirmed(this, tr("确定要清空本组所有数据嘛")))
         return;
     if (catalog::Value* items = jsonItems())
         items->Clear();

@@ -260,9 +260,9 @@ void MainForm::paintEmptyHint(QListWidget* list) {
     QString hint;
     if (list == ui->listWidget_result) {
         if (searching() && resultRefs.empty())
-            hint = QStringLiteral("没有找到匹配的项目");
+            hint = tr("没有找到匹配的项目");
     } else if (ui->listWidget_group->currentRow() >= 0) {
-        hint = QStringLiteral("这个分组还没有项目\n右键点击空白处选择“新建”，或把文件拖到这里");
+        hint = tr("这个分组还没有项目\n右键点击空白处选择“新建”，或把文件拖到这里");
     }
     if (hint.isEmpty())
         return;

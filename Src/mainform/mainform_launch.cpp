@@ -60,8 +60,7 @@ void MainForm::launch(const launch::Plan& plan, const search::ItemRef& ref) {
 void MainForm::askRemoveInvalidItem(const search::ItemRef& ref) {
     const catalog::Value* asked = catalog::itemAt(catalog, ref.type, ref.group, ref.item);
     const auto answer = QMessageBox::question(
-        this, QStringLiteral("警告"),
-        QStringLiteral("这个目标无效，因为它可能被删除或者移动了\n删除这个无效的项目吗？"));
+        this, tr("警告"), tr("这个目标无效，因为它可能被删除或者移动了\n删除这个无效的项目吗？"));
     if (answer != QMessageBox::Yes)
         return;
     // The box kept the event loop running: only the Item that was asked

@@ -42,8 +42,8 @@ void MainForm::hotKeyReset() {
     if (registered && hotKeyRecording)
         pauseHotKey(true);
     if (registered)
-        QMessageBox::information(this, QStringLiteral("提示"), QStringLiteral("热键修改成功"),
-                                 QStringLiteral("已知晓"), QString(), QString(), 0, -1);
+        QMessageBox::information(this, tr("提示"), tr("热键修改成功"), tr("已知晓"), QString(), QString(), 0,
+                                 -1);
 }
 
 void MainForm::pauseHotKey(bool pause) {
@@ -164,8 +164,7 @@ void MainForm::quitTarn() {
     QString error;
     while (!saveState(&error)) {
         const auto answer = QMessageBox::warning(
-            this, QStringLiteral("警告"),
-            QStringLiteral("配置文件保存失败：%1\n仍然退出吗？未保存的修改将会丢失。").arg(error),
+            this, tr("警告"), tr("配置文件保存失败：%1\n仍然退出吗？未保存的修改将会丢失。").arg(error),
             QMessageBox::Retry | QMessageBox::Yes | QMessageBox::No, QMessageBox::Retry);
         if (answer == QMessageBox::Yes)
             break;

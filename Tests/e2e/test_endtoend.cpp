@@ -467,6 +467,45 @@ private slots:
         QCOMPARE(readFile(root.filePath(QStringLiteral("Data/Data"))),
                  json("{'type':[{'name':'默认分类','group':[{'name':'默认分组','item':[]}]}]}"));
     }
+
+    // The language is picked at start: under a German locale a Tarn speaks
+    // English, from its warnings to the names of a first run; --lang wins.
+    void theLocalePicksTheLanguage() {
+        struct Restore {
+            QProcessEnvironment& environment;
+            const QProcessEnvironment saved;
+            ~Restore() { environment = saved; }
+        } restore{environment, environment};
+        environment.remove("LANGUAGE");
+        environment.remove("LC_ALL");
+        environment.remove("LC_MESSAGES");
+        environment.insert("LANG", "de_DE.UTF-8");
+        QTemporaryDir first;
+        QTemporaryDir second;
+        QProcess* chinese = startTarn(first.path(), {"--lang", "zh_CN"});
+        QVERIFY(!mainWindow(chinese).isEmpty());
+        // The second one cannot take the hotkey the first holds, and says so.
+        QProcess* english = startTarn(second.path());
+        QString box;
+        for (int tries = 0; tries < 100 && box.isEmpty(); ++tries) {
+            box = x("xdotool", {"search", "--onlyvisible", "--pid", QString::number(english->processId()),
+                                "--name", "^Warning$"});
+            QTest::qWait(100);
+        }
+        QVERIFY2(!box.isEmpty(), "no English warning box from the second Tarn");
+        // Until the box is answered the second Tarn is still being built.
+        QVERIFY(activate(box));
+        x("xdotool", {"key", "Return"});
+        QVERIFY(!mainWindow(english).isEmpty());
+        for (QProcess* tarn : {chinese, english}) {
+            ::kill(static_cast<pid_t>(tarn->processId()), SIGTERM);
+            QVERIFY(waitFinished(tarn));
+        }
+        QCOMPARE(readFile(first.filePath("Data/Data")),
+                 json("{'type':[{'name':'默认分类','group':[{'name':'默认分组','item':[]}]}]}"));
+        QCOMPARE(readFile(second.filePath("Data/Data")),
+                 json("{'type':[{'name':'Default category','group':[{'name':'Default group','item':[]}]}]}"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestEndToEnd)
