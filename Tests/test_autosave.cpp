@@ -7,6 +7,7 @@
 #include "catalog/catalogstore.h"
 #include "support/datafolder.h"
 #include "support/jsontext.h"
+#include "support/mainformfixture.h"
 #include "support/modalanswerer.h"
 #include "support/modalwatchdog.h"
 
@@ -20,21 +21,6 @@ namespace {
 const QByteArray kOneType = json("{'type':[{'name':'默认分类','group':[{'name':'默认分组','item':[]}]}]}");
 const QByteArray kTwoTypes = json("{'type':[{'name':'默认分类','group':[{'name':'默认分组','item':[]}]},"
                                   "{'name':'默认分类','group':[{'name':'默认分组','item':[]}]}]}");
-
-bool addType(MainForm& form) {
-    return QMetaObject::invokeMethod(&form, "jsonTypeItmeAdd");
-}
-
-QListWidget* list(MainForm& form, const char* name) {
-    return form.findChild<QListWidget*>(QString::fromLatin1(name));
-}
-
-QStringList texts(const QListWidget* list) {
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
-    return out;
-}
 
 // Puts a folder where the catalog file is: no write can succeed.
 bool block(const DataFolder& data) {
@@ -50,67 +36,70 @@ private slots:
     void initTestCase() { installModalWatchdog(); }
 
     void anEditIsWrittenAMomentLater() {
-        DataFolder data;
-        data.writeCatalog(kOneType);
-        MainForm form;
-        QVERIFY(addType(form));
+        MainFormFixture shown;
+        QVERIFY(shown.show(kOneType));
+        DataFolder& data = shown.data;
+        QVERIFY(shown.triggerAction("actTypeAdd"));
         // Not at once: a burst of edits makes one write.
         QCOMPARE(data.readCatalog(), kOneType);
         QTRY_COMPARE_WITH_TIMEOUT(data.readCatalog(), kTwoTypes, 5000);
         // Tarn's own write is not taken for someone else's: no copy, no box.
         ModalAnswerer answers;
-        QVERIFY(addType(form));
+        QVERIFY(shown.triggerAction("actTypeAdd"));
         QTRY_VERIFY_WITH_TIMEOUT(data.readCatalog() != kTwoTypes, 5000);
-        QVERIFY(addType(form));
+        QVERIFY(shown.triggerAction("actTypeAdd"));
         QTRY_VERIFY_WITH_TIMEOUT(data.readCatalog().count(QByteArray("默认分组")) == 4, 5000);
         QVERIFY(!QFile::exists(data.catalogPath() + QStringLiteral(".bak")));
         QCOMPARE(answers.boxes().size(), 0);
     }
 
     void aFailingWriteIsToldOncePerStreak() {
-        DataFolder data;
-        data.writeCatalog(kOneType);
-        MainForm form;
+        MainFormFixture shown;
+        QVERIFY(shown.show(kOneType));
+        DataFolder& data = shown.data;
+        MainForm& form = shown.form();
         ModalAnswerer answers;
         answers.press(QStringLiteral("OK"));
         QVERIFY(block(data));
-        QVERIFY(addType(form));
+        QVERIFY(shown.triggerAction("actTypeAdd"));
         QVERIFY(answers.waitFor(1));
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("警告"));
         QVERIFY(answers.boxes()[0].text.startsWith(QStringLiteral("配置文件保存失败：")));
         // Still failing: neither the next edit nor the close says it again.
-        QVERIFY(addType(form));
+        QVERIFY(shown.triggerAction("actTypeAdd"));
         form.close();
         QCOMPARE(answers.boxes().size(), 1);
 
         // A write that works ends the streak; the next failure is told.
         QVERIFY(QDir(data.catalogPath()).removeRecursively());
-        QVERIFY(addType(form));
+        QVERIFY(shown.triggerAction("actTypeAdd"));
         QTRY_VERIFY_WITH_TIMEOUT(data.readCatalog().count(QByteArray("默认分组")) == 4, 5000);
         QVERIFY(block(data));
         answers.press(QStringLiteral("OK"));
-        QVERIFY(addType(form));
+        QVERIFY(shown.triggerAction("actTypeAdd"));
         QVERIFY(answers.waitFor(2));
         QCOMPARE(answers.unexpected(), 0);
     }
 
     void editsThatCannotBeWrittenAreSaidOncePerRun() {
-        DataFolder data;
+        MainFormFixture shown;
+        DataFolder& data = shown.data;
         // A dangling link: the catalog file cannot be opened at start.
         QVERIFY(QFile::link(data.root() + QStringLiteral("/gone/Data"), data.catalogPath()));
         ModalAnswerer answers;
         answers.press(QStringLiteral("OK")).press(QStringLiteral("OK"));
-        MainForm form;
+        QVERIFY(shown.show());
+        MainForm& form = shown.form();
         QCOMPARE(answers.boxes().size(), 1); // the warning at start
         // Nothing edited yet: nothing is lost on the way out.
         QVERIFY(form.saveState());
 
-        QVERIFY(addType(form));
+        QVERIFY(shown.triggerAction("actTypeAdd"));
         QVERIFY(answers.waitFor(2));
         QCOMPARE(answers.boxes()[1].title, QStringLiteral("警告"));
         QVERIFY(answers.boxes()[1].text.contains(QStringLiteral("无法写入")));
         QVERIFY(answers.boxes()[1].text.contains(QDir::toNativeSeparators(data.catalogPath())));
-        QVERIFY(addType(form));
+        QVERIFY(shown.triggerAction("actTypeAdd"));
         form.close();
         // The way out does not claim the edits were kept.
         QString error;
@@ -120,36 +109,36 @@ private slots:
     }
 
     void aChangeFromElsewhereIsFollowedWhileIdle() {
-        DataFolder data;
-        data.writeCatalog(
-            json("{'type':[{'name':'A','group':[{'name':'a1','item':[]},{'name':'a2','item':[]}]},"
-                 "{'name':'B','group':[{'name':'b1','item':[]},{'name':'b2','item':[]}]}]}"));
-        MainForm form;
+        MainFormFixture shown;
+        QVERIFY(
+            shown.show(json("{'type':[{'name':'A','group':[{'name':'a1','item':[]},{'name':'a2','item':[]}]},"
+                            "{'name':'B','group':[{'name':'b1','item':[]},{'name':'b2','item':[]}]}]}")));
+        DataFolder& data = shown.data;
+        MainForm& form = shown.form();
         ModalAnswerer answers;
-        list(form, "listWidget_type")->setCurrentRow(1);
-        list(form, "listWidget_group")->setCurrentRow(1);
+        shown.typeList()->setCurrentRow(1);
+        shown.groupList()->setCurrentRow(1);
 
         // Rewritten in place...
         data.writeCatalog(json("{'type':[{'name':'A'},{'name':'C','group':[{'name':'c1','item':[]},"
                                "{'name':'c2','item':[]}]},{'name':'D'}]}"));
-        QTRY_COMPARE(texts(list(form, "listWidget_type")),
+        QTRY_COMPARE(texts(shown.typeList()),
                      (QStringList{QStringLiteral("A"), QStringLiteral("C"), QStringLiteral("D")}));
-        QCOMPARE(list(form, "listWidget_type")->currentRow(), 1);
-        QCOMPARE(texts(list(form, "listWidget_group")),
-                 (QStringList{QStringLiteral("c1"), QStringLiteral("c2")}));
-        QCOMPARE(list(form, "listWidget_group")->currentRow(), 1);
+        QCOMPARE(shown.typeList()->currentRow(), 1);
+        QCOMPARE(texts(shown.groupList()), (QStringList{QStringLiteral("c1"), QStringLiteral("c2")}));
+        QCOMPARE(shown.groupList()->currentRow(), 1);
 
         // ... then replaced whole, as editors and Tarn itself do.
         QVERIFY(catalogstore::writeAtomically(data.catalogPath(), json("{'type':[{'name':'E'}]}")));
-        QTRY_COMPARE(texts(list(form, "listWidget_type")), QStringList{QStringLiteral("E")});
-        QCOMPARE(list(form, "listWidget_type")->currentRow(), 0);
+        QTRY_COMPARE(texts(shown.typeList()), QStringList{QStringLiteral("E")});
+        QCOMPARE(shown.typeList()->currentRow(), 0);
         QVERIFY(catalogstore::writeAtomically(data.catalogPath(), json("{'type':[{'name':'F'}]}")));
-        QTRY_COMPARE(texts(list(form, "listWidget_type")), QStringList{QStringLiteral("F")});
+        QTRY_COMPARE(texts(shown.typeList()), QStringList{QStringLiteral("F")});
 
         // A file that is not whole is not followed, and kept at the next write.
         data.writeCatalog("{broken");
         QTest::qWait(500);
-        QCOMPARE(texts(list(form, "listWidget_type")), QStringList{QStringLiteral("F")});
+        QCOMPARE(texts(shown.typeList()), QStringList{QStringLiteral("F")});
         answers.press(QStringLiteral("OK"));
         form.close();
         QCOMPARE(DataFolder::readFile(data.catalogPath() + QStringLiteral(".bak")), QByteArray("{broken"));
@@ -159,12 +148,12 @@ private slots:
     }
 
     void aChangeFromElsewhereIsKeptBeforeEditsAreWritten() {
-        DataFolder data;
-        data.writeCatalog(kOneType);
-        MainForm form;
+        MainFormFixture shown;
+        QVERIFY(shown.show(kOneType));
+        DataFolder& data = shown.data;
         ModalAnswerer answers;
         answers.press(QStringLiteral("OK"));
-        QVERIFY(addType(form));
+        QVERIFY(shown.triggerAction("actTypeAdd"));
         const QByteArray theirs = json("{'type':[{'name':'theirs'}]}");
         data.writeCatalog(theirs);
         QTRY_COMPARE_WITH_TIMEOUT(data.readCatalog(), kTwoTypes, 5000);
@@ -174,7 +163,7 @@ private slots:
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("提示"));
         QVERIFY(answers.boxes()[0].text.contains(QDir::toNativeSeparators(copy)));
         // Tarn still shows its own edits.
-        QCOMPARE(list(form, "listWidget_type")->count(), 2);
+        QCOMPARE(shown.typeList()->count(), 2);
     }
 };
 

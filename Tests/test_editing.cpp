@@ -5,11 +5,14 @@
 #include "settings/appsettings.h"
 #include "support/datafolder.h"
 #include "support/jsontext.h"
+#include "support/mainformfixture.h"
+#include "support/menupicker.h"
 #include "support/modalanswerer.h"
 #include "support/modalwatchdog.h"
 
 #include <QContextMenuEvent>
 #include <QDialog>
+#include <QDrag>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -19,6 +22,9 @@
 #include <QtTest>
 
 namespace {
+
+const QString kItemDialog = QStringLiteral("FormAttribute");
+const QString kMoveDialog = QStringLiteral("FormMove");
 
 const QByteArray kThreeTypes =
     json("{'type':[{'name':'A','group':[{'name':'a1','item':[{'name':'1','type':0,'param':'','path':''},"
@@ -35,37 +41,6 @@ QByteArray manyItems(int count) {
     return json("{'type':[{'name':'A','group':[{'name':'a1','item':[" + items + "]}]}]}");
 }
 
-struct Window {
-    DataFolder data;
-    std::unique_ptr<MainForm> form;
-    QListWidget* types = nullptr;
-    QListWidget* groups = nullptr;
-    QListWidget* items = nullptr;
-    bool exposed = false;
-
-    explicit Window(const QByteArray& catalogText) {
-        data.writeCatalog(catalogText);
-        form = std::make_unique<MainForm>();
-        form->move(0, 0);
-        form->show();
-        exposed = QTest::qWaitForWindowExposed(form.get());
-        types = form->findChild<QListWidget*>(QStringLiteral("listWidget_type"));
-        groups = form->findChild<QListWidget*>(QStringLiteral("listWidget_group"));
-        items = form->findChild<QListWidget*>(QStringLiteral("listWidget_item"));
-    }
-    QByteArray saved() {
-        form->saveCatalog();
-        return data.readCatalog();
-    }
-};
-
-QStringList texts(const QListWidget* list) {
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
-    return out;
-}
-
 // A point of the list in global coordinates: over `row`, or blank space.
 QPoint globalPoint(QListWidget* list, int row) {
     const QRect area = list->viewport()->rect();
@@ -73,43 +48,6 @@ QPoint globalPoint(QListWidget* list, int row) {
         row >= 0 ? list->visualItemRect(list->item(row)).center() : area.bottomRight() - QPoint(3, 3);
     return list->viewport()->mapToGlobal(local);
 }
-
-QStringList entriesOf(const QMenu* menu) {
-    QStringList out;
-    for (const QAction* action : menu->actions())
-        out << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    return out;
-}
-
-// Waits for a popup menu, records its entries, and picks `entry` with the
-// keyboard (or closes the menu when `entry` is empty).
-class MenuPicker : public QObject {
-public:
-    explicit MenuPicker(const QString& wanted) : entry(wanted) {
-        connect(&timer, &QTimer::timeout, this, [this] {
-            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            if (!menu || done)
-                return;
-            done = true;
-            shown = entriesOf(menu);
-            for (QAction* action : menu->actions()) {
-                if (!entry.isEmpty() && action->text() == entry) {
-                    menu->setActiveAction(action);
-                    QTest::keyClick(menu, Qt::Key_Return);
-                    return;
-                }
-            }
-            menu->close();
-        });
-        timer.start(10);
-    }
-    QString entry;
-    QStringList shown;
-    bool done = false;
-
-private:
-    QTimer timer;
-};
 
 // Asks for the list's context menu as a right click does, with the pointer
 // over `row` (-1: blank space), and picks `entry`. Returns the entries shown.
@@ -133,28 +71,110 @@ void drop(MainForm& form, const QList<QUrl>& urls) {
     QApplication::sendEvent(&form, &event);
 }
 
-// Drags with the real pointer through the X server, as a user's hand would.
-bool dragWithMouse(QPoint from, QPoint to) {
+// Drags with the real pointer through the X server, as a user's hand would:
+// press on `from`, nudge until the list's drag begins, move to `to` (and a
+// pixel on, so the target sees a move there) and release. Each step waits for
+// the window to have taken the one before; the steps run from a timer, since
+// the drag itself runs an event loop of its own.
+class PointerDrag : public QObject {
+public:
+    PointerDrag(QListWidget* dragged, QPoint from, QPoint to) : list(dragged) {
+        const QPoint nudge = from + QPoint(8, 8);
+        auto at = [](QPoint p) { return QStringList{QString::number(p.x()), QString::number(p.y())}; };
+        steps = {
+            {QStringList{QStringLiteral("mousemove")} + at(from) +
+                 QStringList{QStringLiteral("mousedown"), QStringLiteral("1")},
+             [this] { return pressed; }},
+            // The view takes a first move as the start of a drag, and begins it
+            // at the next.
+            {QStringList{QStringLiteral("mousemove")} + at(nudge), [this] { return moved; }},
+            {QStringList{QStringLiteral("mousemove")} + at(nudge + QPoint(2, 2)), [this] { return started; }},
+            {QStringList{QStringLiteral("mousemove")} + at(to), [this, to] { return movedOver(to); }},
+            {QStringList{QStringLiteral("mousemove")} + at(to + QPoint(1, 0)),
+             [this, to] { return movedOver(to + QPoint(1, 0)); }},
+            {QStringList{QStringLiteral("mouseup"), QStringLiteral("1")}, [this] { return ended; }},
+        };
+        list->viewport()->installEventFilter(this);
+        list->installEventFilter(this);
+        // A drag that never ends would keep its event loop running.
+        connect(&watchdog, &QTimer::timeout, this, [this] {
+            failed = true;
+            QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("mouseup"), QStringLiteral("1")});
+        });
+        watchdog.setSingleShot(true);
+        connect(&timer, &QTimer::timeout, this, &PointerDrag::advance);
+    }
+
+    bool run() {
+        timer.start(2);
+        watchdog.start(10000);
+        while (!failed && next <= steps.size()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+            // The finished drag is released by a deferred delete, which plain
+            // event processing outside an event loop leaves waiting.
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        timer.stop();
+        return !failed && next > steps.size();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonPress)
+            pressed = true;
+        else if (event->type() == QEvent::MouseMove && pressed)
+            moved = true;
+        else if (event->type() == QEvent::DragMove)
+            dragPos = static_cast<QDragMoveEvent*>(event)->pos();
+        else if (event->type() == QEvent::ChildRemoved && watched == list && started)
+            ended = !dragging();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    struct Step {
+        QStringList xdotool;
+        std::function<bool()> taken;
+    };
+
+    // A list that takes drops has seen the drag over `global`; the Item grid
+    // takes none and learns only of the release.
+    bool movedOver(QPoint global) const {
+        return !list->viewport()->acceptDrops() || dragPos == list->viewport()->mapFromGlobal(global);
+    }
+    bool dragging() const { return list->findChild<QDrag*>(QString(), Qt::FindDirectChildrenOnly); }
+
+    void advance() {
+        // The drag is a child object of the list while it runs.
+        started = started || dragging();
+        if (xdotool.state() != QProcess::NotRunning)
+            return;
+        if (next > 0 && (xdotool.exitCode() != 0 || !steps[next - 1].taken()))
+            return;
+        if (next == steps.size()) {
+            ++next;
+            return;
+        }
+        xdotool.start(QStringLiteral("xdotool"), steps[next++].xdotool);
+        failed = !xdotool.waitForStarted();
+    }
+
+    QListWidget* list;
+    QVector<Step> steps;
+    int next = 0;
+    bool pressed = false;
+    bool moved = false;
+    QPoint dragPos;
+    bool started = false;
+    bool ended = false;
+    bool failed = false;
     QProcess xdotool;
-    const QPoint nudge = from + QPoint(8, 8);
-    xdotool.start(QStringLiteral("xdotool"),
-                  {QStringLiteral("mousemove"), QString::number(from.x()),   QString::number(from.y()),
-                   QStringLiteral("sleep"),     QStringLiteral("0.2"),       QStringLiteral("mousedown"),
-                   QStringLiteral("1"),         QStringLiteral("sleep"),     QStringLiteral("0.2"),
-                   QStringLiteral("mousemove"), QString::number(nudge.x()),  QString::number(nudge.y()),
-                   QStringLiteral("sleep"),     QStringLiteral("0.2"),       QStringLiteral("mousemove"),
-                   QString::number(to.x()),     QString::number(to.y()),     QStringLiteral("sleep"),
-                   QStringLiteral("0.3"),       QStringLiteral("mousemove"), QString::number(to.x() + 1),
-                   QString::number(to.y()),     QStringLiteral("sleep"),     QStringLiteral("0.3"),
-                   QStringLiteral("mouseup"),   QStringLiteral("1")});
-    if (!xdotool.waitForStarted())
-        return false;
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (xdotool.state() != QProcess::NotRunning && elapsed.elapsed() < 10000)
-        QTest::qWait(20);
-    QTest::qWait(200);
-    return xdotool.exitCode() == 0;
+    QTimer timer;
+    QTimer watchdog;
+};
+
+bool dragWithMouse(QListWidget* list, QPoint from, QPoint to) {
+    return PointerDrag(list, from, to).run();
 }
 
 } // namespace
@@ -167,32 +187,29 @@ private slots:
 
     void menusFollowThePointer() {
         // Lower lists first: a menu on an entry makes that entry current.
-        Window w(kThreeTypes);
-        QCOMPARE(useMenu(w.items, 0, QString()),
-                 (QStringList{QStringLiteral("打开"), QStringLiteral("-"), QStringLiteral("打开文件位置"),
-                              QStringLiteral("复制完整路径"), QStringLiteral("重命名"),
-                              QStringLiteral("移动到..."), QStringLiteral("新建"), QStringLiteral("删除"),
-                              QStringLiteral("-"), QStringLiteral("属性")}));
-        QCOMPARE(w.items->currentRow(), 0);
-        QCOMPARE(useMenu(w.items, -1, QString()), QStringList{QStringLiteral("新建")});
-        QCOMPARE(useMenu(w.groups, 2, QString()),
-                 (QStringList{QStringLiteral("新建分组"), QStringLiteral("重命名"),
-                              QStringLiteral("移动到..."), QStringLiteral("删除"),
-                              QStringLiteral("删除全部分组"), QStringLiteral("清空本组")}));
-        QCOMPARE(w.groups->currentRow(), 2);
-        QCOMPARE(useMenu(w.groups, -1, QString()),
-                 (QStringList{QStringLiteral("新建分组"), QStringLiteral("删除全部分组")}));
-        QCOMPARE(useMenu(w.types, 1, QString()),
-                 (QStringList{QStringLiteral("新建分类"), QStringLiteral("重命名"), QStringLiteral("删除")}));
-        QCOMPARE(w.types->currentRow(), 1);
-        QCOMPARE(useMenu(w.types, -1, QString()), QStringList{QStringLiteral("新建分类")});
+        MainFormFixture w;
+        QVERIFY(w.show(kThreeTypes));
+        QCOMPARE(useMenu(w.itemList(), 0, ""),
+                 (QStringList{"打开", "-", "打开文件位置", "复制完整路径", "重命名", "移动到...", "新建",
+                              "删除", "-", "属性"}));
+        QCOMPARE(w.itemList()->currentRow(), 0);
+        QCOMPARE(useMenu(w.itemList(), -1, ""), QStringList{"新建"});
+        QCOMPARE(useMenu(w.groupList(), 2, ""),
+                 (QStringList{"新建分组", "重命名", "移动到...", "删除", "删除全部分组", "清空本组"}));
+        QCOMPARE(w.groupList()->currentRow(), 2);
+        QCOMPARE(useMenu(w.groupList(), -1, ""), (QStringList{"新建分组", "删除全部分组"}));
+        QCOMPARE(useMenu(w.typeList(), 1, ""), (QStringList{"新建分类", "重命名", "删除"}));
+        QCOMPARE(w.typeList()->currentRow(), 1);
+        QCOMPARE(useMenu(w.typeList(), -1, ""), QStringList{"新建分类"});
     }
 
     void aRealRightClickOpensTheMenuAtThePointer() {
-        Window w(kThreeTypes);
-        for (auto [list, row, expected] : {std::make_tuple(w.items, 3, 10), std::make_tuple(w.groups, -1, 2),
-                                           std::make_tuple(w.types, 2, 3)}) {
-            MenuPicker picker{QString()};
+        MainFormFixture w;
+        QVERIFY(w.show(kThreeTypes));
+        for (auto [list, row, expected] :
+             {std::make_tuple(w.itemList(), 3, 10), std::make_tuple(w.groupList(), -1, 2),
+              std::make_tuple(w.typeList(), 2, 3)}) {
+            MenuPicker picker("");
             const QPoint at = globalPoint(list, row);
             QProcess::execute(QStringLiteral("xdotool"),
                               {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
@@ -201,166 +218,154 @@ private slots:
             QCOMPARE(picker.shown.size(), expected);
         }
         // The right-clicked Type became current.
-        QCOMPARE(w.types->currentRow(), 2);
+        QCOMPARE(w.typeList()->currentRow(), 2);
     }
 
     void typeCommands() {
-        Window w(kThreeTypes);
+        MainFormFixture w;
+        QVERIFY(w.show(kThreeTypes));
         const QByteArray before = w.saved();
-        useMenu(w.types, -1, QStringLiteral("新建分类"));
-        QCOMPARE(texts(w.types), (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
-                                              QStringLiteral("默认分类")}));
-        QCOMPARE(w.types->currentRow(), 3);
-        QCOMPARE(texts(w.groups), QStringList{QStringLiteral("默认分组")});
-        QCOMPARE(w.groups->currentRow(), 0);
-        useMenu(w.types, 3, QStringLiteral("新建分类"));
-        QCOMPARE(texts(w.types), (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
-                                              QStringLiteral("默认分类"), QStringLiteral("默认分类")}));
-        QCOMPARE(w.types->currentRow(), 4);
+        useMenu(w.typeList(), -1, "新建分类");
+        QCOMPARE(texts(w.typeList()), (QStringList{"A", "B", "C", "默认分类"}));
+        QCOMPARE(w.typeList()->currentRow(), 3);
+        QCOMPARE(texts(w.groupList()), QStringList{"默认分组"});
+        QCOMPARE(w.groupList()->currentRow(), 0);
+        useMenu(w.typeList(), 3, "新建分类");
+        QCOMPARE(texts(w.typeList()), (QStringList{"A", "B", "C", "默认分类", "默认分类"}));
+        QCOMPARE(w.typeList()->currentRow(), 4);
 
         // Rename acts on the Type under the pointer; blanks stay; an empty
         // answer keeps the name.
         ModalAnswerer answers;
-        answers.handle(ModalAnswerer::typeText(QStringLiteral("  乙 ")))
-            .handle(ModalAnswerer::typeText(QString()));
-        useMenu(w.types, 1, QStringLiteral("重命名"));
+        answers.handle(ModalAnswerer::typeText("  乙 ")).handle(ModalAnswerer::typeText(""));
+        useMenu(w.typeList(), 1, "重命名");
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("新名称"));
-        QCOMPARE(texts(w.types)[1], QStringLiteral("  乙 "));
-        QCOMPARE(w.types->currentRow(), 1);
-        useMenu(w.types, 1, QStringLiteral("重命名"));
-        QCOMPARE(texts(w.types)[1], QStringLiteral("  乙 "));
+        QCOMPARE(texts(w.typeList())[1], QStringLiteral("  乙 "));
+        QCOMPARE(w.typeList()->currentRow(), 1);
+        useMenu(w.typeList(), 1, "重命名");
+        QCOMPARE(texts(w.typeList())[1], QStringLiteral("  乙 "));
 
         // Delete: the middle of three leaves the next one current; the last
         // leaves none.
-        w.types->setCurrentRow(0);
-        answers.press(QStringLiteral("No")).press(QStringLiteral("Yes")).press(QStringLiteral("Yes"));
-        useMenu(w.types, 1, QStringLiteral("删除"));
-        QCOMPARE(texts(w.types).size(), 5);
-        useMenu(w.types, 1, QStringLiteral("删除"));
+        w.typeList()->setCurrentRow(0);
+        answers.press("No").press("Yes").press("Yes");
+        useMenu(w.typeList(), 1, "删除");
+        QCOMPARE(texts(w.typeList()).size(), 5);
+        useMenu(w.typeList(), 1, "删除");
         QCOMPARE(answers.boxes().last().title, QStringLiteral("询问"));
         QCOMPARE(answers.boxes().last().text, QStringLiteral("确定要删除这个分类嘛"));
-        QCOMPARE(texts(w.types), (QStringList{QStringLiteral("A"), QStringLiteral("C"),
-                                              QStringLiteral("默认分类"), QStringLiteral("默认分类")}));
-        QCOMPARE(w.types->currentRow(), 1);
-        useMenu(w.types, 3, QStringLiteral("删除"));
-        QCOMPARE(texts(w.types),
-                 (QStringList{QStringLiteral("A"), QStringLiteral("C"), QStringLiteral("默认分类")}));
-        QCOMPARE(w.types->currentRow(), -1);
-        QCOMPARE(w.groups->count(), 0);
+        QCOMPARE(texts(w.typeList()), (QStringList{"A", "C", "默认分类", "默认分类"}));
+        QCOMPARE(w.typeList()->currentRow(), 1);
+        useMenu(w.typeList(), 3, "删除");
+        QCOMPARE(texts(w.typeList()), (QStringList{"A", "C", "默认分类"}));
+        QCOMPARE(w.typeList()->currentRow(), -1);
+        QCOMPARE(w.groupList()->count(), 0);
         QVERIFY(w.saved() != before);
     }
 
     void deletingTheOnlyTypeLeavesAnEmptyCatalog() {
-        Window w(json("{'type':[{'name':'X','group':[]}]}"));
+        MainFormFixture w;
+        QVERIFY(w.show(json("{'type':[{'name':'X','group':[]}]}")));
         ModalAnswerer answers;
-        answers.press(QStringLiteral("Yes"));
-        useMenu(w.types, 0, QStringLiteral("删除"));
-        QCOMPARE(w.types->count(), 0);
+        answers.press("Yes");
+        useMenu(w.typeList(), 0, "删除");
+        QCOMPARE(w.typeList()->count(), 0);
         QCOMPARE(w.saved(), json("{'type':[]}"));
     }
 
     void groupCommands() {
-        Window w(kThreeTypes);
-        useMenu(w.groups, -1, QStringLiteral("新建分组"));
-        QCOMPARE(texts(w.groups),
-                 (QStringList{QStringLiteral("a1"), QStringLiteral("a2"), QStringLiteral("a3"),
-                              QStringLiteral("a4"), QStringLiteral("新分组")}));
-        QCOMPARE(w.groups->currentRow(), 4);
+        MainFormFixture w;
+        QVERIFY(w.show(kThreeTypes));
+        useMenu(w.groupList(), -1, "新建分组");
+        QCOMPARE(texts(w.groupList()), (QStringList{"a1", "a2", "a3", "a4", "新分组"}));
+        QCOMPARE(w.groupList()->currentRow(), 4);
 
         ModalAnswerer answers;
-        answers.handle(ModalAnswerer::typeText(QStringLiteral("二")));
-        w.groups->setCurrentRow(1);
-        useMenu(w.groups, 1, QStringLiteral("重命名"));
-        QCOMPARE(texts(w.groups)[1], QStringLiteral("二"));
-        QCOMPARE(w.groups->currentRow(), 1);
+        answers.handle(ModalAnswerer::typeText("二"));
+        w.groupList()->setCurrentRow(1);
+        useMenu(w.groupList(), 1, "重命名");
+        QCOMPARE(texts(w.groupList())[1], QStringLiteral("二"));
+        QCOMPARE(w.groupList()->currentRow(), 1);
 
-        answers.press(QStringLiteral("Yes"));
-        useMenu(w.groups, 2, QStringLiteral("删除"));
+        answers.press("Yes");
+        useMenu(w.groupList(), 2, "删除");
         QCOMPARE(answers.boxes().last().text, QStringLiteral("确定要删除这个分组嘛"));
-        QCOMPARE(texts(w.groups), (QStringList{QStringLiteral("a1"), QStringLiteral("二"),
-                                               QStringLiteral("a4"), QStringLiteral("新分组")}));
-        QCOMPARE(w.groups->currentRow(), 0);
+        QCOMPARE(texts(w.groupList()), (QStringList{"a1", "二", "a4", "新分组"}));
+        QCOMPARE(w.groupList()->currentRow(), 0);
 
-        answers.press(QStringLiteral("Yes"));
-        useMenu(w.groups, 0, QStringLiteral("清空本组"));
+        answers.press("Yes");
+        useMenu(w.groupList(), 0, "清空本组");
         QCOMPARE(answers.boxes().last().text, QStringLiteral("确定要清空本组所有数据嘛"));
-        QCOMPARE(w.items->count(), 0);
-        QCOMPARE(texts(w.groups).size(), 4);
+        QCOMPARE(w.itemList()->count(), 0);
+        QCOMPARE(texts(w.groupList()).size(), 4);
 
-        answers.press(QStringLiteral("Yes"));
-        useMenu(w.groups, -1, QStringLiteral("删除全部分组"));
+        answers.press("Yes");
+        useMenu(w.groupList(), -1, "删除全部分组");
         QCOMPARE(answers.boxes().last().text, QStringLiteral("确定要删除全部分组嘛"));
-        QCOMPARE(w.groups->count(), 0);
-        QCOMPARE(w.groups->currentRow(), -1);
+        QCOMPARE(w.groupList()->count(), 0);
+        QCOMPARE(w.groupList()->currentRow(), -1);
         QVERIFY(w.saved().startsWith(json("{'type':[{'name':'A','group':[]},")));
         QCOMPARE(answers.unexpected(), 0);
     }
 
     void itemCommands() {
-        Window w(kThreeTypes);
+        MainFormFixture w;
+        QVERIFY(w.show(kThreeTypes));
         ModalAnswerer answers;
-        answers.handle(ModalAnswerer::typeText(QStringLiteral("二号")));
-        w.items->setCurrentRow(1);
-        useMenu(w.items, 1, QStringLiteral("重命名"));
-        QCOMPARE(texts(w.items), (QStringList{QStringLiteral("1"), QStringLiteral("二号"),
-                                              QStringLiteral("3"), QStringLiteral("4")}));
-        QCOMPARE(w.items->currentRow(), -1);
+        answers.handle(ModalAnswerer::typeText("二号"));
+        w.itemList()->setCurrentRow(1);
+        useMenu(w.itemList(), 1, "重命名");
+        QCOMPARE(texts(w.itemList()), (QStringList{"1", "二号", "3", "4"}));
+        QCOMPARE(w.itemList()->currentRow(), -1);
 
-        answers.press(QStringLiteral("Yes"));
-        w.items->setCurrentRow(2);
-        useMenu(w.items, 2, QStringLiteral("删除"));
+        answers.press("Yes");
+        w.itemList()->setCurrentRow(2);
+        useMenu(w.itemList(), 2, "删除");
         QCOMPARE(answers.boxes().last().text, QStringLiteral("确定要删除这个项目嘛"));
-        QCOMPARE(texts(w.items),
-                 (QStringList{QStringLiteral("1"), QStringLiteral("二号"), QStringLiteral("4")}));
+        QCOMPARE(texts(w.itemList()), (QStringList{"1", "二号", "4"}));
     }
 
     void newItemThroughTheDialog() {
-        Window w(kThreeTypes);
+        MainFormFixture w;
+        QVERIFY(w.show(kThreeTypes));
+        ModalAnswerer answers;
         // Cancel adds nothing.
-        QTimer::singleShot(300, [] {
-            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-                dialog->reject();
+        answers.handleDialog(kItemDialog, [](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
+        useMenu(w.itemList(), -1, "新建");
+        QCOMPARE(answers.boxes().size(), 1);
+        QCOMPARE(w.itemList()->count(), 4);
+        answers.handleDialog(kItemDialog, [](QWidget* dialog) {
+            dialog->findChild<QLineEdit*>(QStringLiteral("lineEdit_name"))->setText(QStringLiteral("新的"));
+            dialog->findChild<QLineEdit*>(QStringLiteral("lineEdit_path"))->setText(QStringLiteral("/opt/x"));
+            QTest::keyClick(dialog, Qt::Key_Return);
         });
-        useMenu(w.items, -1, QStringLiteral("新建"));
-        QCOMPARE(w.items->count(), 4);
-        QTimer::singleShot(300, [] {
-            if (auto* dialog = QApplication::activeModalWidget()) {
-                dialog->findChild<QLineEdit*>(QStringLiteral("lineEdit_name"))
-                    ->setText(QStringLiteral("新的"));
-                dialog->findChild<QLineEdit*>(QStringLiteral("lineEdit_path"))
-                    ->setText(QStringLiteral("/opt/x"));
-                QTest::keyClick(dialog, Qt::Key_Return);
-            }
-        });
-        useMenu(w.items, -1, QStringLiteral("新建"));
-        QCOMPARE(texts(w.items), (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
-                                              QStringLiteral("4"), QStringLiteral("新的")}));
+        useMenu(w.itemList(), -1, "新建");
+        QCOMPARE(texts(w.itemList()), (QStringList{"1", "2", "3", "4", "新的"}));
         QVERIFY(
             w.saved().contains(json("{'name':'新的','type':0,'param':'','path':'/opt/x','customIcon':''}]")));
     }
 
     void propertiesEditInPlace() {
-        Window w(kThreeTypes);
-        w.items->setCurrentRow(2);
-        QTimer::singleShot(300, [] {
-            if (auto* dialog = QApplication::activeModalWidget()) {
-                dialog->findChild<QLineEdit*>(QStringLiteral("lineEdit_param"))
-                    ->setText(QStringLiteral("-v"));
-                QTest::keyClick(dialog, Qt::Key_Return);
-            }
+        MainFormFixture w;
+        QVERIFY(w.show(kThreeTypes));
+        w.itemList()->setCurrentRow(2);
+        ModalAnswerer answers;
+        answers.handleDialog(kItemDialog, [](QWidget* dialog) {
+            dialog->findChild<QLineEdit*>(QStringLiteral("lineEdit_param"))->setText(QStringLiteral("-v"));
+            QTest::keyClick(dialog, Qt::Key_Return);
         });
-        useMenu(w.items, 2, QStringLiteral("属性"));
+        useMenu(w.itemList(), 2, "属性");
+        QCOMPARE(answers.boxes().size(), 1);
         QVERIFY(w.saved().contains(json("{'name':'3','type':0,'param':'-v','path':'','k':[1]}")));
     }
 
     void movesToAnotherContainerAndToItself() {
-        Window w(kThreeTypes);
-        auto chooseInMove = [](int typeRow, int groupRow) {
-            QTimer::singleShot(300, [=] {
-                QWidget* dialog = QApplication::activeModalWidget();
-                if (!dialog)
-                    return;
+        MainFormFixture w;
+        QVERIFY(w.show(kThreeTypes));
+        ModalAnswerer answers;
+        auto chooseInMove = [&](int typeRow, int groupRow) {
+            answers.handleDialog(kMoveDialog, [=](QWidget* dialog) {
                 dialog->findChild<QListWidget*>(QStringLiteral("listWidget_Type"))->setCurrentRow(typeRow);
                 if (groupRow >= 0)
                     dialog->findChild<QListWidget*>(QStringLiteral("listWidget_group"))
@@ -370,28 +375,25 @@ private slots:
             });
         };
         // Item 2 to Group b1 of Type B.
-        w.items->setCurrentRow(1);
+        w.itemList()->setCurrentRow(1);
         chooseInMove(1, 0);
-        useMenu(w.items, 1, QStringLiteral("移动到..."));
-        QCOMPARE(texts(w.items),
-                 (QStringList{QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("4")}));
+        useMenu(w.itemList(), 1, "移动到...");
+        QCOMPARE(texts(w.itemList()), (QStringList{"1", "3", "4"}));
         // Item 1 to its own Group: it goes to the end.
-        w.items->setCurrentRow(0);
+        w.itemList()->setCurrentRow(0);
         chooseInMove(0, 0);
-        useMenu(w.items, 0, QStringLiteral("移动到..."));
-        QCOMPARE(texts(w.items),
-                 (QStringList{QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("1")}));
+        useMenu(w.itemList(), 0, "移动到...");
+        QCOMPARE(texts(w.itemList()), (QStringList{"3", "4", "1"}));
         // Group a1 (with its Items) to its own Type, then a2 to Type C, which
         // has no "group" yet.
         chooseInMove(0, -1);
-        useMenu(w.groups, 0, QStringLiteral("移动到..."));
-        QCOMPARE(texts(w.groups), (QStringList{QStringLiteral("a2"), QStringLiteral("a3"),
-                                               QStringLiteral("a4"), QStringLiteral("a1")}));
-        QCOMPARE(w.groups->currentRow(), 0);
+        useMenu(w.groupList(), 0, "移动到...");
+        QCOMPARE(texts(w.groupList()), (QStringList{"a2", "a3", "a4", "a1"}));
+        QCOMPARE(w.groupList()->currentRow(), 0);
         chooseInMove(2, -1);
-        useMenu(w.groups, 0, QStringLiteral("移动到..."));
-        QCOMPARE(texts(w.groups),
-                 (QStringList{QStringLiteral("a3"), QStringLiteral("a4"), QStringLiteral("a1")}));
+        useMenu(w.groupList(), 0, "移动到...");
+        QCOMPARE(texts(w.groupList()), (QStringList{"a3", "a4", "a1"}));
+        QCOMPARE(answers.boxes().size(), 4);
         QCOMPARE(
             w.saved(),
             json("{'type':[{'name':'A','group':[{'name':'a3','item':[]},{'name':'a4','item':[]},"
@@ -404,53 +406,58 @@ private slots:
     void guardedCasesChangeNothing() {
         // No Type: "删除全部分组" and "新建分组" from blank space.
         {
-            Window w(json("{'type':[]}"));
+            MainFormFixture w;
+            QVERIFY(w.show(json("{'type':[]}")));
             const QByteArray before = w.saved();
-            useMenu(w.groups, -1, QStringLiteral("删除全部分组"));
-            useMenu(w.groups, -1, QStringLiteral("新建分组"));
+            useMenu(w.groupList(), -1, "删除全部分组");
+            useMenu(w.groupList(), -1, "新建分组");
             QCOMPARE(w.saved(), before);
         }
         // No current Group: "新建" and a drop give a notice and change nothing.
         {
-            Window w(json("{'type':[{'name':'C'}]}"));
+            MainFormFixture w;
+            QVERIFY(w.show(json("{'type':[{'name':'C'}]}")));
             const QByteArray before = w.saved();
             ModalAnswerer answers;
-            answers.press(QStringLiteral("OK")).press(QStringLiteral("OK"));
-            useMenu(w.items, -1, QStringLiteral("新建"));
-            drop(*w.form, {QUrl::fromLocalFile(QStringLiteral("/tmp"))});
+            answers.press("OK").press("OK");
+            useMenu(w.itemList(), -1, "新建");
+            drop(w.form(), {QUrl::fromLocalFile("/tmp")});
             QCOMPARE(answers.boxes().size(), 2);
             QCOMPARE(answers.boxes()[0].title, QStringLiteral("提示"));
             QCOMPARE(w.saved(), before);
         }
         // A move to a Type without Groups cannot be confirmed.
         {
-            Window w(kThreeTypes);
+            MainFormFixture w;
+            QVERIFY(w.show(kThreeTypes));
             const QByteArray before = w.saved();
-            QTimer::singleShot(300, [] {
-                QWidget* dialog = QApplication::activeModalWidget();
+            ModalAnswerer answers;
+            answers.handleDialog(kMoveDialog, [](QWidget* dialog) {
                 dialog->findChild<QListWidget*>(QStringLiteral("listWidget_Type"))->setCurrentRow(2);
                 QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("pushButton_ok")),
                                   Qt::LeftButton);
-                QTimer::singleShot(100, dialog, [dialog] { static_cast<QDialog*>(dialog)->reject(); });
+                QTest::keyClick(dialog, Qt::Key_Return);
+                QVERIFY(dialog->isVisible());
+                static_cast<QDialog*>(dialog)->reject();
             });
-            w.items->setCurrentRow(0);
-            useMenu(w.items, 0, QStringLiteral("移动到..."));
+            w.itemList()->setCurrentRow(0);
+            useMenu(w.itemList(), 0, "移动到...");
+            QCOMPARE(answers.boxes().size(), 1);
             QCOMPARE(w.saved(), before);
         }
     }
 
     void dropsAddItems() {
         QTemporaryDir dir;
-        DataFolder::writeFile(dir.filePath(QStringLiteral("report.final.docx")), "x");
-        DataFolder::writeFile(dir.filePath(QStringLiteral("b.txt")), "x");
-        QDir(dir.path()).mkdir(QStringLiteral("folder"));
-        Window w(kThreeTypes);
-        w.groups->setCurrentRow(1);
-        drop(*w.form, {QUrl::fromLocalFile(dir.filePath(QStringLiteral("report.final.docx"))),
-                       QUrl::fromLocalFile(dir.filePath(QStringLiteral("folder"))),
-                       QUrl(QStringLiteral("https://www.debian.org/doc/"))});
-        QCOMPARE(texts(w.items), (QStringList{QStringLiteral("report"), QStringLiteral("folder"),
-                                              QStringLiteral("网络书签")}));
+        DataFolder::writeFile(dir.filePath("report.final.docx"), "x");
+        DataFolder::writeFile(dir.filePath("b.txt"), "x");
+        QDir(dir.path()).mkdir("folder");
+        MainFormFixture w;
+        QVERIFY(w.show(kThreeTypes));
+        w.groupList()->setCurrentRow(1);
+        drop(w.form(), {QUrl::fromLocalFile(dir.filePath("report.final.docx")),
+                        QUrl::fromLocalFile(dir.filePath("folder")), QUrl("https://www.debian.org/doc/")});
+        QCOMPARE(texts(w.itemList()), (QStringList{"report", "folder", "网络书签"}));
         QVERIFY(
             w.saved().contains(json("{'name':'a2','item':[{'name':'report','type':0,'param':'','path':'") +
                                dir.filePath(QStringLiteral("report.final.docx")).toUtf8() +
@@ -463,12 +470,12 @@ private slots:
         QMimeData text;
         text.setText(QStringLiteral("plain"));
         QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(w.form.get(), &refused);
+        QApplication::sendEvent(&w.form(), &refused);
         QVERIFY(!refused.isAccepted());
         QMimeData uris;
         uris.setUrls({QUrl::fromLocalFile(dir.filePath(QStringLiteral("b.txt")))});
         QDragEnterEvent accepted(QPoint(10, 10), Qt::CopyAction, &uris, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(w.form.get(), &accepted);
+        QApplication::sendEvent(&w.form(), &accepted);
         QVERIFY(accepted.isAccepted());
     }
 
@@ -479,12 +486,13 @@ private slots:
         DataFolder::writeFile(dir.filePath("nameless.desktop"), "[Desktop Entry]\nExec=sh\n");
         const QByteArray locale = qgetenv("LC_ALL");
         qputenv("LC_ALL", "de_AT.UTF-8");
-        Window w(kThreeTypes);
-        w.groups->setCurrentRow(1);
-        drop(*w.form, {QUrl::fromLocalFile(dir.filePath("org.example.Tool.desktop")),
-                       QUrl::fromLocalFile(dir.filePath("nameless.desktop"))});
+        MainFormFixture w;
+        QVERIFY(w.show(kThreeTypes));
+        w.groupList()->setCurrentRow(1);
+        drop(w.form(), {QUrl::fromLocalFile(dir.filePath("org.example.Tool.desktop")),
+                        QUrl::fromLocalFile(dir.filePath("nameless.desktop"))});
         qputenv("LC_ALL", locale);
-        QCOMPARE(texts(w.items), (QStringList{"Werkzeug", "nameless"}));
+        QCOMPARE(texts(w.itemList()), (QStringList{"Werkzeug", "nameless"}));
         QVERIFY(w.saved().contains(json("{'name':'Werkzeug','type':0,'param':'','path':'") +
                                    dir.filePath("org.example.Tool.desktop").toUtf8() + json("'")));
     }
@@ -506,7 +514,7 @@ private slots:
                 out << QUrl::fromLocalFile(dir.filePath(name));
             return out;
         };
-        auto paths = [&](Window& w) {
+        auto paths = [&](MainFormFixture& w) {
             QStringList out;
             const QByteArray saved = w.saved();
             catalog::Document doc;
@@ -518,15 +526,15 @@ private slots:
                            .arg(QFileInfo(catalog::memberText(item, "path")).fileName());
             return out;
         };
-        Window w(kThreeTypes);
-        w.types->setCurrentRow(1);
+        MainFormFixture w;
+        QVERIFY(w.show(kThreeTypes));
+        w.typeList()->setCurrentRow(1);
 
         // "否" keeps the link itself (its kind follows the target); "全部是"
         // takes the targets and asks no more.
         ModalAnswerer answers;
-        answers.press(QStringLiteral("否")).press(QStringLiteral("全部是"));
-        drop(*w.form,
-             urls({QStringLiteral("one.lnk"), QStringLiteral("two.lnk"), QStringLiteral("three.lnk")}));
+        answers.press("否").press("全部是");
+        drop(w.form(), urls({"one.lnk", "two.lnk", "three.lnk"}));
         QCOMPARE(answers.boxes().size(), 2);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("询问"));
         QCOMPARE(answers.boxes()[0].buttons,
@@ -535,8 +543,8 @@ private slots:
                                         QStringLiteral("three:0:target.txt")}));
 
         // A broken link: asked first; "Yes" goes on to the usual question.
-        answers.press(QStringLiteral("Yes")).press(QStringLiteral("是"));
-        drop(*w.form, urls({QStringLiteral("broken.lnk")}));
+        answers.press("Yes").press("是");
+        drop(w.form(), urls({"broken.lnk"}));
         QCOMPARE(answers.boxes().size(), 4);
         QCOMPARE(answers.boxes()[2].title, QStringLiteral("提示"));
         QCOMPARE(answers.boxes()[2].text,
@@ -544,9 +552,8 @@ private slots:
         QCOMPARE(paths(w).last(), QStringLiteral("broken:0:gone.txt"));
 
         // "No" ends the drop: what came before stays, nothing after is added.
-        answers.press(QStringLiteral("是")).press(QStringLiteral("No"));
-        drop(*w.form,
-             urls({QStringLiteral("one.lnk"), QStringLiteral("broken.lnk"), QStringLiteral("three.lnk")}));
+        answers.press("是").press("No");
+        drop(w.form(), urls({"one.lnk", "broken.lnk", "three.lnk"}));
         QCOMPARE(answers.boxes().size(), 6);
         QCOMPARE(paths(w).size(), 5);
         QCOMPARE(paths(w).last(), QStringLiteral("one:0:target.txt"));
@@ -554,68 +561,71 @@ private slots:
     }
 
     void reorderGroupsByDragging() {
-        Window w(kThreeTypes);
-        const QRect third = w.groups->visualItemRect(w.groups->item(2));
-        const QPoint from = globalPoint(w.groups, 0);
-        const QPoint to = w.groups->viewport()->mapToGlobal(QPoint(third.right() - 10, third.center().y()));
-        QVERIFY(dragWithMouse(from, to));
-        QCOMPARE(texts(w.groups), (QStringList{QStringLiteral("a2"), QStringLiteral("a3"),
-                                               QStringLiteral("a1"), QStringLiteral("a4")}));
-        QCOMPARE(w.groups->currentRow(), 2);
+        MainFormFixture w;
+        QVERIFY(w.show(kThreeTypes));
+        const QRect third = w.groupList()->visualItemRect(w.groupList()->item(2));
+        const QPoint from = globalPoint(w.groupList(), 0);
+        const QPoint to =
+            w.groupList()->viewport()->mapToGlobal(QPoint(third.right() - 10, third.center().y()));
+        QVERIFY(dragWithMouse(w.groupList(), from, to));
+        QCOMPARE(texts(w.groupList()), (QStringList{"a2", "a3", "a1", "a4"}));
+        QCOMPARE(w.groupList()->currentRow(), 2);
         QVERIFY(w.saved().contains(
             json("'group':[{'name':'a2','item':[]},{'name':'a3','item':[]},{'name':'a1',")));
     }
 
     void reorderTypesByDragging() {
-        Window w(kThreeTypes);
-        const QRect first = w.types->visualItemRect(w.types->item(0));
-        QVERIFY(dragWithMouse(globalPoint(w.types, 2),
-                              w.types->viewport()->mapToGlobal(QPoint(first.center().x(), first.top() + 4))));
-        QCOMPARE(texts(w.types),
-                 (QStringList{QStringLiteral("C"), QStringLiteral("A"), QStringLiteral("B")}));
-        QCOMPARE(w.types->currentRow(), 0);
-        QCOMPARE(w.groups->count(), 0);
+        MainFormFixture w;
+        QVERIFY(w.show(kThreeTypes));
+        const QRect first = w.typeList()->visualItemRect(w.typeList()->item(0));
+        QVERIFY(dragWithMouse(
+            w.typeList(), globalPoint(w.typeList(), 2),
+            w.typeList()->viewport()->mapToGlobal(QPoint(first.center().x(), first.top() + 4))));
+        QCOMPARE(texts(w.typeList()), (QStringList{"C", "A", "B"}));
+        QCOMPARE(w.typeList()->currentRow(), 0);
+        QCOMPARE(w.groupList()->count(), 0);
         // Released on its own row: nothing changes.
         const QByteArray before = w.saved();
-        QVERIFY(dragWithMouse(globalPoint(w.types, 1), globalPoint(w.types, 1) + QPoint(0, 3)));
+        QVERIFY(dragWithMouse(w.typeList(), globalPoint(w.typeList(), 1),
+                              globalPoint(w.typeList(), 1) + QPoint(0, 3)));
         QCOMPARE(w.saved(), before);
     }
 
     void reorderItemsByDragging() {
-        Window w(kThreeTypes);
-        QVERIFY(dragWithMouse(globalPoint(w.items, 3), globalPoint(w.items, 1)));
-        QCOMPARE(texts(w.items), (QStringList{QStringLiteral("1"), QStringLiteral("4"), QStringLiteral("2"),
-                                              QStringLiteral("3")}));
-        QCOMPARE(w.items->currentRow(), -1);
+        MainFormFixture w;
+        QVERIFY(w.show(kThreeTypes));
+        QVERIFY(dragWithMouse(w.itemList(), globalPoint(w.itemList(), 3), globalPoint(w.itemList(), 1)));
+        QCOMPARE(texts(w.itemList()), (QStringList{"1", "4", "2", "3"}));
+        QCOMPARE(w.itemList()->currentRow(), -1);
         // Released over empty grid space: nothing changes.
         const QByteArray before = w.saved();
-        QVERIFY(dragWithMouse(globalPoint(w.items, 0), globalPoint(w.items, -1)));
+        QVERIFY(dragWithMouse(w.itemList(), globalPoint(w.itemList(), 0), globalPoint(w.itemList(), -1)));
         QCOMPARE(w.saved(), before);
         QVERIFY(before.contains(json("{'name':'3','type':0,'param':'','path':'','k':[1]}]")));
     }
 
     void theGridIgnoresThePointerOutsideIt() {
         // Below the window lie rows of the grid scrolled out of sight.
-        Window w(manyItems(60));
-        QVERIFY(w.exposed);
-        const QRect area = w.items->viewport()->rect();
-        const QPoint below = w.items->viewport()->mapToGlobal(QPoint(40, area.bottom() + 60));
-        QVERIFY(w.items->itemAt(w.items->viewport()->mapFromGlobal(below)));
+        MainFormFixture w;
+        QVERIFY(w.show(manyItems(60)));
+        const QRect area = w.itemList()->viewport()->rect();
+        const QPoint below = w.itemList()->viewport()->mapToGlobal(QPoint(40, area.bottom() + 60));
+        QVERIFY(w.itemList()->itemAt(w.itemList()->viewport()->mapFromGlobal(below)));
         const QByteArray before = w.saved();
 
         // An Item dragged out of the grid and let go there stays put.
-        QVERIFY(dragWithMouse(globalPoint(w.items, 0), below));
+        QVERIFY(dragWithMouse(w.itemList(), globalPoint(w.itemList(), 0), below));
         QCOMPARE(w.saved(), before);
-        QCOMPARE(w.items->item(0)->text(), QStringLiteral("0"));
+        QCOMPARE(w.itemList()->item(0)->text(), QStringLiteral("0"));
 
         // A menu asked for with the pointer there takes no entry from there.
-        const int current = w.items->currentRow();
+        const int current = w.itemList()->currentRow();
         QCursor::setPos(below);
         MenuPicker picker("");
-        QContextMenuEvent event(QContextMenuEvent::Mouse, w.items->mapFromGlobal(below), below);
-        QApplication::sendEvent(w.items, &event);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, w.itemList()->mapFromGlobal(below), below);
+        QApplication::sendEvent(w.itemList(), &event);
         QCOMPARE(picker.shown, QStringList{"新建"});
-        QCOMPARE(w.items->currentRow(), current);
+        QCOMPARE(w.itemList()->currentRow(), current);
     }
 };
 

@@ -8,9 +8,12 @@
 #include "support/datafolder.h"
 #include "support/diskfaults.h"
 #include "support/jsontext.h"
+#include "support/mainformfixture.h"
 #include "support/modalanswerer.h"
 #include "support/modalwatchdog.h"
 
+#include <QDeadlineTimer>
+#include <QDir>
 #include <QListWidget>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -23,12 +26,17 @@
 
 namespace {
 
-QStringList typeNames(const MainForm& form) {
-    QStringList out;
-    auto* list = form.findChild<QListWidget*>(QStringLiteral("listWidget_type"));
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
-    return out;
+// How many bytes process `pid` has written to a file in `dir` that is not in
+// place yet (a save under way), or -1 when it has none open there.
+qint64 unfinishedBytes(qint64 pid, const QString& dir) {
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QFileInfo& fd : fds.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        const QString target = fd.symLinkTarget();
+        if (target.startsWith(dir + QLatin1Char('/')) &&
+            QFileInfo(target).fileName() != QLatin1String("Data"))
+            return QFileInfo(fd.filePath()).size();
+    }
+    return -1;
 }
 
 const QByteArray kDefault = json("{'type':[{'name':'默认分类','group':[{'name':'默认分组','item':[]}]}]}");
@@ -54,16 +62,16 @@ private slots:
     }
     void unreadableTextIsKept() {
         QFETCH(QByteArray, bytes);
-        DataFolder data;
-        data.writeCatalog(bytes);
         ModalAnswerer answers;
-        answers.press(QStringLiteral("OK"));
-        MainForm form;
+        answers.press("OK");
+        MainFormFixture shown;
+        DataFolder& data = shown.data;
+        QVERIFY(shown.show(bytes));
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("提示"));
-        QCOMPARE(typeNames(form), QStringList{QStringLiteral("默认分类")});
+        QCOMPARE(texts(shown.typeList()), QStringList{"默认分类"});
         QCOMPARE(data.readCatalog(), bytes); // untouched until the user closes
-        form.close();
+        shown.form().close();
         QCOMPARE(data.readCatalog(), kDefault);
         QCOMPARE(DataFolder::readFile(data.dataPath() + QStringLiteral("/Data.bak")), bytes);
     }
@@ -76,17 +84,15 @@ private slots:
             "{\"deep\":" + QByteArray(100000, '[') + QByteArray(100000, ']') +
             ",\"type\":[{\"name\":\"bad \xff\xfe utf8\",\"group\":[{\"name\":\"nul \\u0000 here\","
             "\"item\":[]}]}]}";
-        DataFolder data;
-        data.writeCatalog(text);
         ModalAnswerer answers;
-        MainForm form;
+        MainFormFixture shown;
+        QVERIFY(shown.show(text));
         QCOMPARE(answers.boxes().size(), 0);
-        QCOMPARE(typeNames(form).size(), 1);
-        QVERIFY(typeNames(form)[0].startsWith(QStringLiteral("bad ")));
-        QCOMPARE(form.findChild<QListWidget*>(QStringLiteral("listWidget_group"))->item(0)->text(),
-                 QStringLiteral("nul "));
-        form.close();
-        QCOMPARE(data.readCatalog(), text);
+        QCOMPARE(shown.typeList()->count(), 1);
+        QVERIFY(texts(shown.typeList())[0].startsWith("bad "));
+        QCOMPARE(texts(shown.groupList())[0], QStringLiteral("nul "));
+        shown.form().close();
+        QCOMPARE(shown.data.readCatalog(), text);
     }
 
     void aHugeStringIsCarried() {
@@ -96,24 +102,22 @@ private slots:
             json("{'type':[{'name':'T','group':[{'name':'G','item':[{'name':'big','type':0,'param':'") +
             huge + json("','path':'") + huge.left(1 << 20) + json("','note':'") + huge + "\"}]}]}]}";
         huge.clear();
-        DataFolder data;
-        data.writeCatalog(text);
-        {
-            MainForm form;
-            QCOMPARE(form.findChild<QListWidget*>(QStringLiteral("listWidget_item"))->count(), 1);
-            QVERIFY(form.saveCatalog());
-        }
-        QVERIFY(data.readCatalog() == text);
+        MainFormFixture shown;
+        QVERIFY(shown.show(text));
+        QCOMPARE(shown.itemList()->count(), 1);
+        QVERIFY(shown.saved() == text);
     }
 
     void garbageSettings() {
-        DataFolder data;
+        MainFormFixture shown;
+        DataFolder& data = shown.data;
         DataFolder::writeFile(data.configPath(),
                               "[Form]\nHeight=tall\nWidth=-300\nCursorPos=maybe\nOpenThenHide=\n"
                               "[HotKey]\nShowAndHide=ctrl+nonsense+\n\x01\x02garbage\xff\n");
         ModalAnswerer answers;
-        answers.press(QStringLiteral("已知晓"));
-        MainForm form;
+        answers.press("已知晓");
+        QVERIFY(shown.show());
+        MainForm& form = shown.form();
         QCOMPARE(form.size(), QSize(848, 507));
         QVERIFY(!formOpenThenHide);
         QCOMPARE(answers.boxes().size(), 1);
@@ -128,16 +132,16 @@ private slots:
     }
 
     void aSettingsFileThatIsNotText() {
-        DataFolder data;
+        MainFormFixture shown;
         QByteArray noise(4096, '\0');
         for (char& c : noise)
             c = static_cast<char>(QRandomGenerator::global()->bounded(256));
-        DataFolder::writeFile(data.configPath(), noise);
+        DataFolder::writeFile(shown.data.configPath(), noise);
         ModalAnswerer answers;
-        answers.press(QStringLiteral("已知晓"));
-        MainForm form;
-        QCOMPARE(form.size(), QSize(848, 507));
-        QCOMPARE(typeNames(form), QStringList{QStringLiteral("默认分类")});
+        answers.press("已知晓");
+        QVERIFY(shown.show());
+        QCOMPARE(shown.form().size(), QSize(848, 507));
+        QCOMPARE(texts(shown.typeList()), QStringList{"默认分类"});
     }
 
     void killedWhileSavingLeavesOldOrNew() {
@@ -146,32 +150,47 @@ private slots:
                                   {data.catalogPath(), QStringLiteral("20000"), QStringLiteral("0")}) == 0);
         QByteArray current = data.readCatalog();
         QVERIFY(current.size() > 1000000);
+        constexpr int kRounds = 24;
         int completed = 0;
-        for (int round = 1; round <= 40; ++round) {
+        int midWrite = 0;
+        for (int round = 1; round <= kRounds; ++round) {
             QProcess writer;
             writer.start(QStringLiteral(TARN_CATALOGWRITER),
                          {data.catalogPath(), QString::number(20000 + round), QString::number(round)});
             QVERIFY(writer.waitForStarted());
-            QThread::usleep(QRandomGenerator::global()->bounded(5000, 60000));
+            // Every third round is killed the moment new bytes are on their
+            // way to disk; the others at a random point of the run.
+            const bool chase = round % 3 == 0;
+            QDeadlineTimer deadline(chase ? 5000 : QRandomGenerator::global()->bounded(5, 250));
+            bool partWritten = false;
+            while (!deadline.hasExpired() && !(chase && partWritten)) {
+                partWritten = partWritten || unfinishedBytes(writer.processId(), data.dataPath()) > 0;
+                QThread::usleep(200);
+            }
             ::kill(static_cast<pid_t>(writer.processId()), SIGKILL);
             writer.waitForFinished(5000);
 
             const QByteArray after = data.readCatalog();
             catalog::Document doc;
             QVERIFY2(catalog::parse(doc, after.constData()), "the catalog no longer parses");
-            if (after == current)
-                continue; // killed in time: the old content, whole
+            if (after == current) {
+                // The old content, whole, although new bytes were written.
+                midWrite += partWritten;
+                continue;
+            }
             // Otherwise the new content, whole.
             QCOMPARE(doc["generation"].GetInt(), round);
             QCOMPARE(int((*catalog::itemsOf(doc, 0, 0)).Size()), 20000 + round);
             current = after;
             ++completed;
         }
-        qInfo("%d of 40 writes completed before the kill", completed);
+        qInfo("of %d writes, %d completed and %d were killed part-way", kRounds, completed, midWrite);
+        QVERIFY2(midWrite > 0, "no kill landed while the new catalog was being written");
     }
 
     void filesThatAreNoFilesNeverBlockTheStart() {
-        DataFolder data;
+        MainFormFixture shown;
+        DataFolder& data = shown.data;
         const QByteArray catalogPath = QFile::encodeName(data.catalogPath());
         QCOMPARE(::mkfifo(catalogPath.constData(), 0644), 0);
         QCOMPARE(::mkfifo(QFile::encodeName(data.configPath()).constData(), 0644), 0);
@@ -179,11 +198,11 @@ private slots:
             Deadline deadline(30, "starting with FIFOs for the catalog and the settings");
             ModalAnswerer answers;
             answers.press("OK");
-            MainForm form;
+            QVERIFY(shown.show());
             QCOMPARE(answers.boxes().size(), 1);
             QCOMPARE(answers.boxes()[0].text, QStringLiteral("配置文件打开出现错误！"));
-            QCOMPARE(typeNames(form), QStringList{"默认分类"});
-            form.close();
+            QCOMPARE(texts(shown.typeList()), QStringList{"默认分类"});
+            shown.form().close();
             QCOMPARE(answers.boxes().size(), 1);
         }
         QVERIFY(!QFileInfo(data.catalogPath()).isFile() && !QFileInfo(data.configPath()).isFile());
@@ -196,8 +215,8 @@ private slots:
                                "'param':'','path':'','customIcon':'" +
                                pipe + "'}]}]}]}"));
         Deadline deadline(30, "starting with a custom icon that is a FIFO");
-        MainForm form;
-        QCOMPARE(form.findChild<QListWidget*>("listWidget_item")->count(), 1);
+        QVERIFY(shown.show());
+        QCOMPARE(shown.itemList()->count(), 1);
     }
 };
 

@@ -7,6 +7,7 @@
 #include "settings/appsettings.h"
 #include "support/datafolder.h"
 #include "support/jsontext.h"
+#include "support/mainformfixture.h"
 #include "support/modalanswerer.h"
 #include "support/modalwatchdog.h"
 #include "support/urlrecorder.h"
@@ -49,13 +50,6 @@ bool hasInk(const QImage& image) {
     return false;
 }
 
-QStringList texts(const QListWidget* list) {
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
-    return out;
-}
-
 // Presses a key on whatever widget has the keyboard focus.
 void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QWidget* focus = QApplication::focusWidget();
@@ -82,8 +76,8 @@ class TestKeyboard : public QObject {
     QString program;
 
     struct Window {
-        DataFolder data;
-        std::unique_ptr<MainForm> form;
+        MainFormFixture shown;
+        MainForm* form = nullptr;
         QListWidget* types = nullptr;
         QListWidget* groups = nullptr;
         QListWidget* grid = nullptr;
@@ -95,19 +89,18 @@ class TestKeyboard : public QObject {
         // Xvfb nobody hands it back, so do what one would.
         bool refocus() {
             form->activateWindow();
-            return QTest::qWaitForWindowActive(form.get());
+            return QTest::qWaitForWindowActive(form);
         }
 
         explicit Window(const QByteArray& catalogText) {
-            data.writeCatalog(catalogText);
-            form = std::make_unique<MainForm>();
-            form->move(0, 0);
+            if (!shown.show(catalogText))
+                return;
+            form = &shown.form();
             form->resize(640, 420);
-            form->show();
-            active = QTest::qWaitForWindowActive(form.get());
-            types = form->findChild<QListWidget*>("listWidget_type");
-            groups = form->findChild<QListWidget*>("listWidget_group");
-            grid = form->findChild<QListWidget*>("listWidget_item");
+            active = QTest::qWaitForWindowActive(form);
+            types = shown.typeList();
+            groups = shown.groupList();
+            grid = shown.itemList();
             results = form->findChild<QListWidget*>("listWidget_result");
             field = form->findChild<QLineEdit*>("lineEdit_search");
         }
@@ -195,8 +188,8 @@ private slots:
         press(Qt::Key_Return);
         QTRY_COMPARE(dumped(), (QStringList{targets.filePath("bin"), "[x]", "[y]"}));
         // The launch is counted, in a file of its own, shortly afterwards.
-        QTRY_VERIFY(DataFolder::readFile(w.data.dataPath() + "/Usage").contains(program.toUtf8()));
-        QCOMPARE(w.data.readCatalog(), catalogText());
+        QTRY_VERIFY(DataFolder::readFile(w.shown.data.dataPath() + "/Usage").contains(program.toUtf8()));
+        QCOMPARE(w.shown.data.readCatalog(), catalogText());
 
         press(Qt::Key_Return, Qt::ControlModifier);
         QCOMPARE(recorder.urls, QList<QUrl>{QUrl::fromLocalFile(targets.filePath("bin"))});
@@ -206,8 +199,8 @@ private slots:
         formOpenThenHide = true;
         press(Qt::Key_Return);
         QVERIFY(w.form->isHidden());
-        QVERIFY(QMetaObject::invokeMethod(w.form.get(), "showAndHide"));
-        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+        emit w.form->findChild<QSystemTrayIcon*>()->activated(QSystemTrayIcon::Trigger);
+        QVERIFY(QTest::qWaitForWindowExposed(w.form));
         QVERIFY(!w.field->isVisible());
         QCOMPARE(w.field->text(), QString());
         QVERIFY(w.grid->isVisible());

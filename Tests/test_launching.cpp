@@ -3,6 +3,7 @@
 
 #include "settings/appsettings.h"
 #include "support/datafolder.h"
+#include "support/mainformfixture.h"
 #include "support/modalanswerer.h"
 #include "support/modalwatchdog.h"
 #include "support/urlrecorder.h"
@@ -40,24 +41,12 @@ class TestLaunching : public QObject {
 
     QString target(const QString& name) const { return targets.filePath(name); }
 
-    // Builds a window on a catalog of one Group and makes an Item current.
-    std::unique_ptr<MainForm> formWith(const QList<QByteArray>& items, DataFolder& data, int current) {
-        data.writeCatalog(catalogOf(items));
-        auto form = std::make_unique<MainForm>();
-        form->show();
-        if (!QTest::qWaitForWindowExposed(form.get()))
-            return nullptr;
-        itemList(*form)->setCurrentRow(current);
-        return form;
-    }
-    static QListWidget* itemList(const MainForm& form) {
-        return form.findChild<QListWidget*>(QStringLiteral("listWidget_item"));
-    }
-    static QStringList names(const MainForm& form) {
-        QStringList out;
-        for (int i = 0; i < itemList(form)->count(); ++i)
-            out << itemList(form)->item(i)->text();
-        return out;
+    // Shows a window on a catalog of one Group and makes an Item current.
+    static bool show(MainFormFixture& shown, const QList<QByteArray>& items, int current) {
+        if (!shown.show(catalogOf(items)))
+            return false;
+        shown.itemList()->setCurrentRow(current);
+        return true;
     }
     QStringList dumped() {
         QFile file(dumpFile);
@@ -85,28 +74,23 @@ private slots:
     }
 
     void programStartsDetachedWithArgumentsInItsFolder() {
-        DataFolder data;
-        auto form = formWith({item(QStringLiteral("p"), 0, target(QStringLiteral("bin/dump.exe")),
-                                   QStringLiteral("one  two"))},
-                             data, 0);
-        QVERIFY(form);
-        QVERIFY(QMetaObject::invokeMethod(form.get(), "openThis"));
-        QTRY_COMPARE(dumped(), (QStringList{target(QStringLiteral("bin")), QStringLiteral("[one]"),
-                                            QStringLiteral("[]"), QStringLiteral("[two]")}));
+        MainFormFixture shown;
+        QVERIFY(show(shown, {item("p", 0, target("bin/dump.exe"), "one  two")}, 0));
+        QVERIFY(shown.triggerAction("actOpen"));
+        QTRY_COMPARE(dumped(), (QStringList{target("bin"), "[one]", "[]", "[two]"}));
         QVERIFY(recorder.urls.isEmpty());
-        QVERIFY(form->isVisible());
+        QVERIFY(shown.form().isVisible());
     }
 
     void desktopEntryStartsItsExecInItsPath() {
-        DataFolder data;
         const QString entry = target("menu/dump.desktop");
         QDir(targets.path()).mkpath("menu");
         DataFolder::writeFile(entry, "[Desktop Entry]\nType=Application\nName=Dump\nExec=\"" +
                                          target("bin/dumper").toUtf8() +
                                          "\" \"a  b\" %U --x=%f\nPath=" + targets.path().toUtf8() + "\n");
-        auto form = formWith({item("d", 0, entry, "ignored")}, data, 0);
-        QVERIFY(form);
-        QVERIFY(QMetaObject::invokeMethod(form.get(), "openThis"));
+        MainFormFixture shown;
+        QVERIFY(show(shown, {item("d", 0, entry, "ignored")}, 0));
+        QVERIFY(shown.triggerAction("actOpen"));
         QTRY_COMPARE(dumped(), (QStringList{targets.path(), "[a  b]", "[--x=]"}));
         QVERIFY(recorder.urls.isEmpty());
 
@@ -114,7 +98,7 @@ private slots:
         DataFolder::writeFile(entry, "[Desktop Entry]\nType=Application\nExec=sh\nTryExec=tarn-absent\n");
         ModalAnswerer answers;
         answers.press("No");
-        QVERIFY(QMetaObject::invokeMethod(form.get(), "openThis"));
+        QVERIFY(shown.triggerAction("actOpen"));
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("警告"));
         QVERIFY(recorder.urls.isEmpty());
@@ -124,20 +108,16 @@ private slots:
 #ifdef Q_OS_WIN
         QSKIP("programs end in .exe here");
 #endif
-        DataFolder data;
-        auto form = formWith({item(QStringLiteral("p"), 0, target(QStringLiteral("bin/dumper")))}, data, 0);
-        QVERIFY(form);
-        QVERIFY(QMetaObject::invokeMethod(form.get(), "openThis"));
-        QTRY_COMPARE(dumped(), QStringList{target(QStringLiteral("bin"))});
+        MainFormFixture shown;
+        QVERIFY(show(shown, {item("p", 0, target("bin/dumper"))}, 0));
+        QVERIFY(shown.triggerAction("actOpen"));
+        QTRY_COMPARE(dumped(), QStringList{target("bin")});
     }
 
     void doubleClickLaunchesTheClickedItem() {
-        DataFolder data;
-        auto form = formWith({item(QStringLiteral("a"), 0, target(QStringLiteral("notes.txt"))),
-                              item(QStringLiteral("b"), 1, targets.path())},
-                             data, -1);
-        QVERIFY(form);
-        QListWidget* list = itemList(*form);
+        MainFormFixture shown;
+        QVERIFY(show(shown, {item("a", 0, target("notes.txt")), item("b", 1, targets.path())}, -1));
+        QListWidget* list = shown.itemList();
         const QPoint centre = list->visualItemRect(list->item(1)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
@@ -145,105 +125,92 @@ private slots:
     }
 
     void documentsFoldersAndAddressesGoToTheOpener() {
-        DataFolder data;
-        auto form = formWith(
-            {item(QStringLiteral("doc"), 0, target(QStringLiteral("notes.txt")), QStringLiteral("-x")),
-             item(QStringLiteral("dir"), 1, targets.path()),
-             item(QStringLiteral("web"), 2, QStringLiteral("www.debian.org"))},
-            data, 0);
-        QVERIFY(form);
+        MainFormFixture shown;
+        QVERIFY(show(shown,
+                     {item("doc", 0, target("notes.txt"), "-x"), item("dir", 1, targets.path()),
+                      item("web", 2, "www.debian.org")},
+                     0));
         for (int row = 0; row < 3; ++row) {
-            itemList(*form)->setCurrentRow(row);
-            QVERIFY(QMetaObject::invokeMethod(form.get(), "openThis"));
+            shown.itemList()->setCurrentRow(row);
+            QVERIFY(shown.triggerAction("actOpen"));
         }
-        QCOMPARE(recorder.urls, (QList<QUrl>{QUrl::fromLocalFile(target(QStringLiteral("notes.txt"))),
-                                             QUrl::fromLocalFile(targets.path()),
-                                             QUrl(QStringLiteral("http://www.debian.org"))}));
-        itemList(*form)->setCurrentRow(0);
-        QVERIFY(QMetaObject::invokeMethod(form.get(), "openThisDir"));
+        QCOMPARE(recorder.urls,
+                 (QList<QUrl>{QUrl::fromLocalFile(target("notes.txt")), QUrl::fromLocalFile(targets.path()),
+                              QUrl("http://www.debian.org")}));
+        shown.itemList()->setCurrentRow(0);
+        QVERIFY(shown.triggerAction("actOpenDir"));
         QCOMPARE(recorder.urls.last(), QUrl::fromLocalFile(targets.path()));
     }
 
     void hidesAfterALaunchOnlyWhenAsked() {
-        DataFolder data;
-        auto form = formWith({item(QStringLiteral("doc"), 0, target(QStringLiteral("notes.txt"))),
-                              item(QStringLiteral("gone"), 0, target(QStringLiteral("gone")))},
-                             data, 0);
-        QVERIFY(form);
+        MainFormFixture shown;
+        QVERIFY(show(shown, {item("doc", 0, target("notes.txt")), item("gone", 0, target("gone"))}, 0));
         formOpenThenHide = true;
-        QVERIFY(QMetaObject::invokeMethod(form.get(), "openThis"));
-        QVERIFY(form->isHidden());
-        form->show();
+        QVERIFY(shown.triggerAction("actOpen"));
+        QVERIFY(shown.form().isHidden());
+        shown.form().show();
         // The invalid-target road is not a launch.
-        itemList(*form)->setCurrentRow(1);
+        shown.itemList()->setCurrentRow(1);
         ModalAnswerer answers;
-        answers.press(QStringLiteral("No"));
-        QVERIFY(QMetaObject::invokeMethod(form.get(), "openThis"));
+        answers.press("No");
+        QVERIFY(shown.triggerAction("actOpen"));
         QCOMPARE(answers.boxes().size(), 1);
-        QVERIFY(form->isVisible());
+        QVERIFY(shown.form().isVisible());
     }
 
     void invalidTargetYesRemovesExactlyThatItem() {
-        DataFolder data;
-        auto form = formWith({item(QStringLiteral("a"), 0, target(QStringLiteral("notes.txt"))),
-                              item(QStringLiteral("gone"), 0, target(QStringLiteral("gone.exe"))),
-                              item(QStringLiteral("c"), 1, targets.path())},
-                             data, 1);
-        QVERIFY(form);
-        const QByteArray before = data.readCatalog();
+        MainFormFixture shown;
+        QVERIFY(show(shown,
+                     {item("a", 0, target("notes.txt")), item("gone", 0, target("gone.exe")),
+                      item("c", 1, targets.path())},
+                     1));
+        const QByteArray before = shown.data.readCatalog();
         ModalAnswerer answers;
-        answers.press(QStringLiteral("Yes"));
-        QVERIFY(QMetaObject::invokeMethod(form.get(), "openThis"));
+        answers.press("Yes");
+        QVERIFY(shown.triggerAction("actOpen"));
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("警告"));
         QCOMPARE(answers.boxes()[0].text,
                  QStringLiteral("这个目标无效，因为它可能被删除或者移动了\n删除这个无效的项目吗？"));
-        QCOMPARE(answers.boxes()[0].buttons, (QStringList{QStringLiteral("Yes"), QStringLiteral("No")}));
-        QCOMPARE(names(*form), (QStringList{QStringLiteral("a"), QStringLiteral("c")}));
-        QCOMPARE(itemList(*form)->currentRow(), -1);
-        QCOMPARE(data.readCatalog(), before);
+        QCOMPARE(answers.boxes()[0].buttons, (QStringList{"Yes", "No"}));
+        QCOMPARE(texts(shown.itemList()), (QStringList{"a", "c"}));
+        QCOMPARE(shown.itemList()->currentRow(), -1);
+        QCOMPARE(shown.data.readCatalog(), before);
         QVERIFY(recorder.urls.isEmpty());
     }
 
     void invalidTargetNoChangesNothing() {
-        DataFolder data;
-        auto form = formWith({item(QStringLiteral("gone"), 1, target(QStringLiteral("gone"))),
-                              item(QStringLiteral("b"), 0, target(QStringLiteral("notes.txt")))},
-                             data, 0);
-        QVERIFY(form);
+        MainFormFixture shown;
+        QVERIFY(show(shown, {item("gone", 1, target("gone")), item("b", 0, target("notes.txt"))}, 0));
         ModalAnswerer answers;
-        answers.press(QStringLiteral("No"));
-        QVERIFY(QMetaObject::invokeMethod(form.get(), "openThisDir"));
+        answers.press("No");
+        QVERIFY(shown.triggerAction("actOpenDir"));
         QCOMPARE(answers.boxes().size(), 1);
-        QCOMPARE(names(*form), (QStringList{QStringLiteral("gone"), QStringLiteral("b")}));
-        QVERIFY(form->saveCatalog());
-        QCOMPARE(data.readCatalog(),
-                 catalogOf({item(QStringLiteral("gone"), 1, target(QStringLiteral("gone"))),
-                            item(QStringLiteral("b"), 0, target(QStringLiteral("notes.txt")))}));
+        QCOMPARE(texts(shown.itemList()), (QStringList{"gone", "b"}));
+        QVERIFY(shown.form().saveCatalog());
+        QCOMPARE(shown.data.readCatalog(),
+                 catalogOf({item("gone", 1, target("gone")), item("b", 0, target("notes.txt"))}));
     }
 
     void copyPathPutsTheStoredTextOnTheClipboard() {
-        DataFolder data;
-        auto form = formWith({item(QStringLiteral("web"), 2, QStringLiteral("https://www.debian.org/doc/")),
-                              item(QStringLiteral("gone"), 0, QStringLiteral("C:/Old/app.exe"))},
-                             data, 0);
-        QVERIFY(form);
-        QVERIFY(QMetaObject::invokeMethod(form.get(), "copyThisDir"));
+        MainFormFixture shown;
+        QVERIFY(show(shown,
+                     {item("web", 2, "https://www.debian.org/doc/"), item("gone", 0, "C:/Old/app.exe")}, 0));
+        QVERIFY(shown.triggerAction("actCopyPath"));
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("https://www.debian.org/doc/"));
-        itemList(*form)->setCurrentRow(1);
-        QVERIFY(QMetaObject::invokeMethod(form.get(), "copyThisDir"));
+        shown.itemList()->setCurrentRow(1);
+        QVERIFY(shown.triggerAction("actCopyPath"));
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("C:/Old/app.exe"));
     }
 
     void noCurrentItemDoesNothing() {
-        DataFolder data;
-        auto form = formWith({item(QStringLiteral("gone"), 0, target(QStringLiteral("gone")))}, data, -1);
-        QVERIFY(form);
-        QGuiApplication::clipboard()->setText(QStringLiteral("unchanged"));
-        for (const char* slot : {"openThis", "openThisDir", "copyThisDir"})
-            QVERIFY(QMetaObject::invokeMethod(form.get(), slot));
+        MainFormFixture shown;
+        QVERIFY(show(shown, {item("gone", 0, target("gone"))}, -1));
+        QGuiApplication::clipboard()->setText("unchanged");
+        for (const char* action : {"actOpen", "actOpenDir", "actCopyPath"})
+            QVERIFY(shown.triggerAction(action));
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("unchanged"));
-        QCOMPARE(names(*form), QStringList{QStringLiteral("gone")});
+        QCOMPARE(texts(shown.itemList()), QStringList{"gone"});
     }
 };
 

@@ -31,6 +31,7 @@ private slots:
     void initTestCase() {
         makeFile("tool.exe", false);
         makeFile("TOOL.EXE", false);
+        makeFile("vlc-3.0.18-win64.exe", false);
         makeFile("script", true);
         makeFile("notes.txt", false);
         makeFile("program", true, QByteArray::fromHex("7f454c46020101"));
@@ -76,8 +77,9 @@ private slots:
 
         const QUrl none;
         QTest::newRow("exe starts with arguments")
-            << 0 << at(QStringLiteral("tool.exe")) << "-a  b" << Road::StartProgram
-            << QStringList{QStringLiteral("-a"), QString(), QStringLiteral("b")} << none;
+            << 0 << at("tool.exe") << "-a  b" << Road::StartProgram << QStringList{"-a", "", "b"} << none;
+        QTest::newRow("dots in the name, exe at the end")
+            << 0 << at("vlc-3.0.18-win64.exe") << "--x" << Road::StartProgram << QStringList{"--x"} << none;
 #ifdef Q_OS_WIN
         QTest::newRow("EXE is not exe") << 0 << at("TOOL.EXE") << "-a" << Road::OpenUrl << QStringList{}
                                         << QUrl::fromLocalFile(at("TOOL.EXE"));

@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainform/mainform.h"
 
+#include "icons/itemicon.h"
+
 #include "settings/appsettings.h"
 #include "support/datafolder.h"
+#include "support/mainformfixture.h"
+#include "support/menupicker.h"
 #include "support/modalanswerer.h"
 
 #include <QAction>
+#include <QFileIconProvider>
 #include <QListWidget>
 #include <QMenu>
 #include <QSettings>
@@ -37,39 +42,21 @@ QByteArray compact(const QByteArray& text) {
     return catalog::serialize(doc);
 }
 
-QStringList texts(const QListWidget* list) {
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
-    return out;
-}
-
-QStringList entries(const QMenu* menu) {
-    QStringList out;
-    for (const QAction* action : menu->actions())
-        out << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    return out;
-}
-
-struct Lists {
-    QListWidget* type;
-    QListWidget* group;
-    QListWidget* item;
-    explicit Lists(const MainForm& form)
-        : type(form.findChild<QListWidget*>(QStringLiteral("listWidget_type"))),
-          group(form.findChild<QListWidget*>(QStringLiteral("listWidget_group"))),
-          item(form.findChild<QListWidget*>(QStringLiteral("listWidget_item"))) {}
-};
-
 } // namespace
+
+// What an entry shows, at the size the grid draws it.
+QImage shownIcon(const QIcon& icon) {
+    return icon.pixmap(48, 48).toImage().convertToFormat(QImage::Format_ARGB32);
+}
 
 class TestMainForm : public QObject {
     Q_OBJECT
 
 private slots:
     void widgetTree() {
-        DataFolder data;
-        MainForm form;
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        MainForm& form = shown.form();
         QCOMPARE(form.objectName(), QStringLiteral("MainForm"));
         QCOMPARE(form.windowTitle(), QStringLiteral("Tarn"));
         QCOMPARE(form.size(), QSize(848, 507));
@@ -78,18 +65,20 @@ private slots:
         QVERIFY(form.styleSheet().contains(
             QStringLiteral("#listWidget_type:item:selected{\n\tborder-left:2px solid #48a0dc;")));
 
-        const Lists lists(form);
-        QVERIFY(lists.type && lists.group && lists.item);
-        QCOMPARE(lists.type->maximumWidth(), 130);
-        QCOMPARE(lists.group->minimumHeight(), 38);
-        QCOMPARE(lists.group->maximumHeight(), 38);
-        QCOMPARE(lists.group->flow(), QListView::LeftToRight);
-        QCOMPARE(lists.item->viewMode(), QListView::IconMode);
-        QCOMPARE(lists.item->movement(), QListView::Static);
-        QCOMPARE(lists.item->resizeMode(), QListView::Adjust);
-        QCOMPARE(lists.item->textElideMode(), Qt::ElideMiddle);
-        QVERIFY(lists.item->dragEnabled());
-        for (QListWidget* list : {lists.type, lists.group}) {
+        QListWidget* types = shown.typeList();
+        QListWidget* groups = shown.groupList();
+        QListWidget* items = shown.itemList();
+        QVERIFY(types && groups && items);
+        QCOMPARE(types->maximumWidth(), 130);
+        QCOMPARE(groups->minimumHeight(), 38);
+        QCOMPARE(groups->maximumHeight(), 38);
+        QCOMPARE(groups->flow(), QListView::LeftToRight);
+        QCOMPARE(items->viewMode(), QListView::IconMode);
+        QCOMPARE(items->movement(), QListView::Static);
+        QCOMPARE(items->resizeMode(), QListView::Adjust);
+        QCOMPARE(items->textElideMode(), Qt::ElideMiddle);
+        QVERIFY(items->dragEnabled());
+        for (QListWidget* list : {types, groups}) {
             QCOMPARE(list->dragDropMode(), QAbstractItemView::InternalMove);
             QCOMPARE(list->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
             QCOMPARE(list->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
@@ -102,64 +91,62 @@ private slots:
         QCOMPARE(settings->text(), QStringLiteral("..."));
 
         // The limits hold whatever the window's size.
-        form.show();
         form.resize(1400, 900);
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTRY_COMPARE(lists.group->height(), 38);
-        QVERIFY(lists.type->width() <= 130);
-        QCOMPARE(lists.type->geometry().left(), 0);
-        QVERIFY(lists.group->geometry().left() >= lists.type->geometry().right());
+        QTRY_COMPARE(groups->height(), 38);
+        QVERIFY(types->width() <= 130);
+        QCOMPARE(types->geometry().left(), 0);
+        QVERIFY(groups->geometry().left() >= types->geometry().right());
     }
 
     void actionsAndMenus() {
-        DataFolder data;
-        MainForm form;
+        MainFormFixture shown;
+        QVERIFY(shown.show());
         QStringList actionTexts;
-        for (const QAction* action : form.findChildren<QAction*>(QString(), Qt::FindDirectChildrenOnly))
+        QStringList actionNames;
+        for (const QAction* action :
+             shown.form().findChildren<QAction*>(QString(), Qt::FindDirectChildrenOnly)) {
             actionTexts << action->text();
+            actionNames << action->objectName();
+        }
         QCOMPARE(actionTexts,
-                 (QStringList{QStringLiteral("新建分类"), QStringLiteral("重命名"), QStringLiteral("删除"),
-                              QStringLiteral("新建分组"), QStringLiteral("删除"), QStringLiteral("重命名"),
-                              QStringLiteral("移动到..."), QStringLiteral("删除全部分组"),
-                              QStringLiteral("清空本组"), QStringLiteral("打开"),
-                              QStringLiteral("打开文件位置"), QStringLiteral("复制完整路径"),
-                              QStringLiteral("新建"), QStringLiteral("重命名"), QStringLiteral("删除"),
-                              QStringLiteral("移动到..."), QStringLiteral("属性"), QStringLiteral("退出")}));
+                 (QStringList{"新建分类", "重命名", "删除", "新建分组", "删除", "重命名", "移动到...",
+                              "删除全部分组", "清空本组", "打开", "打开文件位置", "复制完整路径", "新建",
+                              "重命名", "删除", "移动到...", "属性", "退出"}));
+        QCOMPARE(actionNames,
+                 (QStringList{"actTypeAdd", "actTypeRename", "actTypeDelete", "actGroupAdd", "actGroupDelete",
+                              "actGroupRename", "actGroupMove", "actGroupDeleteAll", "actItemClear",
+                              "actOpen", "actOpenDir", "actCopyPath", "actItemAdd", "actItemRename",
+                              "actItemDelete", "actItemMove", "actAttribute", "actQuit"}));
         QList<QStringList> menus;
-        for (const QMenu* menu : form.findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly))
-            menus << entries(menu);
-        QCOMPARE(
-            menus,
-            (QList<QStringList>{
-                {QStringLiteral("新建分类")},
-                {QStringLiteral("新建分类"), QStringLiteral("重命名"), QStringLiteral("删除")},
-                {QStringLiteral("新建分组"), QStringLiteral("删除全部分组")},
-                {QStringLiteral("新建分组"), QStringLiteral("重命名"), QStringLiteral("移动到..."),
-                 QStringLiteral("删除"), QStringLiteral("删除全部分组"), QStringLiteral("清空本组")},
-                {QStringLiteral("新建")},
-                {QStringLiteral("打开"), QStringLiteral("-"), QStringLiteral("打开文件位置"),
-                 QStringLiteral("复制完整路径"), QStringLiteral("重命名"), QStringLiteral("移动到..."),
-                 QStringLiteral("新建"), QStringLiteral("删除"), QStringLiteral("-"), QStringLiteral("属性")},
-                {QStringLiteral("退出")},
-            }));
+        for (const QMenu* menu : shown.form().findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly))
+            menus << MenuPicker::entriesOf(menu);
+        QCOMPARE(menus, (QList<QStringList>{
+                            {"新建分类"},
+                            {"新建分类", "重命名", "删除"},
+                            {"新建分组", "删除全部分组"},
+                            {"新建分组", "重命名", "移动到...", "删除", "删除全部分组", "清空本组"},
+                            {"新建"},
+                            {"打开", "-", "打开文件位置", "复制完整路径", "重命名", "移动到...", "新建",
+                             "删除", "-", "属性"},
+                            {"退出"},
+                        }));
     }
 
     void firstRun() {
-        DataFolder data;
-        MainForm form;
-        const Lists lists(form);
-        QCOMPARE(texts(lists.type), QStringList{QStringLiteral("默认分类")});
-        QCOMPARE(lists.type->currentRow(), 0);
-        QCOMPARE(texts(lists.group), QStringList{QStringLiteral("默认分组")});
-        QCOMPARE(lists.group->currentRow(), 0);
-        QCOMPARE(lists.item->count(), 0);
-        QCOMPARE(lists.type->item(0)->textAlignment(), int(Qt::AlignHCenter | Qt::AlignVCenter));
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        MainForm& form = shown.form();
+        DataFolder& data = shown.data;
+        QCOMPARE(texts(shown.typeList()), QStringList{"默认分类"});
+        QCOMPARE(shown.typeList()->currentRow(), 0);
+        QCOMPARE(texts(shown.groupList()), QStringList{"默认分组"});
+        QCOMPARE(shown.groupList()->currentRow(), 0);
+        QCOMPARE(shown.itemList()->count(), 0);
+        QCOMPARE(shown.typeList()->item(0)->textAlignment(), int(Qt::AlignHCenter | Qt::AlignVCenter));
         // Nothing is written before the window is closed.
         QCOMPARE(data.readCatalog(), QByteArray());
         QVERIFY(!QFileInfo::exists(data.configPath()));
 
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.close();
         QVERIFY(form.isHidden());
         QCOMPARE(data.readCatalog(), kFirstRunFile);
@@ -172,139 +159,136 @@ private slots:
     }
 
     void storedSizeIsRestored() {
-        DataFolder data;
-        DataFolder::writeFile(data.configPath(), "[Form]\nHeight=600\nWidth=900\n");
-        MainForm form;
-        QCOMPARE(form.size(), QSize(900, 600));
+        MainFormFixture shown;
+        DataFolder::writeFile(shown.data.configPath(), "[Form]\nHeight=600\nWidth=900\n");
+        QVERIFY(shown.show());
+        QCOMPARE(shown.form().size(), QSize(900, 600));
     }
 
     void missingDataFolderWarnsAndStillShows() {
-        DataFolder data(false);
         ModalAnswerer answers;
-        answers.press(QStringLiteral("OK"));
-        MainForm form;
+        answers.press("OK");
+        MainFormFixture shown(false);
+        QVERIFY(shown.show());
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("警告"));
         QCOMPARE(answers.boxes()[0].text, QStringLiteral("配置文件打开出现错误！"));
-        QCOMPARE(answers.boxes()[0].buttons, QStringList{QStringLiteral("OK")});
-        QCOMPARE(texts(Lists(form).type), QStringList{QStringLiteral("默认分类")});
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QVERIFY(form.isVisible());
+        QCOMPARE(answers.boxes()[0].buttons, QStringList{"OK"});
+        QCOMPARE(texts(shown.typeList()), QStringList{"默认分类"});
+        QVERIFY(shown.form().isVisible());
         // The settings file makes its folder at the close, and the Catalog
         // then has a place to go.
-        form.close();
-        QCOMPARE(data.readCatalog(), kFirstRunFile);
+        shown.form().close();
+        QCOMPARE(shown.data.readCatalog(), kFirstRunFile);
         QCOMPARE(answers.unexpected(), 0);
     }
 
     void emptyTypeArrayShowsNothing() {
-        DataFolder data;
-        data.writeCatalog(R"({"type":[]})");
-        MainForm form;
-        const Lists lists(form);
-        QCOMPARE(lists.type->count(), 0);
-        QCOMPARE(lists.type->currentRow(), -1);
-        QCOMPARE(lists.group->count(), 0);
-        QCOMPARE(lists.item->count(), 0);
-        QVERIFY(form.saveCatalog());
-        QCOMPARE(data.readCatalog(), QByteArray(R"({"type":[]})"));
+        MainFormFixture shown;
+        QVERIFY(shown.show(R"({"type":[]})"));
+        QCOMPARE(shown.typeList()->count(), 0);
+        QCOMPARE(shown.typeList()->currentRow(), -1);
+        QCOMPARE(shown.groupList()->count(), 0);
+        QCOMPARE(shown.itemList()->count(), 0);
+        QCOMPARE(shown.saved(), QByteArray(R"({"type":[]})"));
     }
 
     void cascade() {
         QTemporaryDir targets;
         const QString file = targets.filePath(QStringLiteral("a.txt"));
         DataFolder::writeFile(file, "x");
-        DataFolder data;
-        data.writeCatalog(sampleCatalog(file, targets.path()));
-        MainForm form;
-        const Lists lists(form);
-        QCOMPARE(texts(lists.type),
-                 (QStringList{QStringLiteral("常用"), QStringLiteral("无分组"), QStringLiteral("游戏")}));
-        QCOMPARE(texts(lists.group),
-                 (QStringList{QStringLiteral("工具"), QStringLiteral("空组"), QStringLiteral("第三组")}));
-        QCOMPARE(lists.group->currentRow(), 0);
-        QCOMPARE(texts(lists.item), (QStringList{QStringLiteral("文件"), QStringLiteral("目录"),
-                                                 QStringLiteral("网站"), QStringLiteral("丢失")}));
-        QCOMPARE(lists.item->currentRow(), -1);
-        QVERIFY(lists.item->item(0)->textAlignment() == 0);
-        QVERIFY(!lists.item->item(0)->icon().isNull());
+        MainFormFixture shown;
+        QVERIFY(shown.show(sampleCatalog(file, targets.path())));
+        QListWidget* types = shown.typeList();
+        QListWidget* groups = shown.groupList();
+        QListWidget* items = shown.itemList();
+        QCOMPARE(texts(types), (QStringList{"常用", "无分组", "游戏"}));
+        QCOMPARE(texts(groups), (QStringList{"工具", "空组", "第三组"}));
+        QCOMPARE(groups->currentRow(), 0);
+        QCOMPARE(texts(items), (QStringList{"文件", "目录", "网站", "丢失"}));
+        QCOMPARE(items->currentRow(), -1);
+        QVERIFY(items->item(0)->textAlignment() == 0);
 
-        lists.group->setCurrentRow(2);
-        QCOMPARE(texts(lists.item), QStringList{QStringLiteral("唯一")});
-        lists.group->setCurrentRow(1);
-        QCOMPARE(lists.item->count(), 0);
+        // Each entry shows the icon of its own target: the file's and the
+        // folder's system icons, the web icon, the lost-target icon.
+        QFileIconProvider provider;
+        const QImage lost = shownIcon(QIcon(":/img/Lost.png"));
+        QCOMPARE(shownIcon(items->item(0)->icon()), shownIcon(itemIcon(0, file, QString(), provider)));
+        QCOMPARE(shownIcon(items->item(1)->icon()),
+                 shownIcon(itemIcon(1, targets.path(), QString(), provider)));
+        QCOMPARE(shownIcon(items->item(2)->icon()), shownIcon(QIcon(":/img/Web.png")));
+        QCOMPARE(shownIcon(items->item(3)->icon()), lost);
+        QVERIFY(shownIcon(items->item(0)->icon()) != lost);
+        QVERIFY(shownIcon(items->item(1)->icon()) != lost);
+
+        groups->setCurrentRow(2);
+        QCOMPARE(texts(items), QStringList{"唯一"});
+        groups->setCurrentRow(1);
+        QCOMPARE(items->count(), 0);
 
         // A Type without "group" empties both lists and leaves no Group current.
-        lists.type->setCurrentRow(1);
-        QCOMPARE(lists.group->count(), 0);
-        QCOMPARE(lists.group->currentRow(), -1);
-        QCOMPARE(lists.item->count(), 0);
+        types->setCurrentRow(1);
+        QCOMPARE(groups->count(), 0);
+        QCOMPARE(groups->currentRow(), -1);
+        QCOMPARE(items->count(), 0);
 
-        lists.type->setCurrentRow(2);
-        QCOMPARE(texts(lists.group), QStringList{QStringLiteral("默认分组")});
-        QCOMPARE(lists.group->currentRow(), 0);
-        QCOMPARE(lists.item->count(), 0);
+        types->setCurrentRow(2);
+        QCOMPARE(texts(groups), QStringList{"默认分组"});
+        QCOMPARE(groups->currentRow(), 0);
+        QCOMPARE(items->count(), 0);
 
-        lists.type->setCurrentRow(0);
-        QCOMPARE(lists.group->currentRow(), 0);
-        QCOMPARE(lists.item->count(), 4);
+        types->setCurrentRow(0);
+        QCOMPARE(groups->currentRow(), 0);
+        QCOMPARE(items->count(), 4);
 
         // Showing the catalog changes nothing in it.
-        const QByteArray before = data.readCatalog();
-        QVERIFY(form.saveCatalog());
-        QCOMPARE(data.readCatalog(), compact(before));
+        const QByteArray before = shown.data.readCatalog();
+        QCOMPARE(shown.saved(), compact(before));
     }
 
     void readOnlyCatalogIsShownAndNeverWritten() {
-        DataFolder data;
+        MainFormFixture shown;
         const QByteArray text = R"({"type":[{"name":"只读分类","group":[]}]})";
-        data.writeCatalog(text);
-        QFile::setPermissions(data.catalogPath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        shown.data.writeCatalog(text);
+        QFile::setPermissions(shown.data.catalogPath(),
+                              QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
         ModalAnswerer answers;
-        answers.press(QStringLiteral("OK"));
-        MainForm form;
+        answers.press("OK");
+        QVERIFY(shown.show());
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].text, QStringLiteral("配置文件打开出现错误！"));
-        QCOMPARE(texts(Lists(form).type), QStringList{QStringLiteral("只读分类")});
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.close();
-        QVERIFY(!form.saveCatalog());
-        QCOMPARE(data.readCatalog(), text);
+        QCOMPARE(texts(shown.typeList()), QStringList{"只读分类"});
+        shown.form().close();
+        QVERIFY(!shown.form().saveCatalog());
+        QCOMPARE(shown.data.readCatalog(), text);
     }
 
     void brokenCatalogIsCopiedAndTheUserTold() {
-        DataFolder data;
         const QByteArray text = R"({"type":[{"name":"A",]})";
-        data.writeCatalog(text);
         ModalAnswerer answers;
-        answers.press(QStringLiteral("OK"));
-        MainForm form;
+        answers.press("OK");
+        MainFormFixture shown;
+        QVERIFY(shown.show(text));
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("提示"));
-        const QString copy = QDir(data.dataPath()).absoluteFilePath(QStringLiteral("Data.bak"));
+        const QString copy = QDir(shown.data.dataPath()).absoluteFilePath("Data.bak");
         QVERIFY2(answers.boxes()[0].text.contains(QDir::toNativeSeparators(copy)),
                  qPrintable(answers.boxes()[0].text));
-        QCOMPARE(texts(Lists(form).type), QStringList{QStringLiteral("默认分类")});
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.close();
-        QCOMPARE(data.readCatalog(), kFirstRunFile);
+        QCOMPARE(texts(shown.typeList()), QStringList{"默认分类"});
+        shown.form().close();
+        QCOMPARE(shown.data.readCatalog(), kFirstRunFile);
         QCOMPARE(DataFolder::readFile(copy), text);
     }
 
     void partlySoundCatalogShowsWhatIsSound() {
-        DataFolder data;
-        data.writeCatalog(
-            R"({"type":[{"name":"好","group":[{"name":"G","item":[{"name":"半","type":1.5}]}]},7]})");
         ModalAnswerer answers;
-        answers.press(QStringLiteral("OK"));
-        MainForm form;
+        answers.press("OK");
+        MainFormFixture shown;
+        QVERIFY(shown.show(
+            R"({"type":[{"name":"好","group":[{"name":"G","item":[{"name":"半","type":1.5}]}]},7]})"));
         QCOMPARE(answers.boxes().size(), 1);
-        const Lists lists(form);
-        QCOMPARE(texts(lists.type), QStringList{QStringLiteral("好")});
-        QCOMPARE(texts(lists.item), QStringList{QStringLiteral("半")});
+        QCOMPARE(texts(shown.typeList()), QStringList{"好"});
+        QCOMPARE(texts(shown.itemList()), QStringList{"半"});
     }
 };
 

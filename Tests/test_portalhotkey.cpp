@@ -12,11 +12,13 @@
 
 #include "support/datafolder.h"
 #include "support/fakeportal.h"
+#include "support/mainformfixture.h"
 #include "support/modalanswerer.h"
 #include "support/modalwatchdog.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QKeySequenceEdit>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -37,12 +39,18 @@ QMessageBox* notice() {
     return nullptr;
 }
 
-FormSettings* openSettings(MainForm& form) {
-    QMetaObject::invokeMethod(&form, "openFormSettings");
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* settings = qobject_cast<FormSettings*>(widget); settings && settings->isVisible())
-            return settings; // not one closed earlier and waiting to be deleted
-    return nullptr;
+// Applies the key editor's combination in the settings window, as a user
+// does; the main window registers it afresh.
+bool applyInSettings(MainFormFixture& shown, const QKeySequence& keys) {
+    FormSettings* settings = shown.openSettings();
+    if (!settings)
+        return false;
+    settings->findChild<QKeySequenceEdit*>(QStringLiteral("keySequenceEdit_showAndHide"))
+        ->setKeySequence(keys);
+    QTest::mouseClick(settings->findChild<QPushButton*>(QStringLiteral("pushButton_showAndHide")),
+                      Qt::LeftButton);
+    settings->close();
+    return true;
 }
 
 QString commandHere() {
@@ -149,11 +157,10 @@ private slots:
     void thePortalsKeyTogglesTheWindow() {
         FakePortal portal;
         QVERIFY(portal.publish());
-        DataFolder data;
         ModalAnswerer answers;
-        MainForm form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        MainForm& form = shown.form();
         QTRY_COMPARE(portal.bindings.size(), 1);
         const QString session = portal.bindings[0].session;
         portal.activate(session, QStringLiteral("show-hide"));
@@ -164,15 +171,14 @@ private slots:
         // Bound: no conflict, no notice, nothing to bind in the key tab.
         QVERIFY(answers.boxes().isEmpty());
         QVERIFY(!notice());
-        FormSettings* settings = openSettings(form);
+        FormSettings* settings = shown.openSettings();
         QVERIFY(settings);
         QVERIFY(settings->findChild<QWidget*>(QStringLiteral("widget_desktopBinding"))->isHidden());
         settings->close();
 
         // A new hotkey is a new session; the old one is closed.
-        configSettings->setValue(QString(settingkeys::hotKeyShowAndHide), QStringLiteral("Ctrl+Alt+K"));
         answers.press(QStringLiteral("已知晓"));
-        QVERIFY(QMetaObject::invokeMethod(&form, "hotKeyReset"));
+        QVERIFY(applyInSettings(shown, QKeySequence(QStringLiteral("Ctrl+Alt+K"))));
         QVERIFY(answers.waitFor(1));
         QCOMPARE(answers.boxes()[0].text, QStringLiteral("热键修改成功"));
         QCOMPARE(portal.bindings.size(), 2);
@@ -185,11 +191,11 @@ private slots:
     }
 
     void withoutAPortalTheUserIsToldOnceHowToBindTheKey() {
-        DataFolder data;
+        MainFormFixture shown;
         const QString command = commandHere();
         {
             ModalAnswerer answers;
-            MainForm form;
+            QVERIFY(shown.show());
             QTRY_VERIFY(notice());
             QMessageBox* box = notice();
             QCOMPARE(box->windowTitle(), QStringLiteral("提示"));
@@ -208,7 +214,7 @@ private slots:
             QCOMPARE(QApplication::clipboard()->text(), command);
             QTRY_VERIFY(!notice());
 
-            FormSettings* settings = openSettings(form);
+            FormSettings* settings = shown.openSettings();
             QVERIFY(settings);
             QVERIFY(!settings->findChild<QWidget*>(QStringLiteral("widget_desktopBinding"))->isHidden());
             QCOMPARE(settings->findChild<QLineEdit*>(QStringLiteral("lineEdit_toggleCommand"))->text(),
@@ -218,7 +224,7 @@ private slots:
             QCOMPARE(QApplication::clipboard()->text(), command);
             settings->close();
         }
-        QCOMPARE(QSettings(data.configPath(), QSettings::IniFormat)
+        QCOMPARE(QSettings(shown.data.configPath(), QSettings::IniFormat)
                      .value(QStringLiteral("HotKey/DesktopBindingTold"))
                      .toBool(),
                  true);
@@ -226,14 +232,14 @@ private slots:
         // Told once: the next start keeps quiet, the key tab still says it,
         // and applying a new hotkey is answered again.
         ModalAnswerer answers;
-        MainForm form;
-        FormSettings* settings = openSettings(form);
+        QVERIFY(shown.show());
+        FormSettings* settings = shown.openSettings();
+        QVERIFY(settings);
         QTRY_VERIFY(!settings->findChild<QWidget*>(QStringLiteral("widget_desktopBinding"))->isHidden());
         QVERIFY(!notice());
-        QVERIFY(QMetaObject::invokeMethod(&form, "hotKeyReset"));
+        QVERIFY(applyInSettings(shown, QKeySequence(QStringLiteral("alt+`"), QKeySequence::PortableText)));
         QTRY_VERIFY(notice());
         QVERIFY(answers.boxes().isEmpty());
-        settings->close();
     }
 
     void theCommandRunsTarnOnItsOwnData() {

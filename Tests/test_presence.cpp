@@ -6,6 +6,8 @@
 #include "settings/appsettings.h"
 #include "support/datafolder.h"
 #include "support/diskfaults.h"
+#include "support/mainformfixture.h"
+#include "support/menupicker.h"
 #include "support/modalanswerer.h"
 #include "support/modalwatchdog.h"
 
@@ -16,46 +18,38 @@
 #include <QSettings>
 #include <QtTest>
 
-Q_DECLARE_METATYPE(QSystemTrayIcon::ActivationReason)
-
 namespace {
 
-bool call(MainForm& form, const char* slot) {
-    return QMetaObject::invokeMethod(&form, slot);
+// The tray icon's click, as the tray reports it.
+void clickTray(MainForm& form, QSystemTrayIcon::ActivationReason reason) {
+    emit form.findChild<QSystemTrayIcon*>()->activated(reason);
 }
 
-bool tray(MainForm& form, QSystemTrayIcon::ActivationReason reason) {
-    return QMetaObject::invokeMethod(&form, "trayAction", Q_ARG(QSystemTrayIcon::ActivationReason, reason));
-}
-
-QAction* quitAction(MainForm& form) {
-    for (QAction* action : form.findChildren<QAction*>())
-        if (action->text() == QStringLiteral("退出"))
-            return action;
-    return nullptr;
-}
-
-// Runs the application's event loop until something quits it, or gives up
-// after two seconds: 0 means Tarn quit, 42 that it kept running.
-int runUntilQuitOrTimeout(std::function<void()> start) {
-    QTimer::singleShot(0, start);
-    QTimer::singleShot(2000, [] { QCoreApplication::exit(42); });
+// Runs the application's event loop around `start` until whatever `start`
+// set going has settled: 0 when Tarn quit, 42 when it kept running. A quit
+// request, direct or posted, is taken before the check that ends the loop.
+int runUntilQuitOrSettled(const std::function<void()>& start) {
+    QObject settle;
+    QTimer::singleShot(0, &settle, [&] {
+        start();
+        QMetaObject::invokeMethod(
+            &settle,
+            [] {
+                // An event loop started after a quit request returns at once.
+                QEventLoop probe;
+                QTimer::singleShot(0, &probe, &QEventLoop::quit);
+                if (probe.exec() != -1)
+                    QCoreApplication::exit(42);
+            },
+            Qt::QueuedConnection);
+    });
     return QCoreApplication::exec();
 }
 
-struct ShownForm {
-    DataFolder data;
-    MainForm form;
-    ShownForm() {
-        form.show();
-        exposed = QTest::qWaitForWindowExposed(&form);
-    }
-    bool exposed = false;
-    // Puts a folder where the catalog file was: no write can succeed.
-    bool blockCatalogFile() {
-        return QFile::remove(data.catalogPath()) && QDir(data.dataPath()).mkdir(QStringLiteral("Data"));
-    }
-};
+// Puts a folder where the catalog file was: no write can succeed.
+bool blockCatalogFile(MainFormFixture& shown) {
+    return QFile::remove(shown.data.catalogPath()) && QDir(shown.data.dataPath()).mkdir("Data");
+}
 
 } // namespace
 
@@ -63,37 +57,34 @@ class TestPresence : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        installModalWatchdog();
-        qRegisterMetaType<QSystemTrayIcon::ActivationReason>();
-    }
+    void initTestCase() { installModalWatchdog(); }
     void init() { formCursorPos = false; }
 
     void toggleFromHiddenShownAndMinimised() {
-        ShownForm shown;
-        QVERIFY(shown.exposed);
-        MainForm& form = shown.form;
-        QVERIFY(call(form, "showAndHide"));
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        MainForm& form = shown.form();
+        clickTray(form, QSystemTrayIcon::Trigger);
         QVERIFY(form.isHidden());
-        QVERIFY(call(form, "showAndHide"));
+        clickTray(form, QSystemTrayIcon::Trigger);
         QVERIFY(form.isVisible());
         form.showMinimized();
         QTRY_VERIFY(form.isMinimized());
-        QVERIFY(call(form, "showAndHide"));
+        clickTray(form, QSystemTrayIcon::Trigger);
         QVERIFY(form.isVisible());
         QVERIFY(!form.isMinimized());
     }
 
     void showsAtThePointerWhenAsked() {
-        ShownForm shown;
-        QVERIFY(shown.exposed);
-        MainForm& form = shown.form;
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        MainForm& form = shown.form();
         form.move(200, 150);
         QTRY_COMPARE(form.pos(), QPoint(200, 150));
-        QVERIFY(call(form, "showAndHide"));
+        clickTray(form, QSystemTrayIcon::Trigger);
         QCursor::setPos(10, 10);
         QTRY_COMPARE(QCursor::pos(), QPoint(10, 10));
-        QVERIFY(call(form, "showAndHide"));
+        clickTray(form, QSystemTrayIcon::Trigger);
         QTRY_COMPARE(form.pos(), QPoint(200, 150)); // where it was
 
         // 70 px left of and 50 px above the pointer, but never off the screen.
@@ -101,8 +92,8 @@ private slots:
         auto showAt = [&](QPoint pointer) {
             QCursor::setPos(pointer);
             QTRY_COMPARE(QCursor::pos(), pointer);
-            QVERIFY(call(form, "showAndHide"));
-            QVERIFY(call(form, "showAndHide"));
+            clickTray(form, QSystemTrayIcon::Trigger);
+            clickTray(form, QSystemTrayIcon::Trigger);
         };
         showAt(QPoint(400, 300));
         QTRY_COMPARE(form.pos(), QPoint(330, 250));
@@ -150,20 +141,21 @@ private slots:
     }
 
     void aHugeStoredSizeStillFitsTheScreen() {
-        DataFolder data;
-        DataFolder::writeFile(data.configPath(), "[Form]\nHeight=100000\nWidth=100000\n");
+        MainFormFixture shown;
+        DataFolder::writeFile(shown.data.configPath(), "[Form]\nHeight=100000\nWidth=100000\n");
         QCursor::setPos(10, 10);
-        MainForm form;
+        QVERIFY(shown.show());
+        const MainForm& form = shown.form();
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY(form.width() <= screen.width() && form.height() <= screen.height());
         QVERIFY(form.width() > 848 && form.height() > 507);
     }
 
     void escHidesAndOtherKeysDoNothing() {
-        ShownForm shown;
-        QVERIFY(shown.exposed);
-        MainForm& form = shown.form;
-        auto* list = form.findChild<QListWidget*>("listWidget_type");
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        MainForm& form = shown.form();
+        QListWidget* list = shown.typeList();
         QTest::keyClick(list, Qt::Key_F5);
         QTest::keyClick(&form, Qt::Key_Return);
         QTest::keyClick(&form, Qt::Key_Space);
@@ -174,42 +166,41 @@ private slots:
     }
 
     void trayClicks() {
-        ShownForm shown;
-        QVERIFY(shown.exposed);
-        MainForm& form = shown.form;
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        MainForm& form = shown.form();
         for (auto reason :
              {QSystemTrayIcon::DoubleClick, QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Unknown})
-            QVERIFY(tray(form, reason));
+            clickTray(form, reason);
         QVERIFY(form.isVisible());
-        QVERIFY(tray(form, QSystemTrayIcon::Trigger));
+        clickTray(form, QSystemTrayIcon::Trigger);
         QVERIFY(form.isHidden());
-        QVERIFY(tray(form, QSystemTrayIcon::Trigger));
+        clickTray(form, QSystemTrayIcon::Trigger);
         QVERIFY(form.isVisible());
 
-        QStringList shownEntries;
-        QTimer::singleShot(200, [&] {
-            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-                for (QAction* action : menu->actions())
-                    shownEntries << action->text();
-                menu->close();
-            }
-        });
-        QVERIFY(tray(form, QSystemTrayIcon::Context));
-        QCOMPARE(shownEntries, QStringList{QStringLiteral("退出")});
+        MenuPicker picker;
+        clickTray(form, QSystemTrayIcon::Context);
+        QVERIFY(picker.done);
+        QCOMPARE(picker.shown, QStringList{"退出"});
         QVERIFY(form.isVisible());
     }
 
     void closeWritesSizeAndCatalogEvenWhenEmpty() {
-        DataFolder data;
-        data.writeCatalog(R"({"type":[]})");
+        MainFormFixture shown;
+        DataFolder& data = shown.data;
         DataFolder::writeFile(data.configPath(), "[Form]\nHeight=400\nWidth=700\n");
-        MainForm form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(shown.show(R"({"type":[]})"));
+        MainForm& form = shown.form();
         form.resize(720, 410);
+        // Text put there by someone else is copied aside before the write,
+        // and the user told where.
         data.writeCatalog("stale");
+        ModalAnswerer answers;
+        answers.press("OK");
         QVERIFY(!form.close());
         QVERIFY(form.isHidden());
+        QCOMPARE(answers.boxes().size(), 1);
+        QCOMPARE(answers.boxes()[0].title, QStringLiteral("提示"));
         QCOMPARE(data.readCatalog(), QByteArray(R"({"type":[]})"));
         QSettings written(data.configPath(), QSettings::IniFormat);
         QCOMPARE(written.value(QStringLiteral("Form/Height")).toInt(), 410);
@@ -217,27 +208,27 @@ private slots:
     }
 
     void aFailedWriteAtCloseIsReported() {
-        ShownForm shown;
-        QVERIFY(shown.exposed);
-        QVERIFY(shown.blockCatalogFile());
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        QVERIFY(blockCatalogFile(shown));
         ModalAnswerer answers;
-        answers.press(QStringLiteral("OK"));
-        shown.form.close();
+        answers.press("OK");
+        shown.form().close();
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("警告"));
         QVERIFY(answers.boxes()[0].text.startsWith(QStringLiteral("配置文件保存失败：")));
     }
 
     void aFullDiskAtCloseIsToldNamingTheFiles() {
-        ShownForm shown;
-        QVERIFY(shown.exposed);
+        MainFormFixture shown;
+        QVERIFY(shown.show());
         const QByteArray before = shown.data.readCatalog();
-        QVERIFY(call(shown.form, "jsonTypeItmeAdd"));
+        QVERIFY(shown.triggerAction("actTypeAdd"));
         ModalAnswerer answers;
         answers.press("OK");
         {
             FullDiskSeam full(0);
-            shown.form.close();
+            shown.form().close();
         }
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].text, QStringLiteral("配置文件保存失败：磁盘已满（%1）\n磁盘已满（%2）")
@@ -247,37 +238,37 @@ private slots:
     }
 
     void closingAnotherWindowDoesNotEndTarn() {
-        ShownForm shown;
-        QVERIFY(shown.exposed);
-        QVERIFY(call(shown.form, "showAndHide"));
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        clickTray(shown.form(), QSystemTrayIcon::Trigger);
+        QVERIFY(shown.form().isHidden());
         QWidget other;
-        const int result = runUntilQuitOrTimeout([&] {
+        const int result = runUntilQuitOrSettled([&] {
             other.show();
-            QTimer::singleShot(100, &other, &QWidget::close);
+            other.close();
         });
         QCOMPARE(result, 42);
     }
 
     void quitAfterAFailedWriteAsksFirst() {
-        ShownForm shown;
-        QVERIFY(shown.exposed);
-        QVERIFY(shown.blockCatalogFile());
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        QVERIFY(blockCatalogFile(shown));
         ModalAnswerer answers;
-        answers.press(QStringLiteral("No"));
-        QCOMPARE(runUntilQuitOrTimeout([&] { quitAction(shown.form)->trigger(); }), 42);
+        answers.press("No");
+        QCOMPARE(runUntilQuitOrSettled([&] { QVERIFY(shown.triggerAction("actQuit")); }), 42);
         QCOMPARE(answers.boxes().size(), 1);
         QVERIFY(answers.boxes()[0].text.contains(QStringLiteral("仍然退出吗？")));
-        answers.press(QStringLiteral("Yes"));
-        QCOMPARE(runUntilQuitOrTimeout([&] { quitAction(shown.form)->trigger(); }), 0);
+        answers.press("Yes");
+        QCOMPARE(runUntilQuitOrSettled([&] { QVERIFY(shown.triggerAction("actQuit")); }), 0);
     }
 
     void quitKeepsTheEdits() {
-        ShownForm shown;
-        QVERIFY(shown.exposed);
-        QVERIFY(call(shown.form, "jsonTypeItmeAdd"));
-        shown.form.resize(700, 450);
-        QVERIFY(quitAction(shown.form));
-        QCOMPARE(runUntilQuitOrTimeout([&] { quitAction(shown.form)->trigger(); }), 0);
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        QVERIFY(shown.triggerAction("actTypeAdd"));
+        shown.form().resize(700, 450);
+        QCOMPARE(runUntilQuitOrSettled([&] { QVERIFY(shown.triggerAction("actQuit")); }), 0);
         QCOMPARE(shown.data.readCatalog(),
                  QByteArray(R"({"type":[{"name":"默认分类","group":[{"name":"默认分组","item":[]}]},)"
                             R"({"name":"默认分类","group":[{"name":"默认分组","item":[]}]}]})"));

@@ -10,6 +10,7 @@
 #include "mainform/mainform.h"
 
 #include "support/datafolder.h"
+#include "support/mainformfixture.h"
 #include "support/modalanswerer.h"
 
 #include <QAbstractButton>
@@ -123,13 +124,14 @@ private slots:
 
     void englishLeavesNoChinese() {
         speak(language::english);
-        DataFolder data;
         ModalAnswerer answers;
-        MainForm window;
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        MainForm& window = shown.form();
         QStringList texts = shownTexts(&window);
         // A first run names its first Type and Group in the language spoken.
-        const auto* types = window.findChild<QListWidget*>(QStringLiteral("listWidget_type"));
-        const auto* groups = window.findChild<QListWidget*>(QStringLiteral("listWidget_group"));
+        const QListWidget* types = shown.typeList();
+        const QListWidget* groups = shown.groupList();
         QCOMPARE(types->item(0)->text(), QStringLiteral("Default category"));
         QCOMPARE(groups->item(0)->text(), QStringLiteral("Default group"));
         QVERIFY(menuEntries(window).contains(QStringLiteral("Open Containing Folder")));
@@ -150,13 +152,8 @@ private slots:
 
         // A question asked while Tarn runs, with Qt's own buttons.
         answers.press(QStringLiteral("No"));
-        window.findChild<QListWidget*>(QStringLiteral("listWidget_type"))->setCurrentRow(0);
-        // The Type menu's "Delete"; the Group and Item menus have their own.
-        for (const QMenu* menu : window.findChildren<QMenu*>())
-            if (menu->actions().first()->text() == QLatin1String("New Category"))
-                for (QAction* action : menu->actions())
-                    if (action->text() == QLatin1String("Delete"))
-                        QTimer::singleShot(0, action, &QAction::trigger);
+        shown.typeList()->setCurrentRow(0);
+        QVERIFY(shown.triggerAction("actTypeDelete"));
         QVERIFY(answers.waitFor(1));
         const ModalAnswerer::Box& box = answers.boxes().first();
         QCOMPARE(box.title, QStringLiteral("Question"));
@@ -166,15 +163,15 @@ private slots:
 
     void chineseKeepsTheTextsAsWritten() {
         speak(language::chinese);
-        DataFolder data;
         ModalAnswerer answers;
-        MainForm window;
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        const MainForm& window = shown.form();
         const QStringList entries = menuEntries(window);
         for (const char* text : {"新建分类", "重命名", "删除全部分组", "清空本组", "打开文件位置",
                                  "复制完整路径", "移动到...", "属性", "退出"})
             QVERIFY2(entries.contains(QString::fromUtf8(text)), text);
-        QCOMPARE(window.findChild<QListWidget*>(QStringLiteral("listWidget_type"))->item(0)->text(),
-                 QStringLiteral("默认分类"));
+        QCOMPARE(shown.typeList()->item(0)->text(), QStringLiteral("默认分类"));
         FormSettings settings;
         const auto* tabs = settings.findChild<QTabWidget*>(QStringLiteral("tabWidget"));
         QCOMPARE((QStringList{tabs->tabText(0), tabs->tabText(1), tabs->tabText(2)}),

@@ -70,8 +70,13 @@ void MainForm::setupLists(QListWidget* list) {
 
 void MainForm::createMenus() {
     // Parented to the window so they are released with it; a QMenu is a
-    // popup whatever its parent.
-    auto action = [this](const QString& text) { return new QAction(text, this); };
+    // popup whatever its parent. Each action's object name is its member's
+    // name, so it can be found by that name.
+    auto action = [this](const char* name, const QString& text) {
+        auto* a = new QAction(text, this);
+        a->setObjectName(QLatin1String(name));
+        return a;
+    };
     auto menu = [this](std::initializer_list<QAction*> entries) {
         auto* m = new QMenu(this);
         for (QAction* entry : entries) {
@@ -83,35 +88,35 @@ void MainForm::createMenus() {
         return m;
     };
 
-    actTypeAdd = action(tr("新建分类"));
-    actTypeRename = action(tr("重命名"));
-    actTypeDelete = action(tr("删除"));
+    actTypeAdd = action("actTypeAdd", tr("新建分类"));
+    actTypeRename = action("actTypeRename", tr("重命名"));
+    actTypeDelete = action("actTypeDelete", tr("删除"));
     menuTypeBlank = menu({actTypeAdd});
     menuTypeEntry = menu({actTypeAdd, actTypeRename, actTypeDelete});
 
-    actGroupAdd = action(tr("新建分组"));
-    actGroupDelete = action(tr("删除"));
-    actGroupRename = action(tr("重命名"));
-    actGroupMove = action(tr("移动到..."));
-    actGroupDeleteAll = action(tr("删除全部分组"));
-    actItemClear = action(tr("清空本组"));
+    actGroupAdd = action("actGroupAdd", tr("新建分组"));
+    actGroupDelete = action("actGroupDelete", tr("删除"));
+    actGroupRename = action("actGroupRename", tr("重命名"));
+    actGroupMove = action("actGroupMove", tr("移动到..."));
+    actGroupDeleteAll = action("actGroupDeleteAll", tr("删除全部分组"));
+    actItemClear = action("actItemClear", tr("清空本组"));
     menuGroupBlank = menu({actGroupAdd, actGroupDeleteAll});
     menuGroupEntry =
         menu({actGroupAdd, actGroupRename, actGroupMove, actGroupDelete, actGroupDeleteAll, actItemClear});
 
-    actOpen = action(tr("打开"));
-    actOpenDir = action(tr("打开文件位置"));
-    actCopyPath = action(tr("复制完整路径"));
-    actItemAdd = action(tr("新建"));
-    actItemRename = action(tr("重命名"));
-    actItemDelete = action(tr("删除"));
-    actItemMove = action(tr("移动到..."));
-    actAttribute = action(tr("属性"));
+    actOpen = action("actOpen", tr("打开"));
+    actOpenDir = action("actOpenDir", tr("打开文件位置"));
+    actCopyPath = action("actCopyPath", tr("复制完整路径"));
+    actItemAdd = action("actItemAdd", tr("新建"));
+    actItemRename = action("actItemRename", tr("重命名"));
+    actItemDelete = action("actItemDelete", tr("删除"));
+    actItemMove = action("actItemMove", tr("移动到..."));
+    actAttribute = action("actAttribute", tr("属性"));
     menuItemBlank = menu({actItemAdd});
     menuItemEntry = menu({actOpen, nullptr, actOpenDir, actCopyPath, actItemRename, actItemMove, actItemAdd,
                           actItemDelete, nullptr, actAttribute});
 
-    actQuit = action(tr("退出"));
+    actQuit = action("actQuit", tr("退出"));
     trayMenu = menu({actQuit});
 }
 

@@ -74,11 +74,13 @@ class TestEndToEnd : public QObject {
     }
 
     // "新建分类" from the Type list's blank space, by hand.
-    void addTypeByHand(const QString& window) {
+    bool addTypeByHand(QProcess* tarn, const QString& window) {
         const QRect frame = geometry(window);
-        click(frame.topLeft() + QPoint(60, frame.height() - 40), 3);
-        QTest::qWait(300);
+        const int shown = shownWindows(tarn);
+        if (!openMenu(tarn, frame.topLeft() + QPoint(60, frame.height() - 40)))
+            return false;
         x("xdotool", {"key", "Down", "Return"});
+        return waitUntil([&] { return shownWindows(tarn) == shown; });
     }
 
     // The main window of the Tarn with this process id, once it is mapped.
@@ -138,6 +140,20 @@ class TestEndToEnd : public QObject {
             QTest::qWait(100);
         }
         return QPoint();
+    }
+
+    // The windows of this Tarn on screen (main window, menus, boxes).
+    int shownWindows(QProcess* tarn) {
+        return x("xdotool", {"search", "--onlyvisible", "--pid", QString::number(tarn->processId())})
+            .split('\n', Qt::SkipEmptyParts)
+            .size();
+    }
+
+    // Clicks and waits for the menu the click opens.
+    bool openMenu(QProcess* tarn, QPoint at) {
+        const int before = shownWindows(tarn);
+        click(at, 3);
+        return waitUntil([&] { return shownWindows(tarn) > before; }, 5000);
     }
 
     void click(QPoint at, int button) {
@@ -218,12 +234,12 @@ private slots:
                      windowManager.exitCode(),
                      qPrintable(x("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}, 2000)));
         QVERIFY(managed());
-        start(tray, QStringLiteral("trayer"),
-              {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
-               QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request"),
-               QStringLiteral("--height"), QStringLiteral("24"), QStringLiteral("--SetDockType"),
-               QStringLiteral("true"), QStringLiteral("--transparent"), QStringLiteral("false")});
-        QTest::qWait(500);
+        start(tray, "trayer",
+              {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
+               "--SetDockType", "true", "--transparent", "false"});
+        QVERIFY(waitUntil([&] {
+            return !x("xdotool", {"search", "--onlyvisible", "--class", "trayer"}).isEmpty();
+        }));
     }
 
     void cleanup() {
@@ -289,10 +305,12 @@ private slots:
 
         const QPoint icon = trayIcon();
         QVERIFY(!icon.isNull());
+        QElapsedTimer sinceClick;
+        sinceClick.start();
         click(icon, 1);
         QVERIFY(waitViewable(window, true));
         // Past the double-click interval: a double click does nothing.
-        QTest::qWait(700);
+        QTest::qWait(qMax<qint64>(0, 600 - sinceClick.elapsed()));
         click(icon, 1);
         QVERIFY(waitViewable(window, false));
     }
@@ -302,15 +320,12 @@ private slots:
         QProcess* tarn = startTarn(root.path());
         const QString window = mainWindow(tarn);
         QVERIFY(!window.isEmpty());
-        addTypeByHand(window);
-        QTest::qWait(300);
+        QVERIFY(addTypeByHand(tarn, window));
 
         const QPoint icon = trayIcon();
         QVERIFY(!icon.isNull());
-        click(icon, 3);
-        QTest::qWait(300);
-        x(QStringLiteral("xdotool"),
-          {QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Return")});
+        QVERIFY(openMenu(tarn, icon));
+        x("xdotool", {"key", "Down", "Return"});
         QVERIFY(waitFinished(tarn));
         QCOMPARE(tarn->exitStatus(), QProcess::NormalExit);
         QCOMPARE(readFile(root.filePath(QStringLiteral("Data/Data"))),
@@ -358,8 +373,7 @@ private slots:
         QVERIFY(waitViewable(window, true));
 
         // --quit writes as "退出" does (the window size goes with it), then ends.
-        addTypeByHand(window);
-        QTest::qWait(300);
+        QVERIFY(addTypeByHand(tarn, window));
         QCOMPARE(runTarn(root.path(), {"--quit"}), 0);
         QVERIFY(waitFinished(tarn));
         QCOMPARE(tarn->exitCode(), 0);
@@ -387,7 +401,7 @@ private slots:
         QProcess* tarn = startTarn(root.path());
         const QString window = mainWindow(tarn);
         QVERIFY(!window.isEmpty());
-        addTypeByHand(window);
+        QVERIFY(addTypeByHand(tarn, window));
         QTest::qWait(2000);
         ::kill(static_cast<pid_t>(tarn->processId()), SIGKILL);
         QVERIFY(waitFinished(tarn));

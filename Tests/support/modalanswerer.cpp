@@ -19,12 +19,22 @@ QString plain(QString text) {
 } // namespace
 
 ModalAnswerer::ModalAnswerer() {
+    // A box is answered from the turn of the event loop after it shows; the
+    // timer only backs that up.
+    qApp->installEventFilter(this);
     connect(&timer, &QTimer::timeout, this, &ModalAnswerer::poll);
-    timer.start(20);
+    timer.start(50);
+}
+
+bool ModalAnswerer::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->isWindow())
+        QTimer::singleShot(0, this, &ModalAnswerer::poll);
+    return QObject::eventFilter(watched, event);
 }
 
 ModalAnswerer& ModalAnswerer::press(const QString& buttonText) {
-    answers.enqueue([this, buttonText](QWidget* modal) {
+    return handle([this, buttonText](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
         if (!box)
             return;
@@ -37,11 +47,15 @@ ModalAnswerer& ModalAnswerer::press(const QString& buttonText) {
         }
         box->reject();
     });
-    return *this;
 }
 
 ModalAnswerer& ModalAnswerer::handle(std::function<void(QWidget*)> answer) {
-    answers.enqueue(std::move(answer));
+    answers.enqueue({QString(), std::move(answer)});
+    return *this;
+}
+
+ModalAnswerer& ModalAnswerer::handleDialog(const QString& objectName, std::function<void(QWidget*)> answer) {
+    answers.enqueue({objectName, std::move(answer)});
     return *this;
 }
 
@@ -49,10 +63,14 @@ void ModalAnswerer::poll() {
     QWidget* modal = QApplication::activeModalWidget();
     if (!modal || modal == lastAnswered || !modal->isVisible())
         return;
-    // Only the boxes the program asks with; a dialog a test runs itself with
-    // exec() is the test's own business.
-    if (!qobject_cast<QMessageBox*>(modal) && !qobject_cast<QFileDialog*>(modal) &&
-        !qobject_cast<QInputDialog*>(modal))
+    // The boxes the program asks with, and its own dialogs only when an
+    // answer names them: a dialog a test runs itself with exec() is the
+    // test's own business.
+    const bool standard = qobject_cast<QMessageBox*>(modal) || qobject_cast<QFileDialog*>(modal) ||
+                          qobject_cast<QInputDialog*>(modal);
+    const bool named = !answers.isEmpty() && !answers.head().dialog.isEmpty() &&
+                       answers.head().dialog == modal->objectName();
+    if (!standard && !named)
         return;
     lastAnswered = modal;
     Box box;
@@ -63,7 +81,9 @@ void ModalAnswerer::poll() {
             box.buttons << plain(button->text());
     }
     seen.append(box);
-    if (answers.isEmpty()) {
+    // A standard box where one of the program's dialogs was expected is
+    // unexpected too.
+    if (answers.isEmpty() || (standard && !answers.head().dialog.isEmpty())) {
         ++unexpectedCount;
         if (auto* dialog = qobject_cast<QDialog*>(modal))
             dialog->reject();
@@ -71,7 +91,7 @@ void ModalAnswerer::poll() {
             modal->close();
         return;
     }
-    answers.dequeue()(modal);
+    answers.dequeue().give(modal);
 }
 
 bool ModalAnswerer::waitFor(int count, int ms) {

@@ -11,9 +11,10 @@
 #include <functional>
 
 // Answers the program's modal boxes (message boxes, file choosers, input
-// boxes) the way a user would: it watches for the active modal widget,
-// records what it shows, and presses the button named for it. A box that
-// nobody expected is recorded and rejected, so no test can hang on one.
+// boxes, and its own dialogs when asked to) the way a user would: as soon as
+// a modal widget shows, it records what it shows and gives the next queued
+// answer. A box that nobody expected is recorded and rejected, so no test can
+// hang on one.
 class ModalAnswerer : public QObject {
     Q_OBJECT
 
@@ -31,6 +32,10 @@ public:
     ModalAnswerer& press(const QString& buttonText);
     // Queues a custom answer for a modal widget that is not a message box.
     ModalAnswerer& handle(std::function<void(QWidget*)> answer);
+    // Queues an answer for one of the program's own dialogs, named by its
+    // object name (FormAttribute, FormMove); other dialogs a test runs itself
+    // are left alone.
+    ModalAnswerer& handleDialog(const QString& objectName, std::function<void(QWidget*)> answer);
 
     // Answers for file choosers and input boxes, to pass to handle().
     // A chooser gets the path typed into its name field, then OK.
@@ -43,11 +48,18 @@ public:
     // Spins the event loop until `count` boxes were seen or `ms` passed.
     bool waitFor(int count, int ms = 5000);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    struct Answer {
+        QString dialog; // empty: a message box, file chooser or input box
+        std::function<void(QWidget*)> give;
+    };
     void poll();
 
     QTimer timer;
-    QQueue<std::function<void(QWidget*)>> answers;
+    QQueue<Answer> answers;
     QVector<Box> seen;
     QPointer<QWidget> lastAnswered;
     int unexpectedCount = 0;

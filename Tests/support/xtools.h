@@ -9,7 +9,7 @@
 namespace x11 {
 constexpr unsigned kGrave = 0x60;
 constexpr unsigned kK = 0x6b;
-constexpr unsigned kShift = 0x1, kLock = 0x2, kControl = 0x4, kAlt = 0x8, kNumLock = 0x10;
+constexpr unsigned kShift = 0x1, kLock = 0x2, kControl = 0x4, kAlt = 0x8, kNumLock = 0x10, kMod4 = 0x40;
 } // namespace x11
 
 // Presses keys through the X server, as a user would (xdotool key ...).
