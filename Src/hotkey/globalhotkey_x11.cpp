@@ -119,7 +119,11 @@ public:
         switch (event->response_type & ~0x80) {
         case XCB_KEY_PRESS: {
             auto* press = reinterpret_cast<xcb_key_press_event_t*>(event);
-            if (grabbed && keycodes.contains(press->detail) && (press->state & ~kIgnoredMasks) == modifiers) {
+            // Only what the grab on the root window delivers: the same keys
+            // typed into one of Tarn's own windows (a key editor recording
+            // them while the grab was paused) are not the hotkey.
+            if (grabbed && press->event == root && keycodes.contains(press->detail) &&
+                (press->state & ~kIgnoredMasks) == modifiers) {
                 emit owner->activated();
                 return true;
             }
