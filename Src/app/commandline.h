@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <QStringList>
 
 class QCommandLineParser;
@@ -11,6 +12,9 @@ enum class InstanceCommand { None, Show, Hide, Toggle, Quit };
 
 struct CommandLine {
     InstanceCommand command = InstanceCommand::None;
+    // --data: the folder that holds the catalog and the settings; empty
+    // when the build's own layout decides.
+    QString dataFolder;
     // --help, --version or a mistake: the parser answers and the start ends.
     bool parserAnswers = false;
 };
