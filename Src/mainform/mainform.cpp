@@ -51,6 +51,9 @@ MainForm::MainForm(QWidget* parent)
 
 MainForm::~MainForm() {
     saveUsage();
+    // It calls into this object: gone before the base class takes the
+    // children down and reports their removal to it.
+    delete keyFilter;
 }
 
 void MainForm::setupLists(QListWidget* list) {
