@@ -7,6 +7,11 @@ Writes img/App.ico, img/Settings.png, img/Web.png, img/Lost.png and
 qss/arrowdown.png, and the installed application icon: icons/<id>.svg and
 icons/<size>/<id>.png for the hicolor theme. Shapes are signed-distance
 functions sampled 4x4 per pixel.
+
+For high-DPI screens Web and Lost have img/<name>@2x.png beside them, which
+Qt's icons use from a scale of 1.5 up; App.ico holds the icon from 256 down
+to 16 pixels, the largest first (what a plain QPixmap of it reads).
+Settings.png and arrowdown.png are drawn large enough for any scale.
 """
 import math
 import os
@@ -61,8 +66,8 @@ def png(size, rgba):
             + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
-def ico(size, rgba):
-    """One 32-bit BGRA DIB entry, the classic layout every ICO reader knows."""
+def dib(size, rgba):
+    """A 32-bit BGRA DIB, the classic entry layout every ICO reader knows."""
     rows = []
     for y in range(size - 1, -1, -1):  # DIB rows run bottom-up
         row = bytearray()
@@ -71,11 +76,22 @@ def ico(size, rgba):
             row += bytes((b, g, r, a))
         rows.append(bytes(row))
     mask_stride = ((size + 31) // 32) * 4
-    dib = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
-    dib += b"".join(rows) + b"\0" * (mask_stride * size)
-    header = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(dib), 6 + 16)
-    return header + entry + dib
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
+    return header + b"".join(rows) + b"\0" * (mask_stride * size)
+
+
+def ico(sizes, layers):
+    """One entry per size, in the order given; the large ones as PNG, which Windows reads too."""
+    images = []
+    for size in sizes:
+        rgba = render(size, layers)
+        images.append((size, png(size, rgba) if size >= 128 else dib(size, rgba)))
+    out = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for size, data in images:
+        out += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(data), offset)
+        offset += len(data)
+    return out + b"".join(data for _, data in images)
 
 
 def circle(cx, cy, r):
@@ -195,9 +211,10 @@ def arrow_down():
 
 if __name__ == "__main__":
     with open("img/App.ico", "wb") as f:
-        f.write(ico(64, render(64, app_icon())))
+        f.write(ico((256, 128, 64, 48, 32, 24, 16), app_icon()))
     for name, size, layers in (("img/Settings.png", 587, settings_icon()), ("img/Web.png", 64, web_icon()),
-                               ("img/Lost.png", 64, lost_icon()), ("qss/arrowdown.png", 200, arrow_down())):
+                               ("img/Web@2x.png", 128, web_icon()), ("img/Lost.png", 64, lost_icon()),
+                               ("img/Lost@2x.png", 128, lost_icon()), ("qss/arrowdown.png", 200, arrow_down())):
         with open(name, "wb") as f:
             f.write(png(size, render(size, layers)))
     with open(f"icons/{APP_ID}.svg", "w") as f:

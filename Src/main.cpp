@@ -2,6 +2,7 @@
 #include "app/commandline.h"
 #include "app/datapaths.h"
 #include "app/exitsignals.h"
+#include "app/highdpi.h"
 #include "app/language.h"
 #include "app/singleinstance.h"
 #include "app/translations.h"
@@ -26,10 +27,12 @@ int main(int argc, char* argv[]) {
         return answerCommandLine(arguments);
     }
     const InstanceCommand command = commandLine.command;
+    datapaths::use(datapaths::resolve(datapaths::builtLayout(), commandLine.dataFolder));
+    datapaths::makeFolders(); // without them Tarn runs as without ../Data
 
     // One Tarn per data folder: a later start hands its command to the
     // first and ends, without a window, a tray icon or a hotkey of its own.
-    SingleInstance instance(QString::fromLatin1(datapaths::dataFolder));
+    SingleInstance instance(datapaths::dataFolder());
     const SingleInstance::Lock lock = instance.lock();
     if (lock == SingleInstance::Lock::HeldElsewhere) {
         QCoreApplication app(argc, argv);
@@ -45,14 +48,15 @@ int main(int argc, char* argv[]) {
     // Tarn draws only widgets: Qt's OpenGL integration would cost start-up
     // time and tens of megabytes for nothing.
     qputenv("QT_XCB_GL_INTEGRATION", "none");
+    enableHighDpi();
     QApplication app(argc, argv);
     installTranslations(app, language::fromEnvironment(commandLine.language));
     QApplication::setFont(QFont(QStringLiteral("微软雅黑"), 10));
     instance.listen();
     // Only the Tarn that holds the folder may clear what a killed save left.
     if (lock == SingleInstance::Lock::Held) {
-        catalogstore::removeLeftovers(QString::fromLatin1(datapaths::catalogFile));
-        catalogstore::removeLeftovers(QString::fromLatin1(datapaths::configFile));
+        catalogstore::removeLeftovers(datapaths::catalogFile());
+        catalogstore::removeLeftovers(datapaths::configFile());
     }
     MainForm window;
     QObject::connect(&instance, &SingleInstance::commandReceived, &window, &MainForm::runCommand);

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
 #include <QLineEdit>
 #include <QtTest>
 
@@ -17,7 +18,9 @@ private slots:
         QTest::addColumn<QSize>("size");
         QTest::newRow("settings") << ":/img/Settings.png" << QSize(587, 587);
         QTest::newRow("web") << ":/img/Web.png" << QSize(64, 64);
+        QTest::newRow("web@2x") << ":/img/Web@2x.png" << QSize(128, 128);
         QTest::newRow("lost") << ":/img/Lost.png" << QSize(64, 64);
+        QTest::newRow("lost@2x") << ":/img/Lost@2x.png" << QSize(128, 128);
         QTest::newRow("arrow") << ":/qss/arrowdown.png" << QSize(200, 200);
     }
     void resourcesHaveTheirSizes() {
@@ -28,13 +31,20 @@ private slots:
         QVERIFY(image.hasAlphaChannel());
     }
 
-    void applicationIconIsOne32BitImage() {
-        QFile ico(QStringLiteral(":/img/App.ico"));
-        QVERIFY(ico.open(QIODevice::ReadOnly));
-        const QByteArray bytes = ico.readAll();
-        QCOMPARE(bytes.mid(0, 6), QByteArray("\0\0\1\0\1\0", 6)); // one image
-        QCOMPARE(quint8(bytes[6 + 6]), quint8(32));               // 32 bits per pixel
-        QVERIFY(!QIcon(QStringLiteral(":/img/App.ico")).isNull());
+    void applicationIconHoldsEverySize() {
+        QImageReader reader(QStringLiteral(":/img/App.ico"));
+        QList<int> sizes;
+        do {
+            const QImage image = reader.read();
+            QCOMPARE(image.width(), image.height());
+            QVERIFY(image.hasAlphaChannel());
+            sizes << image.width();
+        } while (reader.jumpToNextImage());
+        QCOMPARE(sizes, (QList<int>{256, 128, 64, 48, 32, 24, 16}));
+        // The labels that show it as a plain pixmap get the largest, enough
+        // for the About tab's 128 pixels at twice the scale.
+        QCOMPARE(QImage(QStringLiteral(":/img/App.ico")).size(), QSize(256, 256));
+        QCOMPARE(QIcon(QStringLiteral(":/img/App.ico")).availableSizes().size(), 7);
     }
 
     void styleSheetFile() {

@@ -165,13 +165,21 @@ private slots:
         // Awkward names survive both levels of quoting.
         const QString program = at("odd $dir \"100%\"\\/Tarn");
         const QString folder = at(" run\\x");
-        QVERIFY(autostart::enable(program, folder));
+        QVERIFY(autostart::enable(program, {}, folder));
         QVERIFY(autostart::isEnabled());
-        const desktopentry::Entry entry = desktopentry::read(autostart::entryPath());
+        desktopentry::Entry entry = desktopentry::read(autostart::entryPath());
         QStringList argv;
         QVERIFY(desktopentry::splitExec(entry.exec, &argv));
         QCOMPARE(argv, QStringList{program});
         QCOMPARE(entry.path, folder);
+        // A chosen data folder travels as --data; nothing depends on the folder
+        // it starts in then.
+        const QStringList data{"--data", at("my \"data\" $HOME")};
+        QVERIFY(autostart::enable(program, data, QString()));
+        entry = desktopentry::read(autostart::entryPath());
+        QVERIFY(desktopentry::splitExec(entry.exec, &argv));
+        QCOMPARE(argv, QStringList{program} + data);
+        QVERIFY(!autostart::entryText(program, data, QString()).contains("Path="));
         QVERIFY(autostart::disable());
         QVERIFY(!QFile::exists(autostart::entryPath()));
         QVERIFY(autostart::disable());

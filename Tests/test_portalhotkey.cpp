@@ -3,6 +3,7 @@
 // on the test's private session bus), or, without one, the user is shown how
 // to bind `Tarn --toggle` in the desktop's settings. CTest runs this under
 // dbus-run-session with WAYLAND_DISPLAY set, on Xvfb.
+#include "app/datapaths.h"
 #include "desktop/portalshortcut.h"
 #include "desktop/togglecommand.h"
 #include "dialogs/formsettings.h"
@@ -54,7 +55,7 @@ bool applyInSettings(MainFormFixture& shown, const QKeySequence& keys) {
 }
 
 QString commandHere() {
-    return toggleCommand(QCoreApplication::applicationFilePath(), QDir::currentPath());
+    return toggleCommand(QCoreApplication::applicationFilePath(), datapaths::startFolder());
 }
 
 } // namespace
@@ -261,6 +262,16 @@ private slots:
         QCOMPARE(DataFolder::readFile(dump), (folder + QStringLiteral("\n[--toggle]\n")).toUtf8());
         QCOMPARE(toggleCommand(QStringLiteral("/opt/tarn/bin/Tarn"), QStringLiteral("/opt/tarn/bin")),
                  QStringLiteral("sh -c 'cd /opt/tarn/bin && exec /opt/tarn/bin/Tarn --toggle'"));
+        // Installed, or with a chosen folder: no folder to change into.
+        QCOMPARE(toggleCommand(QStringLiteral("/usr/bin/Tarn"), QString()),
+                 QStringLiteral("/usr/bin/Tarn --toggle"));
+        shell.start(
+            QStringLiteral("/bin/sh"),
+            {QStringLiteral("-c"), toggleCommand(executable, QString(), {QStringLiteral("--data"), folder})});
+        QVERIFY(shell.waitForFinished(10000));
+        QCOMPARE(DataFolder::readFile(dump), (QDir::currentPath() + QStringLiteral("\n[--data]\n[") + folder +
+                                              QStringLiteral("]\n[--toggle]\n"))
+                                                 .toUtf8());
     }
 };
 

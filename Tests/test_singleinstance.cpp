@@ -108,6 +108,17 @@ private slots:
         if (!parserAnswers && parsed.command != InstanceCommand::None)
             QCOMPARE(commandFromWord(commandWord(parsed.command)), parsed.command);
     }
+
+    void dataOption() {
+        CommandLine parsed = parseCommandLine({"Tarn", "--data", "some folder", "--toggle"});
+        QVERIFY(!parsed.parserAnswers);
+        QCOMPARE(parsed.dataFolder, QStringLiteral("some folder"));
+        QCOMPARE(parsed.command, InstanceCommand::Toggle);
+        QCOMPARE(parseCommandLine({"Tarn", "--data=/x"}).dataFolder, QStringLiteral("/x"));
+        QCOMPARE(parseCommandLine({"Tarn", "--show"}).dataFolder, QString());
+        QVERIFY(parseCommandLine({"Tarn", "--data"}).parserAnswers);
+        QVERIFY(parseCommandLine({"Tarn", "--data", ""}).parserAnswers);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSingleInstance)

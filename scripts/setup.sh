@@ -32,5 +32,5 @@ if ((${#missing[@]})); then
 fi
 
 [[ "${1:-}" == bench ]] && exit 0
-cmake -S . -B build -DTARN_BENCHMARKS=OFF ${TARN_CMAKE_ARGS:-} >/dev/null
+cmake -S . -B build -DTARN_BENCHMARKS=OFF -DTARN_PORTABLE=ON ${TARN_CMAKE_ARGS:-} >/dev/null
 cmake --build build -j"$(nproc)"

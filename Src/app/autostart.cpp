@@ -65,25 +65,30 @@ bool isEnabled() {
     return entry.valid && !entry.hidden;
 }
 
-QByteArray entryText(const QString& executable, const QString& workingDirectory) {
+QByteArray entryText(const QString& executable, const QStringList& arguments,
+                     const QString& workingDirectory) {
     QString text = QStringLiteral("[Desktop Entry]\n"
                                   "Type=Application\n"
                                   "Name=Tarn\n"
                                   "Comment=Quick launcher\n"
                                   "Icon=" TARN_APP_ID "\n");
-    text += QStringLiteral("Exec=") + escapeValue(execArgument(executable)) + QLatin1Char('\n');
-    text += QStringLiteral("Path=") + escapeValue(workingDirectory) + QLatin1Char('\n');
+    QString exec = execArgument(executable);
+    for (const QString& argument : arguments)
+        exec += QLatin1Char(' ') + execArgument(argument);
+    text += QStringLiteral("Exec=") + escapeValue(exec) + QLatin1Char('\n');
+    if (!workingDirectory.isEmpty())
+        text += QStringLiteral("Path=") + escapeValue(workingDirectory) + QLatin1Char('\n');
     text += QStringLiteral("Terminal=false\n");
     return text.toUtf8();
 }
 
-bool enable(const QString& executable, const QString& workingDirectory) {
+bool enable(const QString& executable, const QStringList& arguments, const QString& workingDirectory) {
     const QString path = entryPath();
     if (!QDir().mkpath(QFileInfo(path).path()))
         return false;
     QSaveFile out(path);
-    return out.open(QIODevice::WriteOnly) && out.write(entryText(executable, workingDirectory)) >= 0 &&
-           out.commit();
+    return out.open(QIODevice::WriteOnly) &&
+           out.write(entryText(executable, arguments, workingDirectory)) >= 0 && out.commit();
 }
 
 bool disable() {

@@ -23,10 +23,15 @@ constexpr Known kCommands[] = {
 } // namespace
 
 void describeOptions(QCommandLineParser& parser) {
-    parser.setApplicationDescription(QStringLiteral("Tarn, a desktop quick-launcher. One Tarn runs per data "
-                                                    "folder (../Data); a second start hands over to it."));
+    parser.setApplicationDescription(
+        QStringLiteral("Tarn, a desktop quick-launcher. One Tarn runs per data folder; a second start "
+                       "hands over to it."));
     parser.addHelpOption();
     parser.addVersionOption();
+    parser.addOption(QCommandLineOption(QStringLiteral("data"),
+                                        QStringLiteral("Keep the catalog (Data) and the settings (Config) in "
+                                                       "<folder>, made when missing."),
+                                        QStringLiteral("folder")));
     for (const Known& known : kCommands)
         parser.addOption(
             QCommandLineOption(QString::fromLatin1(known.name), QString::fromLatin1(known.description)));
@@ -47,6 +52,11 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         result.parserAnswers = true;
         return result;
     }
+    result.dataFolder = parser.value(QStringLiteral("data"));
+    if (parser.isSet(QStringLiteral("data")) && result.dataFolder.isEmpty()) {
+        result.parserAnswers = true;
+        return result;
+    }
     int given = 0;
     for (const Known& known : kCommands) {
         if (parser.isSet(QString::fromLatin1(known.name))) {
@@ -64,9 +74,11 @@ int answerCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     describeOptions(parser);
     parser.process(arguments); // ends the process for --help, --version and unknown options
-    const char* mistake = parser.positionalArguments().isEmpty()
-                              ? "Tarn: give only one of --show, --hide, --toggle, --quit.\n"
-                              : "Tarn: unexpected argument.\n";
+    const char* mistake =
+        !parser.positionalArguments().isEmpty() ? "Tarn: unexpected argument.\n"
+        : parser.isSet(QStringLiteral("data")) && parser.value(QStringLiteral("data")).isEmpty()
+            ? "Tarn: --data needs a folder.\n"
+            : "Tarn: give only one of --show, --hide, --toggle, --quit.\n";
     std::fputs(mistake, stderr);
     std::fputs(qPrintable(parser.helpText()), stderr);
     return 1;

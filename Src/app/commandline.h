@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <QStringList>
 
 class QCommandLineParser;
@@ -13,6 +14,9 @@ struct CommandLine {
     InstanceCommand command = InstanceCommand::None;
     // --lang: the language asked for, empty when none was.
     QString language;
+    // --data: the folder that holds the catalog and the settings; empty
+    // when the build's own layout decides.
+    QString dataFolder;
     // --help, --version or a mistake: the parser answers and the start ends.
     bool parserAnswers = false;
 };

@@ -18,8 +18,12 @@ QString shellWord(const QString& word) {
 
 } // namespace
 
-QString toggleCommand(const QString& executable, const QString& workingDirectory) {
-    const QString run = shellWord(executable) + QLatin1String(" --toggle");
+QString toggleCommand(const QString& executable, const QString& workingDirectory,
+                      const QStringList& arguments) {
+    QString run = shellWord(executable);
+    for (const QString& argument : arguments)
+        run += QLatin1Char(' ') + shellWord(argument);
+    run += QLatin1String(" --toggle");
     if (workingDirectory.isEmpty())
         return run;
     return QLatin1String("sh -c ") +

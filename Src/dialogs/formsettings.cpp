@@ -4,6 +4,7 @@
 #include "ui_formsettings.h"
 
 #include "app/autostart.h"
+#include "app/datapaths.h"
 #include "app/documents.h"
 #include "app/version.h"
 #include "dialogs/desktopbindingnotice.h"
@@ -13,7 +14,6 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QDir>
 #include <QGuiApplication>
 #include <QMessageBox>
 
@@ -142,9 +142,9 @@ bool FormSettings::applyAutostart() {
     const bool wanted = ui->checkBox_autostart->isChecked();
     if (wanted == autostart::isEnabled())
         return true;
-    // Tarn finds its data relative to the folder it starts in: login starts
-    // it here, as it runs now.
-    return wanted ? autostart::enable(QCoreApplication::applicationFilePath(), QDir::currentPath())
+    // Login starts it on the same data as now.
+    return wanted ? autostart::enable(QCoreApplication::applicationFilePath(), datapaths::startArguments(),
+                                      datapaths::startFolder())
                   : autostart::disable();
 }
 

@@ -31,7 +31,7 @@ MainForm::MainForm(QWidget* parent)
     initTypeList();
     setAcceptDrops(true);
 
-    loadSettings(QString::fromLatin1(datapaths::configFile));
+    loadSettings(datapaths::configFile());
     // A stored size no screen can show (a hand-edited or foreign file) is cut
     // to the screen the user is working on.
     const QSize stored = storedWindowSize();

@@ -24,7 +24,7 @@ constexpr int kBusyRetryMs = 500;
 } // namespace
 
 void MainForm::loadCatalog() {
-    catalogFile.setFileName(QString::fromLatin1(datapaths::catalogFile));
+    catalogFile.setFileName(datapaths::catalogFile());
     const catalogstore::LoadResult result = catalogstore::load(catalogFile.fileName(), catalog);
     catalogFileKept = result.keepFileAsIs;
     catalogOpenFailed = result.openFailed;

@@ -4,6 +4,7 @@
 // `Tarn --toggle` there.
 #include "mainform/mainform.h"
 
+#include "app/datapaths.h"
 #include "desktop/togglecommand.h"
 #include "dialogs/desktopbindingnotice.h"
 #include "dialogs/formsettings.h"
@@ -11,7 +12,6 @@
 #include "settings/appsettings.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QMessageBox>
 #include <QSettings>
 
@@ -55,7 +55,8 @@ void MainForm::tellDesktopBinding(bool always) {
 }
 
 QString MainForm::desktopToggleCommand() {
-    return toggleCommand(QCoreApplication::applicationFilePath(), QDir::currentPath());
+    return toggleCommand(QCoreApplication::applicationFilePath(), datapaths::startFolder(),
+                         datapaths::startArguments());
 }
 
 void MainForm::showDesktopBindingInSettings() {

@@ -3,6 +3,7 @@
 // step with the Catalog, and the launch counts that rank the results.
 #include "mainform/mainform.h"
 
+#include "app/datapaths.h"
 #include "ui_mainform.h"
 
 #include <QLineEdit>
@@ -26,7 +27,7 @@ constexpr int kUsageSaveDelayMs = 1500;
 } // namespace
 
 void MainForm::setupSearch() {
-    usage.load(QString::fromLatin1(search::usageFile));
+    usage.load(datapaths::usageFile());
     usageSaveTimer.setSingleShot(true);
     usageSaveTimer.setInterval(kUsageSaveDelayMs);
     connect(&usageSaveTimer, &QTimer::timeout, this, &MainForm::saveUsage);
@@ -167,7 +168,7 @@ void MainForm::recordLaunch(const catalog::Value& item) {
 void MainForm::saveUsage() {
     usageSaveTimer.stop();
     if (usage.isDirty())
-        usage.save(QString::fromLatin1(search::usageFile));
+        usage.save(datapaths::usageFile());
 }
 
 QListWidgetItem* MainForm::itemEntry(const catalog::Value& item) {

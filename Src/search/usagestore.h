@@ -12,9 +12,6 @@
 
 namespace search {
 
-// Beside the catalog file, resolved against the working directory.
-inline constexpr char usageFile[] = "../Data/Usage";
-
 // How often and how recently each Item was launched. Kept apart from the
 // Catalog, keyed by what the Item opens (kind, path, parameters) rather than
 // by its place or its name, so moving or renaming an Item keeps its count.

@@ -50,21 +50,28 @@ class TestEndToEnd : public QObject {
         QVERIFY2(process.waitForStarted(), qPrintable(program));
     }
 
-    // Starts Tarn from run/ beside the given Data/ folder.
-    QProcess* startTarn(const QString& root, const QStringList& arguments = {}) {
-        QDir(root).mkpath("Data");
-        QDir(root).mkpath("run");
+    // Starts Tarn in the given folder.
+    QProcess* startTarnIn(const QString& folder, const QStringList& arguments) {
         auto* tarn = new QProcess(this);
-        tarn->setWorkingDirectory(root + QStringLiteral("/run"));
+        tarn->setWorkingDirectory(folder);
         tarns << tarn;
         start(*tarn, TARN_EXECUTABLE, arguments);
         return tarn;
     }
 
+    // Starts Tarn from run/ beside the given Data/ folder.
+    QProcess* startTarn(const QString& root, const QStringList& arguments = {}) {
+        QDir(root).mkpath("Data");
+        QDir(root).mkpath("run");
+        return startTarnIn(root + QStringLiteral("/run"), arguments);
+    }
+
     // Runs a start of Tarn that is expected to end by itself; its exit code,
-    // or -1 when it did not end in time.
-    int runTarn(const QString& root, const QStringList& arguments, QByteArray* output = nullptr) {
-        QProcess* tarn = startTarn(root, arguments);
+    // or -1 when it did not end in time. `root` as for startTarn(), or with
+    // `inFolder` the working directory itself.
+    int runTarn(const QString& root, const QStringList& arguments, QByteArray* output = nullptr,
+                bool inFolder = false) {
+        QProcess* tarn = inFolder ? startTarnIn(root, arguments) : startTarn(root, arguments);
         tarn->setProcessChannelMode(QProcess::SeparateChannels);
         if (!waitFinished(tarn))
             return -1;
@@ -394,6 +401,29 @@ private slots:
         QVERIFY2(
             QRegularExpression("^Tarn \\d+\\.\\d+\\.\\d+\n$").match(QString::fromUtf8(version)).hasMatch(),
             version.constData());
+    }
+
+    void aChosenDataFolderFromAnywhere() {
+        // Started from a folder that has nothing to do with the data, which
+        // does not exist yet: Tarn makes it and keeps everything there.
+        QTemporaryDir root;
+        QDir(root.path()).mkpath("elsewhere/run");
+        const QString data = root.filePath("my data");
+        QProcess* tarn = startTarnIn(root.filePath("elsewhere/run"), {"--data", data});
+        const QString window = mainWindow(tarn);
+        QVERIFY(!window.isEmpty());
+        QVERIFY(QFileInfo::exists(data + "/Data.lock"));
+        QVERIFY(addTypeByHand(tarn, window));
+        // The same folder named relatively from another place reaches this Tarn.
+        QCOMPARE(runTarn(root.path(), {"--data", "elsewhere/../my data", "--quit"}, nullptr, true), 0);
+        QVERIFY(waitFinished(tarn));
+        QCOMPARE(tarn->exitCode(), 0);
+        QCOMPARE(readFile(data + "/Data"),
+                 json("{'type':[{'name':'默认分类','group':[{'name':'默认分组','item':[]}]},"
+                      "{'name':'默认分类','group':[{'name':'默认分组','item':[]}]}]}"));
+        QCOMPARE(QSettings(data + "/Config", QSettings::IniFormat).value("Form/Width").toInt(), 848);
+        QVERIFY(!QFileInfo::exists(root.filePath("elsewhere/Data")));
+        QVERIFY(!QFileInfo::exists(root.filePath("Data")));
     }
 
     void killedTwoSecondsAfterAnEditLosesNothing() {
