@@ -94,6 +94,10 @@ private slots:
         QTest::newRow("two commands") << QStringList{QStringLiteral("--show"), QStringLiteral("--quit")}
                                       << static_cast<int>(InstanceCommand::Quit) << true;
         QTest::newRow("unknown") << QStringList{QStringLiteral("--nope")} << none << true;
+        // Qt's own options are the application object's, not mistakes.
+        QTest::newRow("Qt's options pass")
+            << QStringList{"-platform", "xcb", "--style=fusion", "-reverse", "--toggle", "-name", "x"}
+            << static_cast<int>(InstanceCommand::Toggle) << false;
         QTest::newRow("stray word") << QStringList{QStringLiteral("show")} << none << true;
     }
 

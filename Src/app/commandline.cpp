@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 
 #include <cstdio>
+#include <iterator>
 
 namespace {
 
@@ -19,6 +20,47 @@ constexpr Known kCommands[] = {
     {InstanceCommand::Toggle, "toggle", "Show or hide the window (starts Tarn when none runs)."},
     {InstanceCommand::Quit, "quit", "Write the catalog and end the running Tarn."},
 };
+
+// Qt's own options, which the application object takes from the command
+// line after Tarn has read it: with a value, then alone.
+constexpr const char* kQtOptionsWithValue[] = {
+    "platform",    "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry",
+    "qwindowicon", "qwindowtitle",       "session",       "display", "name",
+    "style",       "stylesheet",         "geometry",      "title",   "visual"};
+constexpr const char* kQtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
+
+bool named(const QString& option, const char* const* names, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i)
+        if (option == QLatin1String(names[i]))
+            return true;
+    return false;
+}
+
+// The arguments less Qt's own options (-platform xcb, --style=fusion,
+// -reverse, ...), so that they are not taken for mistakes.
+QStringList withoutQtOptions(const QStringList& arguments) {
+    QStringList kept;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (i == 0 || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("--")) {
+            kept << argument;
+            continue;
+        }
+        QString option = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+        const int equals = option.indexOf(QLatin1Char('='));
+        const bool valueAttached = equals >= 0;
+        if (valueAttached)
+            option.truncate(equals);
+        if (named(option, kQtOptionsWithValue, std::size(kQtOptionsWithValue))) {
+            if (!valueAttached)
+                ++i;
+        } else if (!(named(option, kQtFlags, std::size(kQtFlags)) ||
+                     option.startsWith(QLatin1String("qmljsdebugger")))) {
+            kept << argument;
+        }
+    }
+    return kept;
+}
 
 } // namespace
 
@@ -46,7 +88,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     CommandLine result;
     QCommandLineParser parser;
     describeOptions(parser);
-    if (!parser.parse(arguments) || parser.isSet(QStringLiteral("help")) ||
+    if (!parser.parse(withoutQtOptions(arguments)) || parser.isSet(QStringLiteral("help")) ||
         parser.isSet(QStringLiteral("help-all")) || parser.isSet(QStringLiteral("version")) ||
         !parser.positionalArguments().isEmpty()) {
         result.parserAnswers = true;
@@ -73,7 +115,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
 int answerCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     describeOptions(parser);
-    parser.process(arguments); // ends the process for --help, --version and unknown options
+    parser.process(withoutQtOptions(arguments)); // ends the process for --help, --version and unknown options
     const char* mistake =
         !parser.positionalArguments().isEmpty() ? "Tarn: unexpected argument.\n"
         : parser.isSet(QStringLiteral("data")) && parser.value(QStringLiteral("data")).isEmpty()
