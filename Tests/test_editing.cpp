@@ -147,7 +147,8 @@ private:
     void advance() {
         // The drag is a child object of the list while it runs.
         started = started || dragging();
-        if (xdotool.state() != QProcess::NotRunning)
+        // Done; the timer may still fire from an event loop the drop runs.
+        if (next > steps.size() || xdotool.state() != QProcess::NotRunning)
             return;
         if (next > 0 && (xdotool.exitCode() != 0 || !steps[next - 1].taken()))
             return;

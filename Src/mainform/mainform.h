@@ -124,6 +124,9 @@ private:
     // Runs the Item dialog on `item`; true when the user confirmed.
     bool editItem(catalog::Value* item);
     void showContextMenu(QListWidget* list);
+    // The entry's menu, or the list's blank-space menu, at `at`; the Type or
+    // Group row it acts on is the entry's.
+    void execListMenu(QListWidget* list, const QListWidgetItem* entry, const QPoint& at);
     // The entry under the pointer, none when the pointer is outside the
     // list's viewport.
     static QListWidgetItem* entryUnderPointer(QListWidget* list);

@@ -64,6 +64,10 @@ void MainForm::showContextMenu(QListWidget* list) {
     // it; a menu asked for from the keyboard then acts on the same entry.
     if (entry && list->currentRow() != list->row(entry))
         list->setCurrentRow(list->row(entry));
+    execListMenu(list, entry, pointer);
+}
+
+void MainForm::execListMenu(QListWidget* list, const QListWidgetItem* entry, const QPoint& at) {
     QMenu* menu = nullptr;
     if (list == ui->listWidget_type) {
         if (entry)
@@ -76,7 +80,7 @@ void MainForm::showContextMenu(QListWidget* list) {
     } else {
         menu = entry ? menuItemEntry : menuItemBlank;
     }
-    menu->exec(pointer);
+    menu->exec(at);
 }
 
 void MainForm::finishReorder(QListWidget* list, int from) {

@@ -239,19 +239,7 @@ void MainForm::showContextMenuAtCurrent(QListWidget* list) {
         list->scrollToItem(entry);
         at = list->viewport()->mapToGlobal(list->visualItemRect(entry).center());
     }
-    QMenu* menu = nullptr;
-    if (list == ui->listWidget_type) {
-        if (entry)
-            typeRow = list->row(entry);
-        menu = entry ? menuTypeEntry : menuTypeBlank;
-    } else if (list == ui->listWidget_group) {
-        if (entry)
-            groupRow = list->row(entry);
-        menu = entry ? menuGroupEntry : menuGroupBlank;
-    } else {
-        menu = entry ? menuItemEntry : menuItemBlank;
-    }
-    menu->exec(at);
+    execListMenu(list, entry, at);
 }
 
 void MainForm::paintEmptyHint(QListWidget* list) {

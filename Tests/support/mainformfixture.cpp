@@ -13,11 +13,20 @@
 
 MainFormFixture::MainFormFixture(bool withDataFolder) : data(withDataFolder) {}
 
-MainFormFixture::~MainFormFixture() = default;
+MainFormFixture::~MainFormFixture() {
+    close();
+}
+
+void MainFormFixture::close() {
+    window.reset();
+    // What the window's widgets left to deleteLater (a running fade of the
+    // search field's clear button) goes too, as a running event loop would.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 bool MainFormFixture::show(const QByteArray& catalogText) {
     // A window shown before goes first, as when Tarn is started again.
-    window.reset();
+    close();
     if (!catalogText.isNull())
         data.writeCatalog(catalogText);
     window = std::make_unique<MainForm>();

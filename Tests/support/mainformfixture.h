@@ -27,6 +27,9 @@ public:
     // again, it starts afresh on the same data folder.
     [[nodiscard]] bool show(const QByteArray& catalogText = QByteArray());
 
+    // Destroys the window, if any.
+    void close();
+
     DataFolder data;
     MainForm& form() const { return *window; }
     QListWidget* typeList() const { return types; }
