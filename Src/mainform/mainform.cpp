@@ -16,6 +16,9 @@
 
 MainForm::MainForm(QWidget* parent)
     : QWidget(parent), ui(new Ui::MainForm), catalogAllocator(catalog.GetAllocator()) {
+    // Installed before the widgets exist, so that none of them is polished
+    // twice.
+    loadStyleSheet();
     ui->setupUi(this);
     setupLists(ui->listWidget_type);
     setupLists(ui->listWidget_group);
@@ -36,10 +39,9 @@ MainForm::MainForm(QWidget* parent)
     // to the screen the user is working on.
     const QSize stored = storedWindowSize();
     resize(placement::fitted(stored.isValid() ? stored : size(), screenAreaAt(QCursor::pos())));
+    // Live before the window maps; the grab costs one round trip.
     setupHotKey();
-    setupTray();
 
-    loadStyleSheet();
     // Closing the settings window while this one is hidden must not end
     // Tarn; only "退出" does.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -47,9 +49,43 @@ MainForm::MainForm(QWidget* parent)
     if (const catalog::Value* types = jsonTypes(); types && !types->Empty())
         ui->listWidget_type->setCurrentRow(0);
     tracksEdits = true;
+    // A window that is not shown by the first turn of the event loop has no
+    // first frame to wait for.
+    QTimer::singleShot(0, this, [this] {
+        if (!isVisible())
+            finishStartUp();
+    });
+}
+
+void MainForm::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (!startUpQueued) {
+        startUpQueued = true;
+        // Runs once this frame is on the screen.
+        QMetaObject::invokeMethod(this, &MainForm::finishStartUp, Qt::QueuedConnection);
+    }
+}
+
+void MainForm::finishStartUp() {
+    if (startedUp)
+        return;
+    startedUp = true;
+    startUpQueued = true;
+    setupTray();
+    // The rest in a turn of its own, so a key pressed meanwhile waits less.
+    QTimer::singleShot(0, this, [this] {
+        fillDeferredIcons();
+        // The clear button's icon is the first look-up in the icon theme.
+        ui->lineEdit_search->setClearButtonEnabled(true);
+        catalogSync.watch();
+        searchIndexTimer.start();
+    });
 }
 
 MainForm::~MainForm() {
+    // The write's thread reports back to this window: let it end first.
+    if (backgroundWrite.valid())
+        backgroundWrite.wait();
     saveUsage();
 }
 
