@@ -256,6 +256,25 @@ private slots:
         QCOMPARE(data.readCatalog(), compact(before));
     }
 
+    void cellsPastTheFirstScreenfulGetTheirIconsOnceShown() {
+        DataFolder data;
+        QByteArray items;
+        const QByteArray web = "\"type\":2,\"param\":\"\",\"path\":\"https://www.debian.org\"}";
+        for (int i = 0; i < 300; ++i)
+            items += QByteArray(i ? "," : "") + "{\"name\":\"w" + QByteArray::number(i) + "\"," + web;
+        data.writeCatalog("{\"type\":[{\"name\":\"T\",\"group\":[{\"name\":\"G\",\"item\":[" + items +
+                          "]}]}]}");
+        MainForm form;
+        const Lists lists(form);
+        QCOMPARE(lists.item->count(), 300);
+        QVERIFY(!lists.item->item(0)->icon().isNull());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_VERIFY(!lists.item->item(299)->icon().isNull());
+        for (int i = 0; i < 300; ++i)
+            QVERIFY(!lists.item->item(i)->icon().isNull());
+    }
+
     void readOnlyCatalogIsShownAndNeverWritten() {
         DataFolder data;
         const QByteArray text = R"({"type":[{"name":"只读分类","group":[]}]})";
