@@ -19,6 +19,9 @@ MainForm::MainForm(QWidget* parent)
     // Installed before the widgets exist, so that none of them is polished
     // twice.
     loadStyleSheet();
+    // Set while the window has no children: changing the flags re-polishes
+    // the whole tree under the style sheet.
+    setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
     ui->setupUi(this);
     setupLists(ui->listWidget_type);
     setupLists(ui->listWidget_group);
@@ -45,7 +48,6 @@ MainForm::MainForm(QWidget* parent)
     // Closing the settings window while this one is hidden must not end
     // Tarn; only "退出" does.
     QApplication::setQuitOnLastWindowClosed(false);
-    setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
     if (const catalog::Value* types = jsonTypes(); types && !types->Empty())
         ui->listWidget_type->setCurrentRow(0);
     tracksEdits = true;
