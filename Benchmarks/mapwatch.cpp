@@ -10,6 +10,12 @@
 //                                    start PROGRAM, then ROUNDS times: Alt+`
 //                                    to hide, Alt+` to show, Esc to hide,
 //                                    Alt+` to show; print the medians (ms)
+//   mapwatch hotkeylive DIR PROGRAM...
+//                                    start PROGRAM and, from its window's
+//                                    map on, press Alt+` every millisecond
+//                                    until the window unmaps: print the time
+//                                    from map to unmap (ms), when the hotkey
+//                                    first worked
 //   mapwatch handover DIR ROUNDS PROGRAM
 //                                    start PROGRAM, then ROUNDS times: hide it
 //                                    (PROGRAM --hide), start PROGRAM again and
@@ -190,6 +196,29 @@ int main(int argc, char* argv[]) {
         stop(pid);
         std::printf("%.3f %.3f %.3f %zu\n", median(show), median(hide), median(esc), esc.size());
         return esc.size() == static_cast<size_t>(rounds) ? 0 : 1;
+    }
+    if (mode == "hotkeylive") {
+        const pid_t pid = launch(argv[2], argv + 3);
+        const xcb_window_t window = waitFor(XCB_MAP_NOTIFY, 0, 10000);
+        const double mapped = now();
+        if (!window) {
+            stop(pid);
+            return 1;
+        }
+        xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(connection);
+        const std::vector<xcb_keycode_t> hotkey{keycode(symbols, 0xffe9 /* Alt_L */), keycode(symbols, 0x60)};
+        bool unmapped = false;
+        while (!unmapped && now() - mapped < 2000) {
+            press(hotkey);
+            unmapped = waitFor(XCB_UNMAP_NOTIFY, window, 1) != 0;
+        }
+        const double live = now() - mapped;
+        xcb_key_symbols_free(symbols);
+        stop(pid);
+        if (!unmapped)
+            return 1;
+        std::printf("%.2f\n", live);
+        return 0;
     }
     if (mode == "handover") {
         const int rounds = std::atoi(argv[3]);

@@ -50,9 +50,9 @@ double median(std::vector<double> v) {
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QTemporaryDir root;
-    QDir(root.path()).mkdir("Data");
-    QDir(root.path()).mkdir("run");
-    QDir::setCurrent(root.filePath("run"));
+    QDir(root.path()).mkdir(QStringLiteral("Data"));
+    QDir(root.path()).mkdir(QStringLiteral("run"));
+    QDir::setCurrent(root.filePath(QStringLiteral("run")));
 
     // Existing files, so the cells get real system icons.
     QStringList files;
@@ -92,14 +92,14 @@ int main(int argc, char* argv[]) {
         types.PushBack(type, a);
     }
     doc.AddMember("type", types, a);
-    catalogstore::save(root.filePath("Data/Data"), doc);
+    catalogstore::save(root.filePath(QStringLiteral("Data/Data")), doc);
 
     MainForm form;
     form.show();
     if (!QTest::qWaitForWindowExposed(&form))
         return 1;
-    auto* field = form.findChild<QLineEdit*>("lineEdit_search");
-    auto* results = form.findChild<QListWidget*>("listWidget_result");
+    auto* field = form.findChild<QLineEdit*>(QStringLiteral("lineEdit_search"));
+    auto* results = form.findChild<QListWidget*>(QStringLiteral("listWidget_result"));
     // The index is built once, after start-up; wait for it as a user would.
     QTest::qWait(500);
 

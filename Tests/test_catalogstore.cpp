@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalog/catalogstore.h"
+#include "catalog/catalogsync.h"
 
 #include "support/datafolder.h"
 #include "support/diskfaults.h"
@@ -315,6 +316,33 @@ private slots:
         QVERIFY(catalogstore::FileStamp::of(data.catalogPath()) != saved);
         QVERIFY(!saved.matches(data.catalogPath()));
         QVERIFY(!catalogstore::FileStamp::of(data.dataPath() + "/none").exists);
+    }
+
+    void aWriteOnAnotherThreadWritesItsSnapshotAndStaysTarnsOwn() {
+        DataFolder data;
+        data.writeCatalog(R"({"type":[]})");
+        Document doc;
+        CatalogSync sync;
+        sync.follow(data.catalogPath(), catalogstore::load(data.catalogPath(), doc).stamp, false);
+        Document edited = parsed(R"({"type":[1]})");
+        const CatalogSync::Job job = sync.prepare(edited);
+        // An edit after the snapshot is not part of this write.
+        edited["type"].PushBack(2, edited.GetAllocator());
+        const CatalogSync::Write done =
+            std::async(std::launch::async, [job] { return CatalogSync::run(job); }).get();
+        QVERIFY(done.written);
+        QCOMPARE(data.readCatalog(), catalog::serialize(parsed(R"({"type":[1]})")));
+        // Once taken, the write is Tarn's own: the next one keeps no copy of it.
+        sync.take(done);
+        const CatalogSync::Write next = sync.write(edited);
+        QVERIFY(next.written && next.otherVersion.isEmpty());
+        QCOMPARE(filesIn(data.dataPath()), QStringList{QStringLiteral("Data")});
+        // A change made elsewhere after the snapshot is kept before it is replaced.
+        const CatalogSync::Job late = sync.prepare(edited);
+        data.writeCatalog(R"({"type":[9]})");
+        const CatalogSync::Write kept = CatalogSync::run(late);
+        QVERIFY(kept.written);
+        QCOMPARE(DataFolder::readFile(kept.otherVersion), QByteArray(R"({"type":[9]})"));
     }
 
     void leftoversOfTheSaveAloneAreRemoved() {

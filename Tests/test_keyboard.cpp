@@ -199,6 +199,7 @@ private slots:
         formOpenThenHide = true;
         press(Qt::Key_Return);
         QVERIFY(w.form->isHidden());
+        QTRY_VERIFY(w.form->findChild<QSystemTrayIcon*>()); // set up after the first frame
         emit w.form->findChild<QSystemTrayIcon*>()->activated(QSystemTrayIcon::Trigger);
         QVERIFY(QTest::qWaitForWindowExposed(w.form));
         QVERIFY(!w.field->isVisible());

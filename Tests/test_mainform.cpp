@@ -246,6 +246,26 @@ private slots:
         QCOMPARE(shown.saved(), compact(before));
     }
 
+    void cellsPastTheFirstScreenfulGetTheirIconsOnceShown() {
+        DataFolder data;
+        QByteArray items;
+        const QByteArray web = "\"type\":2,\"param\":\"\",\"path\":\"https://www.debian.org\"}";
+        for (int i = 0; i < 300; ++i)
+            items += QByteArray(i ? "," : "") + "{\"name\":\"w" + QByteArray::number(i) + "\"," + web;
+        data.writeCatalog("{\"type\":[{\"name\":\"T\",\"group\":[{\"name\":\"G\",\"item\":[" + items +
+                          "]}]}]}");
+        // Built, not yet shown: the fixture shows at once, so not through it.
+        MainForm form;
+        auto* grid = form.findChild<QListWidget*>(QStringLiteral("listWidget_item"));
+        QCOMPARE(grid->count(), 300);
+        QVERIFY(!grid->item(0)->icon().isNull());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_VERIFY(!grid->item(299)->icon().isNull());
+        for (int i = 0; i < 300; ++i)
+            QVERIFY(!grid->item(i)->icon().isNull());
+    }
+
     void readOnlyCatalogIsShownAndNeverWritten() {
         MainFormFixture shown;
         const QByteArray text = R"({"type":[{"name":"只读分类","group":[]}]})";

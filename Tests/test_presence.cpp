@@ -21,8 +21,11 @@
 namespace {
 
 // The tray icon's click, as the tray reports it.
+// The icon is set up once the first frame is painted.
 void clickTray(MainForm& form, QSystemTrayIcon::ActivationReason reason) {
-    emit form.findChild<QSystemTrayIcon*>()->activated(reason);
+    QSystemTrayIcon* tray = nullptr;
+    QTRY_VERIFY((tray = form.findChild<QSystemTrayIcon*>()));
+    emit tray->activated(reason);
 }
 
 // Runs the application's event loop around `start` until whatever `start`

@@ -17,7 +17,7 @@ case "${1:-}" in
   "") ;;
   test) packages+=(python3 xvfb xauth xdotool x11-utils clang-format openbox trayer clang libclang-rt-dev
                    desktop-file-utils appstream weston) ;;
-  bench) packages+=(libbenchmark-dev libxcb-xtest0-dev python3 xvfb xauth) ;;
+  bench) packages+=(libbenchmark-dev libxcb-xtest0-dev python3 xvfb xauth valgrind) ;;
   *) echo "usage: $0 [test|bench]" >&2; exit 2 ;;
 esac
 missing=()

@@ -25,9 +25,17 @@ CatalogSync::CatalogSync(QObject* parent) : QObject(parent) {
     connect(&watcher, &QFileSystemWatcher::directoryChanged, this, soon);
 }
 
-void CatalogSync::follow(const QString& path, const catalogstore::FileStamp& read) {
+void CatalogSync::follow(const QString& path, const catalogstore::FileStamp& read, bool watchNow) {
     file = QFileInfo(path).absoluteFilePath();
     known = read;
+    if (watchNow)
+        watch();
+}
+
+void CatalogSync::watch() {
+    if (file.isEmpty())
+        return;
+    const bool first = watcher.files().isEmpty() && watcher.directories().isEmpty();
     if (!watcher.files().isEmpty())
         watcher.removePaths(watcher.files());
     if (!watcher.directories().isEmpty())
@@ -39,25 +47,53 @@ void CatalogSync::follow(const QString& path, const catalogstore::FileStamp& rea
         watcher.addPath(folder);
     if (QFileInfo(file).isFile())
         watcher.addPath(file);
+    if (first)
+        checkLater(0);
 }
 
 CatalogSync::Write CatalogSync::write(const catalog::Value& doc) {
+    const Write result = writeTo(file, known, doc);
+    take(result);
+    return result;
+}
+
+CatalogSync::Job CatalogSync::prepare(const catalog::Value& doc) const {
+    auto copy = std::make_shared<catalog::Document>();
+    copy->CopyFrom(doc, copy->GetAllocator());
+    return {file, known, std::move(copy)};
+}
+
+CatalogSync::Write CatalogSync::run(const Job& job) {
+    return writeTo(job.file, job.known, *job.doc);
+}
+
+void CatalogSync::take(const Write& result) {
+    if (result.stampKnown)
+        known = result.stamp;
+}
+
+CatalogSync::Write CatalogSync::writeTo(const QString& path, catalogstore::FileStamp stamp,
+                                        const catalog::Value& doc) {
     Write result;
-    if (!unchanged()) {
-        const safefile::Reading theirs = safefile::read(file, false);
+    if (!unchanged(path, stamp)) {
+        const safefile::Reading theirs = safefile::read(path, false);
         if (theirs.status == safefile::Reading::Read && !theirs.bytes.isEmpty()) {
-            result.otherVersion = catalogstore::keepCopy(file, theirs.bytes);
+            result.otherVersion = catalogstore::keepCopy(path, theirs.bytes);
             if (result.otherVersion.isEmpty()) {
                 result.error = QCoreApplication::translate(
                     "CatalogSync", "配置文件在别处被修改过，且无法保留那个版本的副本");
                 return result;
             }
         }
+    } else {
+        result.stampKnown = true;
+        result.stamp = stamp;
     }
     catalogstore::FileStamp written;
-    if (!catalogstore::save(file, doc, &result.error, &written))
+    if (!catalogstore::save(path, doc, &result.error, &written))
         return result;
-    known = written;
+    result.stampKnown = true;
+    result.stamp = written;
     result.written = true;
     return result;
 }
@@ -77,15 +113,19 @@ bool CatalogSync::reread(catalog::Document& doc) {
 }
 
 bool CatalogSync::unchanged() {
+    return unchanged(file, known);
+}
+
+bool CatalogSync::unchanged(const QString& path, catalogstore::FileStamp& stamp) {
     // The size and time alone settle the common case without reading.
-    const catalogstore::FileStamp look = safefile::metadataOf(file).stamp;
-    if (known.exists && look.exists && look.size == known.size && look.modified == known.modified)
+    const catalogstore::FileStamp look = safefile::metadataOf(path).stamp;
+    if (stamp.exists && look.exists && look.size == stamp.size && look.modified == stamp.modified)
         return true;
-    const catalogstore::FileStamp now = catalogstore::FileStamp::of(file);
-    if (!sameContent(now, known))
+    const catalogstore::FileStamp now = catalogstore::FileStamp::of(path);
+    if (!sameContent(now, stamp))
         return false;
     // Touched but not changed: remember the new time, so the next look is cheap.
-    known = now;
+    stamp = now;
     return true;
 }
 

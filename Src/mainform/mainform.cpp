@@ -16,6 +16,12 @@
 
 MainForm::MainForm(QWidget* parent)
     : QWidget(parent), ui(new Ui::MainForm), catalogAllocator(catalog.GetAllocator()) {
+    // Installed before the widgets exist, so that none of them is polished
+    // twice.
+    loadStyleSheet();
+    // Set while the window has no children: changing the flags re-polishes
+    // the whole tree under the style sheet.
+    setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
     ui->setupUi(this);
     setupLists(ui->listWidget_type);
     setupLists(ui->listWidget_group);
@@ -36,20 +42,52 @@ MainForm::MainForm(QWidget* parent)
     // to the screen the user is working on.
     const QSize stored = storedWindowSize();
     resize(placement::fitted(stored.isValid() ? stored : size(), screenAreaAt(QCursor::pos())));
+    // Live before the window maps; the grab costs one round trip.
     setupHotKey();
-    setupTray();
 
-    loadStyleSheet();
     // Closing the settings window while this one is hidden must not end
     // Tarn; only "退出" does.
     QApplication::setQuitOnLastWindowClosed(false);
-    setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
     if (const catalog::Value* types = jsonTypes(); types && !types->Empty())
         ui->listWidget_type->setCurrentRow(0);
     tracksEdits = true;
+    // A window that is not shown by the first turn of the event loop has no
+    // first frame to wait for.
+    QTimer::singleShot(0, this, [this] {
+        if (!isVisible())
+            finishStartUp();
+    });
+}
+
+void MainForm::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (!startUpQueued) {
+        startUpQueued = true;
+        // Runs once this frame is on the screen.
+        QMetaObject::invokeMethod(this, &MainForm::finishStartUp, Qt::QueuedConnection);
+    }
+}
+
+void MainForm::finishStartUp() {
+    if (startedUp)
+        return;
+    startedUp = true;
+    startUpQueued = true;
+    setupTray();
+    // The rest in a turn of its own, so a key pressed meanwhile waits less.
+    QTimer::singleShot(0, this, [this] {
+        fillDeferredIcons();
+        // The clear button's icon is the first look-up in the icon theme.
+        ui->lineEdit_search->setClearButtonEnabled(true);
+        catalogSync.watch();
+        searchIndexTimer.start();
+    });
 }
 
 MainForm::~MainForm() {
+    // The write's thread reports back to this window: let it end first.
+    if (backgroundWrite.valid())
+        backgroundWrite.wait();
     // The key filter calls into MainForm: it must not outlive it, and the
     // widgets' own destruction still sends events.
     delete keyFilter;

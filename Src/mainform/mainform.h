@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -64,6 +65,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private slots:
     void typeCurrentRowChanged(int index);
@@ -97,6 +99,13 @@ private slots:
 
 private:
     void setupLists(QListWidget* list);
+    // What the first frame does not need: the tray icon, the icons past the
+    // first screenful, the search field's clear button, the file watch, the
+    // search index. Runs once, right after the first frame is painted.
+    void finishStartUp();
+    void fillDeferredIcons();
+    // How many cells of the grid fit the window.
+    int firstScreenful() const;
     void createMenus();
     void connectSignals();
 
@@ -113,6 +122,13 @@ private:
     // run), a version from elsewhere kept aside (once per copy).
     void reportWrite(WriteOutcome outcome, const QString& error);
     void tellKeptCopy();
+    // Maps whether the write succeeded to its outcome.
+    WriteOutcome outcomeOf(bool written, QString* error) const;
+    // Records a finished write of the Catalog as it was after `editsWritten` edits.
+    bool takeWritten(const CatalogSync::Write& result, quint64 editsWritten, QString* error);
+    // Waits for the background write, if one is under way, and records it.
+    bool takeBackgroundWrite(QString* error);
+    void backgroundWriteDone();
     void autosave();
     // The catalog file was changed by someone else.
     void followOutsideChange();
@@ -180,7 +196,7 @@ private:
     void showContextMenuAtCurrent(QListWidget* list);
     // A Group's Items: tooltips, the scroll position kept across a rebuild of
     // the same Group, and the hint painted in an empty Group.
-    QListWidgetItem* itemEntry(const catalog::Value& item);
+    QListWidgetItem* itemEntry(const catalog::Value& item, bool withIcon = true);
     bool showItemToolTip(QListWidget* list, const QPoint& at, const QPoint& globalAt);
     void paintEmptyHint(QListWidget* list);
 
@@ -235,6 +251,13 @@ private:
     QTimer autosaveTimer;
     // Edits not yet written. Set only by edits after construction.
     bool catalogDirty = false;
+    // Edits so far, and how many the background write's copy holds.
+    quint64 edits = 0;
+    quint64 editsInWrite = 0;
+    // The autosave's write, run on another thread from a copy of the
+    // Catalog so that input is not held up by the disk; the ways out write
+    // synchronously after it.
+    std::future<CatalogSync::Write> backgroundWrite;
     bool tracksEdits = false;
     bool saveFailureShown = false;
     bool cannotOpenShown = false;
@@ -257,6 +280,11 @@ private:
     int gridType = -1;
     int gridGroup = -1;
     QObject* keyFilter = nullptr;
+    bool startUpQueued = false;
+    bool startedUp = false;
+    // Until start-up is finished, the grid's cells from this row on have
+    // no icon yet; -1 when every cell has one.
+    int iconsFrom = -1;
 
     QAction* actTypeAdd;
     QAction* actTypeRename;

@@ -28,7 +28,8 @@ void MainForm::loadCatalog() {
     const catalogstore::LoadResult result = catalogstore::load(catalogFile.fileName(), catalog);
     catalogFileKept = result.keepFileAsIs;
     catalogOpenFailed = result.openFailed;
-    catalogSync.follow(catalogFile.fileName(), result.stamp);
+    // Watched once the window is up.
+    catalogSync.follow(catalogFile.fileName(), result.stamp, false);
     connect(&catalogSync, &CatalogSync::changedElsewhere, this, &MainForm::followOutsideChange);
     autosaveTimer.setSingleShot(true);
     autosaveTimer.setInterval(kAutosaveDelayMs);
@@ -64,27 +65,45 @@ void MainForm::catalogEdited() {
     // Normalising the Catalog while the window is built is no edit.
     if (!tracksEdits)
         return;
+    ++edits;
     catalogDirty = true;
     autosaveTimer.start();
 }
 
 bool MainForm::saveCatalog(QString* error) {
+    // A write under way ends first: the two never race for the file.
+    takeBackgroundWrite(nullptr);
     if (catalogFileKept)
         return false;
-    const CatalogSync::Write result = catalogSync.write(catalog);
+    return takeWritten(catalogSync.write(catalog), edits, error);
+}
+
+bool MainForm::takeWritten(const CatalogSync::Write& result, quint64 editsWritten, QString* error) {
     if (!result.otherVersion.isEmpty())
         keptCopy = result.otherVersion;
     if (error)
         *error = result.error;
-    if (result.written) {
+    if (result.written && editsWritten == edits) {
         catalogDirty = false;
         autosaveTimer.stop();
     }
     return result.written;
 }
 
+bool MainForm::takeBackgroundWrite(QString* error) {
+    if (!backgroundWrite.valid())
+        return false;
+    const CatalogSync::Write result = backgroundWrite.get();
+    catalogSync.take(result);
+    return takeWritten(result, editsInWrite, error);
+}
+
 MainForm::WriteOutcome MainForm::writeCatalog(QString* error) {
-    if (saveCatalog(error))
+    return outcomeOf(saveCatalog(error), error);
+}
+
+MainForm::WriteOutcome MainForm::outcomeOf(bool written, QString* error) const {
+    if (written)
         return WriteOutcome::Written;
     if (catalogOpenFailed) {
         if (!catalogDirty)
@@ -132,14 +151,39 @@ void MainForm::tellKeptCopy() {
 }
 
 void MainForm::autosave() {
+    // One write at a time; its end starts the timer again if edits came meanwhile.
+    if (backgroundWrite.valid())
+        return;
+    if (catalogFileKept) {
+        QString error;
+        const WriteOutcome outcome = writeCatalog(&error);
+        reportWrite(outcome, error);
+        return;
+    }
+    // The copy is the snapshot: taking it is quick, serialising and the
+    // checked replace are not.
+    editsInWrite = edits;
+    const CatalogSync::Job job = catalogSync.prepare(catalog);
+    backgroundWrite = std::async(std::launch::async, [this, job] {
+        CatalogSync::Write result = CatalogSync::run(job);
+        QMetaObject::invokeMethod(this, &MainForm::backgroundWriteDone, Qt::QueuedConnection);
+        return result;
+    });
+}
+
+void MainForm::backgroundWriteDone() {
+    if (!backgroundWrite.valid())
+        return; // already taken by a synchronous write
     QString error;
-    const WriteOutcome outcome = writeCatalog(&error);
-    reportWrite(outcome, error);
+    const bool written = takeBackgroundWrite(&error);
+    reportWrite(outcomeOf(written, &error), error);
+    if (catalogDirty && !autosaveTimer.isActive())
+        autosaveTimer.start();
 }
 
 void MainForm::followOutsideChange() {
     // Edits not yet written win; the next write keeps the other version.
-    if (catalogDirty || autosaveTimer.isActive())
+    if (catalogDirty || autosaveTimer.isActive() || backgroundWrite.valid())
         return;
     if (QApplication::activeModalWidget() || QApplication::activePopupWidget() || drag.object) {
         catalogSync.checkLater(kBusyRetryMs);

@@ -49,6 +49,7 @@ void MainForm::typeCurrentRowChanged(int index) {
 }
 
 void MainForm::groupCurrentRowChanged(int index) {
+    iconsFrom = -1;
     if (index < 0)
         return;
     const catalog::Value* items = jsonItems();
@@ -65,9 +66,14 @@ void MainForm::groupCurrentRowChanged(int index) {
         return;
     if (keepPlace)
         grid->setUpdatesEnabled(false);
+    // Before the first frame only the cells it shows get their icons; the
+    // rest follow right after it.
+    const int withIcons = startedUp ? int(items->Size()) : firstScreenful();
+    iconsFrom = withIcons < int(items->Size()) ? withIcons : -1;
     FramePacer pacer(grid);
+    int row = 0;
     for (const catalog::Value& item : items->GetArray()) {
-        grid->addItem(itemEntry(item));
+        grid->addItem(itemEntry(item, row++ < withIcons));
         pacer.entryAdded();
     }
     if (keepPlace) {
@@ -75,4 +81,18 @@ void MainForm::groupCurrentRowChanged(int index) {
         grid->verticalScrollBar()->setValue(scrolled);
         grid->setUpdatesEnabled(true);
     }
+}
+
+void MainForm::fillDeferredIcons() {
+    const catalog::Value* items = catalog::itemsOf(catalog, gridType, gridGroup);
+    QListWidget* const grid = ui->listWidget_item;
+    if (iconsFrom < 0 || !items || int(items->Size()) != grid->count())
+        return;
+    for (int row = iconsFrom; row < grid->count(); ++row) {
+        const catalog::Value& item = (*items)[rapidjson::SizeType(row)];
+        grid->item(row)->setIcon(
+            itemIcons.icon(catalog::kindOf(item), catalog::memberText(item, catalog::kPath),
+                           catalog::memberText(item, catalog::kCustomIcon), iconProvider));
+    }
+    iconsFrom = -1;
 }

@@ -33,8 +33,9 @@ void MainForm::setupSearch() {
     connect(&usageSaveTimer, &QTimer::timeout, this, &MainForm::saveUsage);
     resultFillTimer.setInterval(0);
     connect(&resultFillTimer, &QTimer::timeout, this, [this] { fillResults(kFillStep); });
-    // The first index is built once the window is up, off the start-up path;
-    // a search started sooner builds it itself.
+    // The first index is built once the window is up (started with the rest
+    // of start-up), off the start-up path; a search started sooner builds it
+    // itself.
     searchIndexTimer.setSingleShot(true);
     searchIndexTimer.setInterval(kIndexDelayMs);
     connect(&searchIndexTimer, &QTimer::timeout, this, [this] {
@@ -43,7 +44,6 @@ void MainForm::setupSearch() {
             searchIndexStale = false;
         }
     });
-    searchIndexTimer.start();
 
     QListWidget* const results = ui->listWidget_result;
     results->setDragEnabled(false);
@@ -107,9 +107,7 @@ void MainForm::runSearch() {
     ui->listWidget_result->clear();
     resultsFilled = 0;
     // The first screenful now, in one go; the rest in later turns.
-    const int columns = std::max(1, width() / 128);
-    const int rows = std::max(1, height() / 73 + 1);
-    fillResults(columns * rows);
+    fillResults(firstScreenful());
     if (!resultRefs.empty())
         ui->listWidget_result->setCurrentRow(0);
 }
@@ -131,7 +129,8 @@ void MainForm::fillResults(int count) {
 void MainForm::searchCatalogEdited() {
     searchIndexStale = true;
     if (!searching()) {
-        searchIndexTimer.start();
+        if (startedUp)
+            searchIndexTimer.start();
         return;
     }
     // The results' places are old now: find them again at once, keeping the
@@ -171,10 +170,17 @@ void MainForm::saveUsage() {
         usage.save(datapaths::usageFile());
 }
 
-QListWidgetItem* MainForm::itemEntry(const catalog::Value& item) {
+int MainForm::firstScreenful() const {
+    const int columns = std::max(1, width() / 128);
+    const int rows = std::max(1, height() / 73 + 1);
+    return columns * rows;
+}
+
+QListWidgetItem* MainForm::itemEntry(const catalog::Value& item, bool withIcon) {
     auto* entry = new QListWidgetItem(catalog::memberText(item, catalog::kName));
-    entry->setIcon(itemIcons.icon(catalog::kindOf(item), catalog::memberText(item, catalog::kPath),
-                                  catalog::memberText(item, catalog::kCustomIcon), iconProvider));
+    if (withIcon)
+        entry->setIcon(itemIcons.icon(catalog::kindOf(item), catalog::memberText(item, catalog::kPath),
+                                      catalog::memberText(item, catalog::kCustomIcon), iconProvider));
     return entry;
 }
 
