@@ -122,13 +122,18 @@ int repairShape(Document& doc) {
         doc.SetObject();
         return 1;
     }
-    const auto typeMember = doc.FindMember(kType);
-    if (typeMember == doc.MemberEnd())
-        return 0;
-    if (!typeMember->value.IsArray()) {
+    // A "type" that is not an array goes; a later member of the same name
+    // then comes first, so the check runs until none is left that fails it.
+    auto typeMember = doc.FindMember(kType);
+    int dropped = 0;
+    while (typeMember != doc.MemberEnd() && !typeMember->value.IsArray()) {
         doc.EraseMember(typeMember);
-        return 1;
+        ++dropped;
+        typeMember = doc.FindMember(kType);
     }
+    if (typeMember == doc.MemberEnd())
+        return dropped;
+    fix.repairs += dropped;
     Value& typeArray = typeMember->value;
     fix.keepObjects(typeArray);
     for (Value& type : typeArray.GetArray()) {
