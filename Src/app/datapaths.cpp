@@ -14,7 +14,7 @@ Locations& settled() {
 }
 
 // An XDG base folder: the variable when it holds an absolute path (the
-// specification ignores relative ones), else the usual fallback in home.
+// base-directory rules ignore relative ones), else the usual fallback in home.
 QString baseFolder(const char* variable, const QString& fallback) {
     const QString value = qEnvironmentVariable(variable);
     return QDir::isAbsolutePath(value) ? QDir::cleanPath(value) : QDir::homePath() + fallback;
