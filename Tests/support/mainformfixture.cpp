@@ -18,9 +18,14 @@ MainFormFixture::~MainFormFixture() {
 }
 
 void MainFormFixture::close() {
+    if (!window)
+        return;
     window.reset();
-    // What the window's widgets left to deleteLater (a running fade of the
-    // search field's clear button) goes too, as a running event loop would.
+    // A fade of the search field's clear button that was running outlives
+    // the window until the animation timer's next tick stops it and hands it
+    // to deleteLater: let that tick come and the deletion run, as the event
+    // loop of a running Tarn would.
+    QTest::qWait(40);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
