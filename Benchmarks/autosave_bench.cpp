@@ -7,6 +7,8 @@
 //   autosave_bench [CATALOG]   start from a copy of CATALOG (default: none)
 #include "mainform/mainform.h"
 
+#include "benchsupport.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -33,22 +35,14 @@ double threadCpuMs() {
     return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
 }
 
-double median(QVector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QTemporaryDir root;
-    QDir(root.path()).mkdir(QStringLiteral("Data"));
-    QDir(root.path()).mkdir(QStringLiteral("run"));
-    const QString catalogPath = root.filePath(QStringLiteral("Data/Data"));
+    const QString catalogPath = enterRunFolder(root);
     if (argc > 1 && !QFile::copy(QString::fromLocal8Bit(argv[1]), catalogPath))
         return 2;
-    QDir::setCurrent(root.filePath(QStringLiteral("run")));
     MainForm form;
 
     QVector<double> delays, heldWall, heldCpu;

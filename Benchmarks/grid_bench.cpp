@@ -5,6 +5,8 @@
 #include "catalog/catalogstore.h"
 #include "mainform/mainform.h"
 
+#include "benchsupport.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QDirIterator>
@@ -30,19 +32,12 @@ public:
     }
 };
 
-double median(QVector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.isEmpty() ? -1 : v[v.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QTemporaryDir root;
-    QDir(root.path()).mkdir(QStringLiteral("Data"));
-    QDir(root.path()).mkdir(QStringLiteral("run"));
-    QDir::setCurrent(root.filePath(QStringLiteral("run")));
+    enterRunFolder(root);
 
     QStringList files;
     for (const char* dir : {"/usr/bin", "/usr/lib/x86_64-linux-gnu", "/usr/share/doc"}) {

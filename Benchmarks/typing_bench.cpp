@@ -7,6 +7,8 @@
 #include "catalog/catalogstore.h"
 #include "mainform/mainform.h"
 
+#include "benchsupport.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QDirIterator>
@@ -40,19 +42,12 @@ double cpuMs() {
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? -1 : v[v.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QTemporaryDir root;
-    QDir(root.path()).mkdir(QStringLiteral("Data"));
-    QDir(root.path()).mkdir(QStringLiteral("run"));
-    QDir::setCurrent(root.filePath(QStringLiteral("run")));
+    enterRunFolder(root);
 
     // Existing files, so the cells get real system icons.
     QStringList files;
