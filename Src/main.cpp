@@ -5,8 +5,10 @@
 #include "app/highdpi.h"
 #include "app/language.h"
 #include "app/singleinstance.h"
+#include "app/startuppreload.h"
 #include "app/translations.h"
 #include "catalog/catalogstore.h"
+#include "icons/itemicon.h"
 #include "mainform/mainform.h"
 
 #include <QApplication>
@@ -45,22 +47,27 @@ int main(int argc, char* argv[]) {
     if (command == InstanceCommand::Hide || command == InstanceCommand::Quit)
         return 0; // no Tarn runs: nothing to hide or end
 
-    // Tarn draws only widgets: Qt's OpenGL integration would cost start-up
-    // time and tens of megabytes for nothing.
-    qputenv("QT_XCB_GL_INTEGRATION", "none");
-    enableHighDpi();
-    QApplication app(argc, argv);
-    installTranslations(app, language::fromEnvironment(commandLine.language));
-    QApplication::setFont(QFont(QStringLiteral("微软雅黑"), 10));
-    instance.listen();
     // Only the Tarn that holds the folder may clear what a killed save left.
     if (lock == SingleInstance::Lock::Held) {
         catalogstore::removeLeftovers(datapaths::catalogFile());
         catalogstore::removeLeftovers(datapaths::configFile());
     }
+    StartupPreload preload(datapaths::catalogFile());
+
+    // Tarn draws only widgets: Qt's OpenGL integration would cost start-up
+    // time and tens of megabytes for nothing.
+    qputenv("QT_XCB_GL_INTEGRATION", "none");
+    enableHighDpi();
+    QApplication app(argc, argv);
+    preload.startPictures();
+    installTranslations(app, language::fromEnvironment(commandLine.language));
+    QApplication::setFont(QFont(QStringLiteral("微软雅黑"), 10));
+    StartupPreload::waitForFonts();
     MainForm window;
     QObject::connect(&instance, &SingleInstance::commandReceived, &window, &MainForm::runCommand);
     instance.setReady();
+    // A later start waits for the door to open; the first frame comes first.
+    QObject::connect(&window, &MainForm::startUpFinished, &instance, [&instance] { instance.listen(); });
 
     // Whatever ends Tarn besides "退出" (logout, shutdown, a signal) still
     // writes the Catalog and the window size first.

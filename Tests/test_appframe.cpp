@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The built-in resources and the application style sheet.
+// The built-in resources, the application style sheet and the work start-up
+// hands to another core.
+#include "app/startuppreload.h"
 #include "app/stylesheet.h"
+#include "catalog/catalogjson.h"
+#include "support/datafolder.h"
 
 #include <QApplication>
 #include <QFile>
@@ -82,6 +86,44 @@ private slots:
         edit.show();
         QVERIFY(QTest::qWaitForWindowExposed(&edit));
         QCOMPARE(edit.height(), 23 + 2 + 2 + 2); // min-height + padding + border
+    }
+    // The preloaded catalog is what the window would have read itself, a
+    // broken file's copy included, and goes to the first taker only.
+    void preloadHandsOverWhatItRead() {
+        DataFolder data;
+        data.writeCatalog(R"({"type":[{"name":"分类","group":[]},7]})");
+        catalog::Document doc;
+        catalogstore::LoadResult result;
+        {
+            StartupPreload preload(data.catalogPath());
+            QVERIFY(!StartupPreload::takeCatalog(data.configPath(), doc, result));
+            QVERIFY(StartupPreload::takeCatalog(data.catalogPath(), doc, result));
+            QVERIFY(!StartupPreload::takeCatalog(data.catalogPath(), doc, result));
+            StartupPreload::waitForFonts();
+            preload.startPictures();
+            const QImage picture = StartupPreload::takeSettingsPicture();
+            const int side = StartupPreload::kPictureSize;
+            QCOMPARE(picture.size(), QSize(side, side));
+            const QImage art = QImage(":/img/Settings.png")
+                                   .scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            int worst = 0;
+            for (int y = 0; y < side; ++y)
+                for (int x = 0; x < side; ++x)
+                    worst = qMax(worst, qAbs(qAlpha(picture.pixel(x, y)) - qAlpha(art.pixel(x, y))));
+            QVERIFY2(worst <= 8, qPrintable(QString::number(worst)));
+        }
+        QCOMPARE(doc["type"][0]["name"].GetString(), "分类");
+        QVERIFY(!result.backupPath.isEmpty());
+        QCOMPARE(DataFolder::readFile(result.backupPath), data.readCatalog());
+        // Edits after the hand-over allocate from the taker's document.
+        doc["type"].PushBack(catalog::Value(rapidjson::kObjectType), doc.GetAllocator());
+        QCOMPARE(doc["type"].Size(), 2u);
+
+        // Gone, it hands over nothing; ended before the application was
+        // ready, it still ends.
+        QVERIFY(!StartupPreload::takeCatalog(data.catalogPath(), doc, result));
+        QVERIFY(StartupPreload::takeSettingsPicture().isNull());
+        { StartupPreload unused(data.catalogPath()); }
     }
 };
 

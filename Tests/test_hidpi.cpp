@@ -52,8 +52,10 @@ private slots:
                                "{'name':'web','type':2,'param':'','path':'example.org'},"
                                "{'name':'gone','type':0,'param':'','path':'/nonexistent/tarn/x'}]}]}]}"));
         MainForm form;
+        QSignalSpy started(&form, &MainForm::startUpFinished);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(!started.isEmpty() || started.wait(5000));
         const QImage shot = form.grab().toImage();
         QVERIFY(qAbs(shot.width() - form.width() * scale) <= 1 &&
                 qAbs(shot.height() - form.height() * scale) <= 1);

@@ -4,6 +4,7 @@
 #include "ui_mainform.h"
 
 #include "app/datapaths.h"
+#include "app/startuppreload.h"
 #include "app/stylesheet.h"
 #include "hotkey/globalhotkey.h"
 #include "mainform/windowplacement.h"
@@ -12,10 +13,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
+#include <QIcon>
+#include <QImage>
 #include <QMenu>
+#include <QPixmap>
 
-MainForm::MainForm(QWidget* parent)
-    : QWidget(parent), ui(new Ui::MainForm), catalogAllocator(catalog.GetAllocator()) {
+MainForm::MainForm(QWidget* parent) : QWidget(parent), ui(new Ui::MainForm) {
     // Installed before the widgets exist, so that none of them is polished
     // twice.
     loadStyleSheet();
@@ -51,12 +54,26 @@ MainForm::MainForm(QWidget* parent)
     if (const catalog::Value* types = jsonTypes(); types && !types->Empty())
         ui->listWidget_type->setCurrentRow(0);
     tracksEdits = true;
+    setSettingsIcon();
     // A window that is not shown by the first turn of the event loop has no
     // first frame to wait for.
     QTimer::singleShot(0, this, [this] {
         if (!isVisible())
             finishStartUp();
     });
+}
+
+void MainForm::setSettingsIcon() {
+    // The picture is far larger than the button: decoded whole here it would
+    // cost more than the rest of the window. Decoded ahead on another core,
+    // or else only when first painted.
+    QIcon icon;
+    const QImage picture = StartupPreload::takeSettingsPicture();
+    if (!picture.isNull())
+        icon.addPixmap(QPixmap::fromImage(picture));
+    else
+        icon.addFile(QStringLiteral(":/img/Settings.png"), QSize(587, 587));
+    ui->toolButton_settings->setIcon(icon);
 }
 
 void MainForm::paintEvent(QPaintEvent* event) {
@@ -77,10 +94,10 @@ void MainForm::finishStartUp() {
     // The rest in a turn of its own, so a key pressed meanwhile waits less.
     QTimer::singleShot(0, this, [this] {
         fillDeferredIcons();
-        // The clear button's icon is the first look-up in the icon theme.
         ui->lineEdit_search->setClearButtonEnabled(true);
         catalogSync.watch();
         searchIndexTimer.start();
+        emit startUpFinished();
     });
 }
 

@@ -59,6 +59,11 @@ public:
     // A command handed over by another start of Tarn (Tarn --show, ...).
     void runCommand(InstanceCommand command);
 
+signals:
+    // What start-up leaves until after the first frame (or, with no window
+    // shown, the first turn of the event loop) is done.
+    void startUpFinished();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -99,10 +104,11 @@ private slots:
 
 private:
     void setupLists(QListWidget* list);
-    // What the first frame does not need: the tray icon, the icons past the
-    // first screenful, the search field's clear button, the file watch, the
-    // search index. Runs once, right after the first frame is painted.
+    // What the first frame does not need: the tray icon, the Items' icons,
+    // the search field's clear button, the file watch, the search index.
+    // Runs once, right after the first frame is painted.
     void finishStartUp();
+    void setSettingsIcon();
     void fillDeferredIcons();
     // How many cells of the grid fit the window.
     int firstScreenful() const;
@@ -213,7 +219,6 @@ private:
     ItemIconCache itemIcons;
     QFile catalogFile;
     catalog::Document catalog;
-    catalog::Allocator& catalogAllocator;
     QFileInfo pathInfo;
     // Parentless: released at once when replaced, not at a later turn.
     std::unique_ptr<GlobalHotkey> hotKey;
@@ -285,6 +290,7 @@ private:
     // Until start-up is finished, the grid's cells from this row on have
     // no icon yet; -1 when every cell has one.
     int iconsFrom = -1;
+    QIcon blankIcon;
 
     QAction* actTypeAdd;
     QAction* actTypeRename;

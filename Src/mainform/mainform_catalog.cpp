@@ -6,6 +6,7 @@
 #include "ui_mainform.h"
 
 #include "app/datapaths.h"
+#include "app/startuppreload.h"
 #include "catalog/catalogstore.h"
 
 #include <QApplication>
@@ -25,7 +26,9 @@ constexpr int kBusyRetryMs = 500;
 
 void MainForm::loadCatalog() {
     catalogFile.setFileName(datapaths::catalogFile());
-    const catalogstore::LoadResult result = catalogstore::load(catalogFile.fileName(), catalog);
+    catalogstore::LoadResult result;
+    if (!StartupPreload::takeCatalog(catalogFile.fileName(), catalog, result))
+        result = catalogstore::load(catalogFile.fileName(), catalog);
     catalogFileKept = result.keepFileAsIs;
     catalogOpenFailed = result.openFailed;
     // Watched once the window is up.
@@ -53,7 +56,7 @@ void MainForm::initTypeList() {
         catalog.SetObject();
     if (!catalog.HasMember(catalog::kType)) {
         catalog.AddMember(rapidjson::StringRef(catalog::kType), catalog::Value(rapidjson::kArrayType),
-                          catalogAllocator);
+                          catalog.GetAllocator());
         jsonTypeItmeAdd();
     } else {
         fillTypeList();
@@ -196,7 +199,7 @@ void MainForm::followOutsideChange() {
     updateCurrentRows();
     const int type = typeRow;
     const int group = groupRow;
-    catalog.CopyFrom(fresh, catalogAllocator);
+    catalog.CopyFrom(fresh, catalog.GetAllocator());
     fillTypeList();
     QListWidget* types = ui->listWidget_type;
     if (types->count() > 0)

@@ -99,7 +99,7 @@ void MainForm::finishReorder(QListWidget* list, int from) {
     catalog::Value* array = list == ui->listWidget_type    ? jsonTypes()
                             : list == ui->listWidget_group ? jsonGroups()
                                                            : jsonItems();
-    const bool moved = array && catalog::moveWithin(*array, from, to, catalogAllocator);
+    const bool moved = array && catalog::moveWithin(*array, from, to, catalog.GetAllocator());
     if (moved)
         catalogEdited();
     // Rebuilt either way, so the list shows the Catalog as it now is.
@@ -174,7 +174,8 @@ void MainForm::dropEvent(QDropEvent* event) {
         catalog::Value* items = catalog::itemsOf(catalog, type, group);
         if (!items)
             return;
-        items->PushBack(catalog::droppedItem(name, kind, path, catalogAllocator), catalogAllocator);
+        items->PushBack(catalog::droppedItem(name, kind, path, catalog.GetAllocator()),
+                        catalog.GetAllocator());
         catalogEdited();
         groupCurrentRowChanged(group);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

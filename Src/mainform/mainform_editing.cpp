@@ -33,7 +33,7 @@ void MainForm::jsonTypeItmeAdd() {
     catalog::Value* types = jsonTypes();
     if (!types)
         return;
-    types->PushBack(catalog::defaultType(catalogAllocator), catalogAllocator);
+    types->PushBack(catalog::defaultType(catalog.GetAllocator()), catalog.GetAllocator());
     catalogEdited();
     fillTypeList();
     ui->listWidget_type->setCurrentRow(ui->listWidget_type->count() - 1);
@@ -48,7 +48,7 @@ void MainForm::jsonTypeItmeRename() {
     const QString name = askName(this, *type, Qt::WindowCloseButtonHint);
     if (name.isEmpty())
         return;
-    catalog::setName(*type, name, catalogAllocator);
+    catalog::setName(*type, name, catalog.GetAllocator());
     catalogEdited();
     fillTypeList();
     ui->listWidget_type->setCurrentRow(row);
@@ -70,8 +70,8 @@ void MainForm::jsonGroupItmeAdd() {
     catalog::Value* type = catalog::typeAt(catalog, typeRow);
     if (!type)
         return;
-    catalog::arrayFor(*type, catalog::kGroup, catalogAllocator)
-        .PushBack(catalog::newGroup(catalogAllocator), catalogAllocator);
+    catalog::arrayFor(*type, catalog::kGroup, catalog.GetAllocator())
+        .PushBack(catalog::newGroup(catalog.GetAllocator()), catalog.GetAllocator());
     catalogEdited();
     typeCurrentRowChanged(typeRow);
     ui->listWidget_group->setCurrentRow(ui->listWidget_group->count() - 1);
@@ -86,7 +86,7 @@ void MainForm::jsonGroupItmeRename() {
     const QString name = askName(this, *group, Qt::WindowFlags());
     if (name.isEmpty())
         return;
-    catalog::setName(*group, name, catalogAllocator);
+    catalog::setName(*group, name, catalog.GetAllocator());
     catalogEdited();
     updateCurrentRows();
     const int row = groupRow;
@@ -133,7 +133,7 @@ bool MainForm::editItem(catalog::Value* item) {
     formAttribute = dialog;
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowFlags(dialog->windowFlags() | Qt::WindowStaysOnTopHint);
-    dialog->setItemData(item, &catalogAllocator);
+    dialog->setItemData(item, &catalog.GetAllocator());
     // exec() deletes it on the way out; formAttribute follows by itself.
     return dialog->exec() == QDialog::Accepted;
 }
@@ -149,9 +149,10 @@ void MainForm::jsonGroupItmeMove() {
     catalog::Value* destinationType = catalog::typeAt(catalog, toType);
     if (!destinationType)
         return;
-    catalog::Value& destination = catalog::arrayFor(*destinationType, catalog::kGroup, catalogAllocator);
+    catalog::Value& destination =
+        catalog::arrayFor(*destinationType, catalog::kGroup, catalog.GetAllocator());
     if (catalog::Value* source = catalog::groupsOf(catalog, fromType))
-        catalog::moveToEnd(*source, fromGroup, destination, catalogAllocator);
+        catalog::moveToEnd(*source, fromGroup, destination, catalog.GetAllocator());
     catalogEdited();
     typeCurrentRowChanged(fromType);
 }
@@ -162,12 +163,12 @@ void MainForm::jsonItmeAdd() {
         QMessageBox::information(this, tr("提示"), tr("请先新建一个分组，再添加项目。"));
         return;
     }
-    catalog::Value item = catalog::newItem(catalogAllocator);
+    catalog::Value item = catalog::newItem(catalog.GetAllocator());
     const bool accepted = editItem(&item);
     catalog::Value* items = jsonItems();
     if (!accepted || !items)
         return;
-    items->PushBack(item, catalogAllocator);
+    items->PushBack(item, catalog.GetAllocator());
     catalogEdited();
     groupCurrentRowChanged(groupRow);
 }
@@ -190,7 +191,7 @@ void MainForm::jsonItmeRename() {
     const QString name = askName(this, *item, Qt::WindowCloseButtonHint);
     if (name.isEmpty())
         return;
-    catalog::setName(*item, name, catalogAllocator);
+    catalog::setName(*item, name, catalog.GetAllocator());
     catalogEdited();
     refreshItemGrid();
 }
@@ -231,7 +232,7 @@ void MainForm::jsonItmeMove() {
     catalog::Value* destination = catalog::itemsOf(catalog, toType, toGroup);
     if (!source || !destination)
         return;
-    catalog::moveToEnd(*source, fromItem, *destination, catalogAllocator);
+    catalog::moveToEnd(*source, fromItem, *destination, catalog.GetAllocator());
     catalogEdited();
     refreshItemGrid();
 }

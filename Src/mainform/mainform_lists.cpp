@@ -8,7 +8,9 @@
 #include "app/framepacer.h"
 #include "icons/itemicon.h"
 
+#include <QPixmap>
 #include <QScrollBar>
+#include <QStyle>
 
 namespace {
 
@@ -66,14 +68,24 @@ void MainForm::groupCurrentRowChanged(int index) {
         return;
     if (keepPlace)
         grid->setUpdatesEnabled(false);
-    // Before the first frame only the cells it shows get their icons; the
-    // rest follow right after it.
-    const int withIcons = startedUp ? int(items->Size()) : firstScreenful();
-    iconsFrom = withIcons < int(items->Size()) ? withIcons : -1;
+    // The first frame shows the names only: the system icons would cost it
+    // more than the rest of the window. Each cell holds a blank of the icons'
+    // size meanwhile, so that no name moves when its icon comes, right after
+    // that frame.
+    iconsFrom = startedUp || items->Empty() ? -1 : 0;
+    if (!startedUp && blankIcon.isNull()) {
+        // The size the grid draws icons at when none is set.
+        const int side = grid->style()->pixelMetric(QStyle::PM_IconViewIconSize, nullptr, grid);
+        QPixmap blank(grid->iconSize().isValid() ? grid->iconSize() : QSize(side, side));
+        blank.fill(Qt::transparent);
+        blankIcon = QIcon(blank);
+    }
     FramePacer pacer(grid);
-    int row = 0;
     for (const catalog::Value& item : items->GetArray()) {
-        grid->addItem(itemEntry(item, row++ < withIcons));
+        QListWidgetItem* const entry = itemEntry(item, startedUp);
+        if (!startedUp)
+            entry->setIcon(blankIcon);
+        grid->addItem(entry);
         pacer.entryAdded();
     }
     if (keepPlace) {

@@ -39,8 +39,11 @@ bool MainFormFixture::show(const QByteArray& catalogText) {
     groups = window->findChild<QListWidget*>(QStringLiteral("listWidget_group"));
     items = window->findChild<QListWidget*>(QStringLiteral("listWidget_item"));
     window->move(0, 0);
+    // Shown as the user sees it: the icons and the rest that follow the
+    // first frame included.
+    QSignalSpy started(window.get(), &MainForm::startUpFinished);
     window->show();
-    return QTest::qWaitForWindowExposed(window.get());
+    return QTest::qWaitForWindowExposed(window.get()) && (!started.isEmpty() || started.wait(5000));
 }
 
 bool MainFormFixture::triggerAction(const char* name) {
