@@ -102,7 +102,15 @@ long rssKiB(pid_t pid) {
     return -1;
 }
 
+// Ended as a desktop session ends it, so that the next start finds what a
+// normal end leaves (no stale lock); killed if it does not end in 2 s.
 void stop(pid_t pid) {
+    kill(pid, SIGTERM);
+    for (int waited = 0; waited < 200; ++waited) {
+        if (waitpid(pid, nullptr, WNOHANG) == pid)
+            return;
+        usleep(10000);
+    }
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
 }

@@ -39,6 +39,8 @@ Value newItem(Allocator& allocator);
 // parser keeps its own stack on the heap, so no nesting depth can overflow
 // the call stack. On failure the value of `doc` is left as it was.
 bool parse(Document& doc, const char* text);
+// Whether `bytes` holds a NUL, where parsing would stop with the rest unread.
+bool holdsNul(const QByteArray& bytes);
 
 // The compact form: no whitespace, members in memory order, raw UTF-8,
 // the library's escape table. Walks the tree without recursion.

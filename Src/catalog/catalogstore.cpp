@@ -39,7 +39,7 @@ LoadResult load(const QString& path, catalog::Document& doc) {
 
     bool whole = catalog::parse(doc, bytes.constData());
     // Parsing stops at the first NUL; anything behind it would be lost.
-    if (whole && bytes.indexOf('\0') >= 0)
+    if (whole && catalog::holdsNul(bytes))
         whole = false;
     if (!doc.IsNull()) {
         result.repairs = catalog::repairShape(doc);

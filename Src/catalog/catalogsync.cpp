@@ -101,7 +101,7 @@ CatalogSync::Write CatalogSync::writeTo(const QString& path, catalogstore::FileS
 bool CatalogSync::reread(catalog::Document& doc) {
     const safefile::Reading reading = safefile::read(file, false);
     const QByteArray& bytes = reading.bytes;
-    if (reading.status != safefile::Reading::Read || bytes.isEmpty() || bytes.indexOf('\0') >= 0)
+    if (reading.status != safefile::Reading::Read || bytes.isEmpty() || catalog::holdsNul(bytes))
         return false;
     catalog::Document fresh;
     if (!catalog::parse(fresh, bytes.constData()) || catalog::repairShape(fresh) > 0 ||

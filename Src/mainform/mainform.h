@@ -291,6 +291,7 @@ private:
     // no icon yet; -1 when every cell has one.
     int iconsFrom = -1;
     QIcon blankIcon;
+    bool startUpMemoryReleased = false;
 
     QAction* actTypeAdd;
     QAction* actTypeRename;

@@ -4,6 +4,7 @@
 #include "mainform/mainform.h"
 
 #include "app/datapaths.h"
+#include "app/freedmemory.h"
 #include "ui_mainform.h"
 
 #include <QLineEdit>
@@ -42,6 +43,11 @@ void MainForm::setupSearch() {
         if (searchIndexStale) {
             searchIndex.rebuild(catalog);
             searchIndexStale = false;
+        }
+        // The first build is the last of start-up's work.
+        if (!startUpMemoryReleased) {
+            startUpMemoryReleased = true;
+            releaseFreedMemory();
         }
     });
 
