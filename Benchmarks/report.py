@@ -78,6 +78,13 @@ def startup_figures(data_root, large_root):
             {k: statistics.median(v) for k, v in rss.items()})
 
 
+def cold_load_figures(data_root, large_root):
+    """One load of each catalog in a fresh process (ms, median)."""
+    load = lambda where: statistics.median(
+        float(run([os.path.join(bench, "coldload"), os.path.join(where, "Data", "Data")])) for _ in range(ROUNDS))
+    return load(data_root), load(large_root)
+
+
 def first_frame_figures(data_root, large_root):
     """The GUI thread's instructions to the first frame (callgrind), or None without valgrind."""
     if not shutil.which("valgrind"):
@@ -153,6 +160,7 @@ def main():
             run([os.path.join(bench, "gencatalog"), os.path.join(where, "Data", "Data"), str(items), str(first)])
         mapped, rss = startup_figures(root, large)
         frames = first_frame_figures(root, large)
+        cold_small, cold_large = cold_load_figures(root, large)
         live, live_max = hotkey_live_figure(root)
         show, hide, esc = hotkey_figures(root)
         wide_show, _, _ = hotkey_figures(wide)
@@ -207,18 +215,17 @@ def main():
         growth = c[f"{what}/100000"] / c[f"{what}/10000"]
         row(f"{what[4:]} time, 100,000 / 10,000 Items", f"{growth:.1f}", "<= 11", growth <= 11)
 
-    if frames:
-        # The extra bytes' share: what the 100,000-Item file's load costs beyond the 5,000-Item one's.
-        row("Cold start to mapped, 100,000 Items (first Group 100 Items)",
-            f"{mapped['tarn_100k']:.1f} ms ({mapped['tarn_100k'] / mapped['tarn']:.2f} x 5,000 Items; "
-            f"{frames['tarn_100k'] / 1e6:.0f} M GUI-thread instructions to the first frame)",
-            "<= 1.3 x + load of the extra bytes",
-            mapped["tarn_100k"] <= 1.3 * mapped["tarn"] + (c["TarnLoad/100000"] - c["TarnLoad/10000"] / 2))
-    else:
-        row("Cold start to mapped, 100,000 Items (first Group 100 Items)",
-            f"{mapped['tarn_100k']:.1f} ms ({mapped['tarn_100k'] / mapped['tarn']:.2f} x 5,000 Items)",
-            "<= 1.3 x + load of the extra bytes",
-            mapped["tarn_100k"] <= 1.3 * mapped["tarn"] + (c["TarnLoad/100000"] - c["TarnLoad/10000"] / 2))
+    # The extra bytes' share: what loading the 100,000-Item file costs a
+    # starting process beyond the 5,000-Item one (cold: catalog_bench's
+    # repeated loads run in warm memory).
+    extra = cold_large - cold_small
+    instructions = f"; {frames['tarn_100k'] / 1e6:.0f} M GUI-thread instructions to the first frame" if frames else ""
+    row("Catalog load in a fresh process, 5,000 / 100,000 Items", f"{cold_small:.1f} / {cold_large:.1f} ms",
+        "(for reference)", True)
+    row("Cold start to mapped, 100,000 Items (first Group 100 Items)",
+        f"{mapped['tarn_100k']:.1f} ms ({mapped['tarn_100k'] / mapped['tarn']:.2f} x 5,000 Items{instructions})",
+        f"<= 1.3 x + {extra:.0f} ms = {1.3 * mapped['tarn'] + extra:.1f} ms",
+        mapped["tarn_100k"] <= 1.3 * mapped["tarn"] + extra)
     row("RSS once shown, 100,000 Items", f"{rss['tarn_100k']:.1f} MiB", "(no target)", True)
 
     g = grid_figures()
