@@ -8,7 +8,6 @@
 #include "app/startuppreload.h"
 #include "app/translations.h"
 #include "catalog/catalogstore.h"
-#include "icons/itemicon.h"
 #include "mainform/mainform.h"
 
 #include <QApplication>

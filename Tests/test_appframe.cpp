@@ -100,6 +100,7 @@ private slots:
             QVERIFY(StartupPreload::takeCatalog(data.catalogPath(), doc, result));
             QVERIFY(!StartupPreload::takeCatalog(data.catalogPath(), doc, result));
             StartupPreload::waitForFonts();
+            QVERIFY(StartupPreload::takeSettingsPicture().isNull()); // not started: no wait
             preload.startPictures();
             const QImage picture = StartupPreload::takeSettingsPicture();
             const int side = StartupPreload::kPictureSize;

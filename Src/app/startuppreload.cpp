@@ -15,13 +15,13 @@ namespace {
 // system without the library just skips it.
 void loadFontConfiguration() {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    // Never closed: Qt goes on using the library.
     void* library = ::dlopen("libfontconfig.so.1", RTLD_LAZY);
     if (!library)
         return;
     using Init = int (*)();
     if (const auto init = reinterpret_cast<Init>(::dlsym(library, "FcInit")))
         init();
-        // Never closed: Qt goes on using the library.
 #endif
 }
 
@@ -84,7 +84,8 @@ bool StartupPreload::takeCatalog(const QString& path, catalog::Document& doc,
 }
 
 QImage StartupPreload::takeSettingsPicture() {
-    if (!current || !current->picture.valid())
+    // Before startPictures() nothing is on its way: waiting would never end.
+    if (!current || !current->applicationSignalled || !current->picture.valid())
         return QImage();
     return current->picture.get();
 }

@@ -41,7 +41,8 @@ public:
     // nothing of its allocator) and its result into `result`. False where
     // nothing was preloaded for `path` or it was taken already.
     static bool takeCatalog(const QString& path, catalog::Document& doc, catalogstore::LoadResult& result);
-    // The settings button's picture, decoded at kPictureSize, or a null image.
+    // The settings button's picture, decoded at kPictureSize, or a null image
+    // (also before startPictures(), and once taken).
     static QImage takeSettingsPicture();
 
     static constexpr int kPictureSize = 96; // enough for 24 px at 4x
