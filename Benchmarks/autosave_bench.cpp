@@ -18,7 +18,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <sys/stat.h>
 
 namespace {
@@ -27,12 +26,6 @@ namespace {
 ino_t inodeOf(const QString& path) {
     struct stat info {};
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
-}
-
-double threadCpuMs() {
-    timespec ts;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
 }
 
 } // namespace

@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "benchsupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -23,23 +25,10 @@ namespace {
 
 QByteArray catalogText(int items) {
     catalog::Document doc;
-    doc.SetObject();
-    auto& a = doc.GetAllocator();
-    catalog::Value types(rapidjson::kArrayType);
-    for (int t = 0; t < 10; ++t) {
-        catalog::Value type = catalog::defaultType(a);
-        catalog::Value& groups = type["group"];
-        for (int g = 1; g < 10; ++g)
-            groups.PushBack(catalog::newGroup(a), a);
-        for (int g = 0; g < 10; ++g)
-            for (int i = 0; i < items / 100; ++i)
-                groups[g]["item"].PushBack(
-                    catalog::droppedItem(QStringLiteral("项目 %1").arg(i), i % 3,
-                                         QStringLiteral("/opt/programs/tool-%1/bin/run.exe").arg(i), a),
-                    a);
-        types.PushBack(type, a);
-    }
-    doc.AddMember("type", types, a);
+    fillTenByTen(doc, items, [](int i, catalog::Allocator& a) {
+        return catalog::droppedItem(QStringLiteral("项目 %1").arg(i), i % 3,
+                                    QStringLiteral("/opt/programs/tool-%1/bin/run.exe").arg(i), a);
+    });
     return catalog::serialize(doc);
 }
 

@@ -7,6 +7,8 @@
 #include "search/pinyin.h"
 #include "search/usagestore.h"
 
+#include "benchsupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QDateTime>
@@ -18,53 +20,17 @@ namespace {
 constexpr int kItems = 100000;
 constexpr int kScreenful = 60;
 
-const char* const kChinese[] = {
-    "文档",   "音乐",   "浏览器", "设置", "管理", "工具", "编辑器", "银行", "重庆", "微信", "视频", "下载",
-    "播放器", "计算器", "相册",   "地图", "邮件", "日历", "笔记",   "翻译", "游戏", "网盘", "照片", "会议",
-    "输入法", "助手",   "中心",   "办公", "安全", "系统", "长城",   "行情", "快递", "学习", "阅读"};
-const char* const kAscii[] = {"Visual", "Studio", "Code",     "Chrome", "Firefox", "Notepad", "Office",
-                              "Word",   "Excel",  "Terminal", "Player", "Manager", "Editor",  "Git",
-                              "Python", "Steam",  "Photo",    "Shop",   "Cloud",   "Mail",    "Note",
-                              "Calc",   "Zoom",   "Docker",   "Blender"};
-const char* const kMixed[] = {"QQ", "WPS", "360", "PS", "VS", "3D", "PDF", "TIM", "B站"};
-
-// Ten Types of ten Groups, `items` Items spread evenly.
+// Ten Types of ten Groups, `items` Items spread evenly, every path distinct.
 void makeCatalog(catalog::Document& doc, int items) {
-    std::mt19937 rng(7);
-    auto pick = [&rng](const auto& list) { return QString::fromUtf8(list[rng() % std::size(list)]); };
-    doc.SetObject();
-    auto& a = doc.GetAllocator();
-    catalog::Value types(rapidjson::kArrayType);
+    NameMaker names(7);
     int made = 0;
-    for (int t = 0; t < 10; ++t) {
-        catalog::Value type = catalog::defaultType(a);
-        catalog::Value& groups = type["group"];
-        for (int g = 1; g < 10; ++g)
-            groups.PushBack(catalog::newGroup(a), a);
-        for (int g = 0; g < 10; ++g) {
-            for (int i = 0; i < items / 100; ++i, ++made) {
-                QString name;
-                switch (rng() % 3) {
-                case 0: // 微信文档, 银行助手2
-                    name = pick(kChinese) + pick(kChinese);
-                    break;
-                case 1: // Visual Studio Code
-                    name = pick(kAscii) + QLatin1Char(' ') + pick(kAscii);
-                    break;
-                default: // QQ音乐, WPS Office
-                    name = pick(kMixed) + (rng() % 2 ? pick(kChinese) : QLatin1Char(' ') + pick(kAscii));
-                }
-                if (rng() % 2)
-                    name += QString::number(rng() % 1000);
-                const QString path = QStringLiteral("C:/Program Files/%1/%2-%3.exe")
-                                         .arg(pick(kAscii), pick(kAscii).toLower())
-                                         .arg(made);
-                groups[g]["item"].PushBack(catalog::droppedItem(name, catalog::KindFile, path, a), a);
-            }
-        }
-        types.PushBack(type, a);
-    }
-    doc.AddMember("type", types, a);
+    fillTenByTen(doc, items, [&](int, catalog::Allocator& a) {
+        const QString name = names.name();
+        const QString path = QStringLiteral("C:/Program Files/%1/%2-%3.exe")
+                                 .arg(names.word(), names.word().toLower())
+                                 .arg(made++);
+        return catalog::droppedItem(name, catalog::KindFile, path, a);
+    });
 }
 
 catalog::Document& sharedCatalog() {

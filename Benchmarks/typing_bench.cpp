@@ -20,27 +20,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
-#include <random>
 
 namespace {
 
 constexpr int kItems = 100000;
-
-const char* const kChinese[] = {"文档",   "音乐",   "浏览器", "设置", "管理", "工具",
-                                "编辑器", "银行",   "重庆",   "微信", "视频", "下载",
-                                "播放器", "计算器", "相册",   "地图", "邮件", "日历"};
-const char* const kAscii[] = {"Visual", "Studio", "Code",   "Chrome",   "Firefox", "Notepad",
-                              "Office", "Word",   "Excel",  "Terminal", "Player",  "Manager",
-                              "Editor", "Git",    "Python", "Steam"};
-const char* const kMixed[] = {"QQ", "WPS", "360", "PS", "VS", "PDF"};
-
-// This thread's processor time, which a busy machine does not inflate.
-double cpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
 
 } // namespace
 
@@ -55,38 +38,12 @@ int main(int argc, char* argv[]) {
     while (it.hasNext() && files.size() < 500)
         files << it.next();
 
-    std::mt19937 rng(11);
-    auto pick = [&rng](const auto& list) { return QString::fromUtf8(list[rng() % std::size(list)]); };
+    NameMaker names(11);
     catalog::Document doc;
-    doc.SetObject();
-    auto& a = doc.GetAllocator();
-    catalog::Value types(rapidjson::kArrayType);
-    for (int t = 0; t < 10; ++t) {
-        catalog::Value type = catalog::defaultType(a);
-        for (int g = 1; g < 10; ++g)
-            type["group"].PushBack(catalog::newGroup(a), a);
-        for (int g = 0; g < 10; ++g) {
-            for (int i = 0; i < kItems / 100; ++i) {
-                QString name;
-                switch (rng() % 3) {
-                case 0:
-                    name = pick(kChinese) + pick(kChinese);
-                    break;
-                case 1:
-                    name = pick(kAscii) + QLatin1Char(' ') + pick(kAscii);
-                    break;
-                default:
-                    name = pick(kMixed) + pick(kChinese);
-                }
-                if (rng() % 2)
-                    name += QString::number(rng() % 1000);
-                type["group"][g]["item"].PushBack(
-                    catalog::droppedItem(name, 0, files[int(rng() % files.size())], a), a);
-            }
-        }
-        types.PushBack(type, a);
-    }
-    doc.AddMember("type", types, a);
+    fillTenByTen(doc, kItems, [&](int, catalog::Allocator& a) {
+        const QString name = names.name();
+        return catalog::droppedItem(name, 0, files[int(names.next() % unsigned(files.size()))], a);
+    });
     catalogstore::save(root.filePath(QStringLiteral("Data/Data")), doc);
 
     MainForm form;
@@ -107,13 +64,13 @@ int main(int argc, char* argv[]) {
             for (const char* c = query; *c; ++c) {
                 QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : &form;
                 QElapsedTimer clock;
-                const double cpu = cpuMs();
+                const double cpu = threadCpuMs();
                 clock.start();
                 QTest::keyClick(focus, *c);
                 const double ms = clock.nsecsElapsed() / 1e6;
                 if (round > 0) {
                     keystrokes.push_back(ms);
-                    keystrokesCpu.push_back(cpuMs() - cpu);
+                    keystrokesCpu.push_back(threadCpuMs() - cpu);
                 }
                 cells = std::max(cells, results->count());
                 QCoreApplication::processEvents();
