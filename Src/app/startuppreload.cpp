@@ -36,8 +36,8 @@ QImage decodeSettingsPicture() {
 StartupPreload* StartupPreload::current = nullptr;
 
 StartupPreload::StartupPreload(const QString& catalogFile)
-    : catalogPath(catalogFile), fonts(fontsPromise.get_future().share()),
-      catalog(catalogPromise.get_future()), picture(picturePromise.get_future()) {
+    : catalogPath(catalogFile), fonts(fontsPromise.get_future()), catalog(catalogPromise.get_future()),
+      picture(picturePromise.get_future()) {
     current = this;
     worker = std::thread(&StartupPreload::run, this);
 }

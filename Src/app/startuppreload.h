@@ -65,7 +65,7 @@ private:
     std::promise<void> fontsPromise;
     std::promise<LoadedCatalog> catalogPromise;
     std::promise<QImage> picturePromise;
-    std::shared_future<void> fonts;
+    std::future<void> fonts;
     std::future<LoadedCatalog> catalog;
     std::future<QImage> picture;
     std::thread worker; // last: started once all the above exist
