@@ -51,7 +51,7 @@ int main(int argc, char* argv[]) {
         catalogstore::removeLeftovers(datapaths::catalogFile());
         catalogstore::removeLeftovers(datapaths::configFile());
     }
-    StartupPreload preload(datapaths::catalogFile());
+    StartupPreload preload(datapaths::catalogFile(), QStringLiteral("微软雅黑"));
 
     // Tarn draws only widgets: Qt's OpenGL integration would cost start-up
     // time and tens of megabytes for nothing.
@@ -60,8 +60,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     preload.startPictures();
     installTranslations(app, language::fromEnvironment(commandLine.language));
-    QApplication::setFont(QFont(QStringLiteral("微软雅黑"), 10));
-    StartupPreload::waitForFonts();
+    QApplication::setFont(QFont(preload.fontFamily(), 10));
     MainForm window;
     QObject::connect(&instance, &SingleInstance::commandReceived, &window, &MainForm::runCommand);
     instance.setReady();

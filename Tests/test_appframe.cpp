@@ -3,11 +3,13 @@
 // hands to another core.
 #include "app/startuppreload.h"
 #include "app/stylesheet.h"
+#include "app/systemfonts.h"
 #include "catalog/catalogjson.h"
 #include "support/datafolder.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QFontDatabase>
 #include <QImage>
 #include <QImageReader>
 #include <QLineEdit>
@@ -87,6 +89,26 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&edit));
         QCOMPARE(edit.height(), 23 + 2 + 2 + 2); // min-height + padding + border
     }
+    // A face that is installed is asked for by the name given, in any of its
+    // languages; one that is not, by the installed face that stands in for it
+    // in Chinese, so its Chinese text needs no other face.
+    void interfaceFamilyIsInstalled() {
+        const QFontDatabase fonts;
+        const QString wenquanyi = QStringLiteral("WenQuanYi Micro Hei");
+        if (!fonts.hasFamily(wenquanyi) || fonts.hasFamily(QStringLiteral("微软雅黑")))
+            QSKIP("needs WenQuanYi Micro Hei and no 微软雅黑");
+        systemfonts::load();
+        QCOMPARE(systemfonts::familyFor(wenquanyi, "zh-cn"), wenquanyi);
+        QCOMPARE(systemfonts::familyFor(QStringLiteral("文泉驿微米黑"), "zh-cn"),
+                 QStringLiteral("文泉驿微米黑"));
+        QCOMPARE(systemfonts::familyFor(QStringLiteral("DejaVu Sans"), "zh-cn"),
+                 QStringLiteral("DejaVu Sans"));
+        const QString standIn = systemfonts::familyFor(QStringLiteral("微软雅黑"), "zh-cn");
+        QVERIFY2(fonts.hasFamily(standIn), qPrintable(standIn));
+        QVERIFY2(fonts.writingSystems(standIn).contains(QFontDatabase::SimplifiedChinese),
+                 qPrintable(standIn));
+    }
+
     // The preloaded catalog is what the window would have read itself, a
     // broken file's copy included, and goes to the first taker only.
     void preloadHandsOverWhatItRead() {
@@ -95,11 +117,11 @@ private slots:
         catalog::Document doc;
         catalogstore::LoadResult result;
         {
-            StartupPreload preload(data.catalogPath());
+            StartupPreload preload(data.catalogPath(), QStringLiteral("DejaVu Sans"));
             QVERIFY(!StartupPreload::takeCatalog(data.configPath(), doc, result));
             QVERIFY(StartupPreload::takeCatalog(data.catalogPath(), doc, result));
             QVERIFY(!StartupPreload::takeCatalog(data.catalogPath(), doc, result));
-            StartupPreload::waitForFonts();
+            QCOMPARE(preload.fontFamily(), QStringLiteral("DejaVu Sans"));
             QVERIFY(StartupPreload::takeSettingsPicture().isNull()); // not started: no wait
             preload.startPictures();
             const QImage picture = StartupPreload::takeSettingsPicture();
@@ -124,7 +146,7 @@ private slots:
         // ready, it still ends.
         QVERIFY(!StartupPreload::takeCatalog(data.catalogPath(), doc, result));
         QVERIFY(StartupPreload::takeSettingsPicture().isNull());
-        { StartupPreload unused(data.catalogPath()); }
+        { StartupPreload unused(data.catalogPath(), QString()); }
     }
 };
 

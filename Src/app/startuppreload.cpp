@@ -1,29 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/startuppreload.h"
 
+#include "app/systemfonts.h"
+
 #include <QImageReader>
 
-#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
-#include <dlfcn.h>
-#endif
-
 namespace {
-
-// Qt's platform plugin loads fontconfig for its fonts. Its configuration is
-// process-wide and built once, safely from any thread: built here, Qt finds
-// it ready. Opened by name so that Tarn needs no fontconfig headers, and a
-// system without the library just skips it.
-void loadFontConfiguration() {
-#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
-    // Never closed: Qt goes on using the library.
-    void* library = ::dlopen("libfontconfig.so.1", RTLD_LAZY);
-    if (!library)
-        return;
-    using Init = int (*)();
-    if (const auto init = reinterpret_cast<Init>(::dlsym(library, "FcInit")))
-        init();
-#endif
-}
 
 QImage decodeSettingsPicture() {
     QImageReader reader(QStringLiteral(":/img/Settings.png"));
@@ -35,9 +17,9 @@ QImage decodeSettingsPicture() {
 
 StartupPreload* StartupPreload::current = nullptr;
 
-StartupPreload::StartupPreload(const QString& catalogFile)
-    : catalogPath(catalogFile), fonts(fontsPromise.get_future()), catalog(catalogPromise.get_future()),
-      picture(picturePromise.get_future()) {
+StartupPreload::StartupPreload(const QString& catalogFile, const QString& interfaceFamily)
+    : catalogPath(catalogFile), wantedFamily(interfaceFamily), fonts(fontsPromise.get_future()),
+      catalog(catalogPromise.get_future()), picture(picturePromise.get_future()) {
     current = this;
     worker = std::thread(&StartupPreload::run, this);
 }
@@ -52,8 +34,9 @@ StartupPreload::~StartupPreload() {
 }
 
 void StartupPreload::run() {
-    loadFontConfiguration();
-    fontsPromise.set_value();
+    systemfonts::load();
+    // "微软雅黑" and its like are Simplified Chinese faces.
+    fontsPromise.set_value(systemfonts::familyFor(wantedFamily, "zh-cn"));
     LoadedCatalog loaded;
     loaded.result = catalogstore::load(catalogPath, loaded.doc);
     catalogPromise.set_value(std::move(loaded));
@@ -68,9 +51,10 @@ void StartupPreload::startPictures() {
     applicationReady.set_value();
 }
 
-void StartupPreload::waitForFonts() {
-    if (current && current->fonts.valid())
-        current->fonts.wait();
+QString StartupPreload::fontFamily() {
+    if (fonts.valid())
+        resolvedFamily = fonts.get();
+    return resolvedFamily;
 }
 
 bool StartupPreload::takeCatalog(const QString& path, catalog::Document& doc,
