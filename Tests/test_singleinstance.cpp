@@ -4,10 +4,13 @@
 #include "app/singleinstance.h"
 
 #include <QDir>
+#include <QLockFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 Q_DECLARE_METATYPE(InstanceCommand)
 
@@ -60,18 +63,45 @@ private slots:
         QVERIFY(!second.handOver(InstanceCommand::Show, 300));
     }
 
-    void theLockOfACrashedTarnIsTakenOver() {
+    // The lock is the kernel's: held while its process lives, however that
+    // process ends, and whatever a crashed Tarn wrote into the file.
+    void theLockGoesWithItsProcess() {
         QTemporaryDir root;
-        QFile stale(root.filePath(QStringLiteral("Data.lock")));
+        const QString path = root.filePath(QStringLiteral("Data.lock"));
+        QFile stale(path);
         QVERIFY(stale.open(QIODevice::WriteOnly));
         stale.write(QByteArray::number(deadProcessId()) + "\nTarn\n" + QSysInfo::machineHostName().toUtf8() +
                     "\n");
         stale.close();
+
+        // Another process holds it (perl is part of every Debian system).
+        QProcess holder;
+        holder.start(QStringLiteral("perl"),
+                     {QStringLiteral("-e"),
+                      QStringLiteral("use Fcntl ':flock'; open(my $f, '>>', $ARGV[0]) or die;"
+                                     "flock($f, LOCK_EX) or die; $| = 1; print \"held\\n\"; sleep 60"),
+                      path});
+        QVERIFY(holder.waitForReadyRead(5000));
         SingleInstance instance(root.path());
+        QCOMPARE(instance.lock(), SingleInstance::Lock::HeldElsewhere);
+        holder.kill();
+        QVERIFY(holder.waitForFinished(5000));
         QCOMPARE(instance.lock(), SingleInstance::Lock::Held);
+        QVERIFY(QFile::exists(path));
+
+        // An older Tarn's lock file is held the same way.
+        QTemporaryDir older;
+        QLockFile olderLock(older.filePath(QStringLiteral("Data.lock")));
+        QVERIFY(olderLock.tryLock(0));
+        QCOMPARE(SingleInstance(older.path()).lock(), SingleInstance::Lock::HeldElsewhere);
 
         SingleInstance nowhere(root.filePath(QStringLiteral("missing")));
         QCOMPARE(nowhere.lock(), SingleInstance::Lock::Unavailable);
+        QDir(root.path()).mkdir(QStringLiteral("fifo"));
+        QVERIFY(::mkfifo(QFile::encodeName(root.filePath(QStringLiteral("fifo/Data.lock"))).constData(),
+                         0600) == 0);
+        QCOMPARE(SingleInstance(root.filePath(QStringLiteral("fifo"))).lock(),
+                 SingleInstance::Lock::Unavailable);
     }
 
     void commandLine_data() {

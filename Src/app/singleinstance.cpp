@@ -21,7 +21,7 @@ constexpr int kLongestWord = 32;
 
 SingleInstance::SingleInstance(const QString& dataFolder, const QString& lockName, QObject* parent)
     : QObject(parent), name(serverNameFor(dataFolder)),
-      lockFileName(QDir(dataFolder).absoluteFilePath(lockName)), lockFile(lockFileName) {}
+      lockFile(QDir(dataFolder).absoluteFilePath(lockName)) {}
 
 SingleInstance::~SingleInstance() {
     stopListening();
@@ -37,9 +37,7 @@ QString SingleInstance::serverNameFor(const QString& dataFolder) {
 }
 
 SingleInstance::Lock SingleInstance::lock() {
-    if (lockFile.isLocked() || lockFile.tryLock(0))
-        return Lock::Held;
-    return lockFile.error() == QLockFile::LockFailedError ? Lock::HeldElsewhere : Lock::Unavailable;
+    return lockFile.tryLock();
 }
 
 bool SingleInstance::listen() {

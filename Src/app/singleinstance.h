@@ -2,9 +2,9 @@
 #pragma once
 
 #include "app/commandline.h"
+#include "app/folderlock.h"
 
 #include <QList>
-#include <QLockFile>
 #include <QObject>
 
 class QLocalServer;
@@ -17,11 +17,9 @@ class SingleInstance : public QObject {
     Q_OBJECT
 
 public:
-    enum class Lock {
-        Held,          // this process is the one Tarn for the folder
-        HeldElsewhere, // another Tarn holds the folder
-        Unavailable,   // no lock file can be made there (no folder, no write access)
-    };
+    // Held: this is the one Tarn for the folder; HeldElsewhere: another
+    // Tarn is; Unavailable: no lock can be had there.
+    using Lock = FolderLock::State;
 
     // `dataFolder` holds the catalog file; `lockName` is the lock's file name in it.
     explicit SingleInstance(const QString& dataFolder, const QString& lockName = QStringLiteral("Data.lock"),
@@ -42,7 +40,7 @@ public:
     // carried out. False when no Tarn answered within `timeoutMs`.
     bool handOver(InstanceCommand command, int timeoutMs = 5000);
 
-    QString lockPath() const { return lockFileName; }
+    QString lockPath() const { return lockFile.path(); }
     QString serverName() const { return name; }
     // Short and stable: derived from the folder's canonical path.
     static QString serverNameFor(const QString& dataFolder);
@@ -57,8 +55,7 @@ private:
     static void answer(QLocalSocket* socket);
 
     QString name;
-    QString lockFileName;
-    QLockFile lockFile;
+    FolderLock lockFile;
     QLocalServer* server = nullptr;
     bool ready = false;
     QList<InstanceCommand> waiting;

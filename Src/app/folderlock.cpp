@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/folderlock.h"
+
+#if defined(Q_OS_UNIX)
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+FolderLock::FolderLock(const QString& path) : filePath(path) {}
+
+FolderLock::~FolderLock() {
+    // Never removed: a start that opened the file just before would then
+    // lock a name no other start can see.
+    if (fd >= 0)
+        ::close(fd);
+}
+
+FolderLock::State FolderLock::tryLock() {
+    if (fd >= 0)
+        return State::Held;
+    const QByteArray name = QFile::encodeName(filePath);
+    const int opened = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
+    if (opened < 0)
+        return State::Unavailable;
+    int locked;
+    do
+        locked = ::flock(opened, LOCK_EX | LOCK_NB);
+    while (locked != 0 && errno == EINTR);
+    if (locked != 0) {
+        const bool busy = errno == EWOULDBLOCK;
+        ::close(opened);
+        return busy ? State::HeldElsewhere : State::Unavailable;
+    }
+    // Like every file Tarn opens, a regular file or nothing.
+    struct stat info;
+    if (::fstat(opened, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(opened);
+        return State::Unavailable;
+    }
+    fd = opened;
+    // Who holds it, for a person looking. Nothing reads it back, so it is
+    // neither synced nor checked.
+    const QByteArray holder = QByteArray::number(static_cast<qint64>(::getpid())) + '\n';
+    if (::ftruncate(fd, 0) == 0) {
+        [[maybe_unused]] const ssize_t written =
+            ::write(fd, holder.constData(), static_cast<size_t>(holder.size()));
+    }
+    return State::Held;
+}
+
+bool FolderLock::isLocked() const {
+    return fd >= 0;
+}
+
+#else
+
+FolderLock::FolderLock(const QString& path) : filePath(path), file(path) {}
+
+FolderLock::~FolderLock() = default;
+
+FolderLock::State FolderLock::tryLock() {
+    if (file.isLocked() || file.tryLock(0))
+        return State::Held;
+    return file.error() == QLockFile::LockFailedError ? State::HeldElsewhere : State::Unavailable;
+}
+
+bool FolderLock::isLocked() const {
+    return file.isLocked();
+}
+
+#endif
