@@ -43,11 +43,12 @@ FolderLock::State FolderLock::tryLock() {
     }
     fd = opened;
     // Who holds it, for a person looking. Nothing reads it back, so it is
-    // neither synced nor checked.
+    // neither synced nor checked, and cut only when longer: cutting a file
+    // costs more than the rest of taking the lock.
     const QByteArray holder = QByteArray::number(static_cast<qint64>(::getpid())) + '\n';
-    if (::ftruncate(fd, 0) == 0) {
-        [[maybe_unused]] const ssize_t written =
-            ::write(fd, holder.constData(), static_cast<size_t>(holder.size()));
+    if (::pwrite(fd, holder.constData(), static_cast<size_t>(holder.size()), 0) == holder.size() &&
+        info.st_size > holder.size()) {
+        [[maybe_unused]] const int cut = ::ftruncate(fd, holder.size());
     }
     return State::Held;
 }
