@@ -3,15 +3,17 @@
 """Draws Tarn's built-in images with nothing but the standard library.
 
 Run from this folder: python3 make_artwork.py
-Writes img/App.ico, img/Settings.png, img/Web.png, img/Lost.png and
-qss/arrowdown.png, and the installed application icon: icons/<id>.svg and
-icons/<size>/<id>.png for the hicolor theme. Shapes are signed-distance
+Writes img/App.ico, img/Settings.png, img/Settings-96.png, img/Web.png,
+img/Lost.png and qss/arrowdown.png, and the installed application icon:
+icons/<id>.svg and icons/<size>/<id>.png for the hicolor theme. Shapes are signed-distance
 functions sampled 4x4 per pixel.
 
 For high-DPI screens Web and Lost have img/<name>@2x.png beside them, which
 Qt's icons use from a scale of 1.5 up; App.ico holds the icon from 256 down
 to 16 pixels, the largest first (what a plain QPixmap of it reads).
-Settings.png and arrowdown.png are drawn large enough for any scale.
+Settings.png and arrowdown.png are drawn large enough for any scale; the
+settings button draws from img/Settings-96.png (24 pixels up to a scale of 4),
+which takes no time to decode, and from Settings.png only beyond.
 """
 import math
 import os
@@ -212,7 +214,8 @@ def arrow_down():
 if __name__ == "__main__":
     with open("img/App.ico", "wb") as f:
         f.write(ico((256, 128, 64, 48, 32, 24, 16), app_icon()))
-    for name, size, layers in (("img/Settings.png", 587, settings_icon()), ("img/Web.png", 64, web_icon()),
+    for name, size, layers in (("img/Settings.png", 587, settings_icon()), ("img/Settings-96.png", 96, settings_icon()),
+                               ("img/Web.png", 64, web_icon()),
                                ("img/Web@2x.png", 128, web_icon()), ("img/Lost.png", 64, lost_icon()),
                                ("img/Lost@2x.png", 128, lost_icon()), ("qss/arrowdown.png", 200, arrow_down())):
         with open(name, "wb") as f:

@@ -5,31 +5,19 @@
 
 #include <QImageReader>
 
-namespace {
-
-QImage decodeSettingsPicture() {
-    QImageReader reader(QStringLiteral(":/img/Settings.png"));
-    reader.setScaledSize(QSize(StartupPreload::kPictureSize, StartupPreload::kPictureSize));
-    return reader.read();
-}
-
-} // namespace
-
 StartupPreload* StartupPreload::current = nullptr;
 
 StartupPreload::StartupPreload(const QString& catalogFile, const QString& interfaceFamily)
     : catalogPath(catalogFile), wantedFamily(interfaceFamily), fonts(fontsPromise.get_future()),
-      catalog(catalogPromise.get_future()), picture(picturePromise.get_future()) {
+      catalog(catalogPromise.get_future()) {
     current = this;
     worker = std::thread(&StartupPreload::run, this);
 }
 
 StartupPreload::~StartupPreload() {
     current = nullptr;
-    if (!applicationSignalled) {
-        cancelled = true;
-        applicationReady.set_value();
-    }
+    if (!catalogSignalled.exchange(true))
+        catalogWanted.set_value(false);
     worker.join();
 }
 
@@ -37,18 +25,19 @@ void StartupPreload::run() {
     systemfonts::load();
     // "微软雅黑" and its like are Simplified Chinese faces.
     fontsPromise.set_value(systemfonts::familyFor(wantedFamily, "zh-cn"));
+    if (!catalogWanted.get_future().get())
+        return;
     LoadedCatalog loaded;
     loaded.result = catalogstore::load(catalogPath, loaded.doc);
     catalogPromise.set_value(std::move(loaded));
-    applicationReady.get_future().wait();
-    picturePromise.set_value(cancelled ? QImage() : decodeSettingsPicture());
+    // Qt looks through its image plugins when the first picture is read;
+    // done here, the window's first picture finds them listed.
+    QImageReader::supportedImageFormats();
 }
 
-void StartupPreload::startPictures() {
-    if (applicationSignalled)
-        return;
-    applicationSignalled = true;
-    applicationReady.set_value();
+void StartupPreload::startCatalog() {
+    if (!catalogSignalled.exchange(true))
+        catalogWanted.set_value(true);
 }
 
 QString StartupPreload::fontFamily() {
@@ -61,15 +50,9 @@ bool StartupPreload::takeCatalog(const QString& path, catalog::Document& doc,
                                  catalogstore::LoadResult& result) {
     if (!current || !current->catalog.valid() || path != current->catalogPath)
         return false;
+    current->startCatalog();
     LoadedCatalog loaded = current->catalog.get();
     doc.Swap(loaded.doc);
     result = loaded.result;
     return true;
-}
-
-QImage StartupPreload::takeSettingsPicture() {
-    // Before startPictures() nothing is on its way: waiting would never end.
-    if (!current || !current->applicationSignalled || !current->picture.valid())
-        return QImage();
-    return current->picture.get();
 }

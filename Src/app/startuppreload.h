@@ -3,51 +3,48 @@
 
 #include "catalog/catalogstore.h"
 
-#include <QImage>
 #include <QString>
 
+#include <atomic>
 #include <future>
 #include <thread>
 
 // Start-up work that needs neither the display nor a widget, done on the
 // second core while the GUI thread connects to the display and builds the
 // window: loading the font configuration (the largest single piece of a Qt
-// program's start) and finding the interface font's family in it, reading
-// the catalog file and decoding the settings button's picture.
+// program's start), finding the interface font's family in it, reading the
+// catalog file, and listing the image plugins.
 //
-// One object lives in main() for the whole run. The window takes what it
-// needs through the static functions, which wait for the piece they return;
-// where no preload runs (tests, a window made later) they return nothing and
-// the caller does the work itself.
+// One object lives in main() for the whole run. The window takes the catalog
+// through a static function, which waits for it; where no preload runs
+// (tests, a window made later) it returns nothing and the window reads the
+// file itself.
 class StartupPreload {
 public:
-    // Starts loading the fonts' configuration and reading `catalogFile`.
-    // Nothing else may touch `catalogFile` until the window has taken it.
-    // `interfaceFamily` is the interface font's family as the program names it.
+    // Starts loading the fonts' configuration. `interfaceFamily` is the
+    // interface font's family as the program names it. Nothing else may
+    // touch `catalogFile` until the window has taken it.
     StartupPreload(const QString& catalogFile, const QString& interfaceFamily);
-    // Waits for whatever is still running; the picture is not decoded if
-    // startPictures() never ran.
+    // Waits for whatever is still running; the catalog is not read if
+    // nobody asked for it.
     ~StartupPreload();
     StartupPreload(const StartupPreload&) = delete;
     StartupPreload& operator=(const StartupPreload&) = delete;
 
-    // Image readers look for plugins in the application's folders, so this
-    // starts once the application object exists.
-    void startPictures();
+    // Starts reading the catalog. Called once the application object exists:
+    // read while the GUI thread connects to the display, it slowed that down
+    // by more than it saved.
+    void startCatalog();
 
     // Waits for the font configuration (a font look-up before then would
     // load it a second time beside the preload) and returns the family to
     // ask for: the one given, or the installed face standing in for it.
     QString fontFamily();
     // Moves the preloaded catalog into `doc` (which must be empty and hold
-    // nothing of its allocator) and its result into `result`. False where
-    // nothing was preloaded for `path` or it was taken already.
+    // nothing of its allocator) and its result into `result`, starting the
+    // read if it had not started. False where nothing was preloaded for
+    // `path` or it was taken already.
     static bool takeCatalog(const QString& path, catalog::Document& doc, catalogstore::LoadResult& result);
-    // The settings button's picture, decoded at kPictureSize, or a null image
-    // (also before startPictures(), and once taken).
-    static QImage takeSettingsPicture();
-
-    static constexpr int kPictureSize = 96; // enough for 24 px at 4x
 
 private:
     struct LoadedCatalog {
@@ -63,14 +60,11 @@ private:
     // One thread does it all, in the order the window needs it, so that it
     // never takes more than the one core from the GUI thread and the X
     // server.
-    std::promise<void> applicationReady;
-    bool applicationSignalled = false;
-    bool cancelled = false;
+    std::promise<bool> catalogWanted; // false: the program ends first
+    std::atomic<bool> catalogSignalled{false};
     std::promise<QString> fontsPromise;
     std::promise<LoadedCatalog> catalogPromise;
-    std::promise<QImage> picturePromise;
     std::future<QString> fonts;
     std::future<LoadedCatalog> catalog;
-    std::future<QImage> picture;
     std::thread worker; // last: started once all the above exist
 };

@@ -4,7 +4,6 @@
 #include "ui_mainform.h"
 
 #include "app/datapaths.h"
-#include "app/startuppreload.h"
 #include "app/stylesheet.h"
 #include "hotkey/globalhotkey.h"
 #include "mainform/windowplacement.h"
@@ -14,7 +13,6 @@
 #include <QApplication>
 #include <QCursor>
 #include <QIcon>
-#include <QImage>
 #include <QMenu>
 #include <QPixmap>
 
@@ -64,15 +62,13 @@ MainForm::MainForm(QWidget* parent) : QWidget(parent), ui(new Ui::MainForm) {
 }
 
 void MainForm::setSettingsIcon() {
-    // The picture is far larger than the button: decoded whole here it would
-    // cost more than the rest of the window. Decoded ahead on another core,
-    // or else only when first painted.
-    QIcon icon;
-    const QImage picture = StartupPreload::takeSettingsPicture();
-    if (!picture.isNull())
-        icon.addPixmap(QPixmap::fromImage(picture));
-    else
-        icon.addFile(QStringLiteral(":/img/Settings.png"), QSize(587, 587));
+    // The button is 24 pixels: its own small picture serves it up to a scale
+    // of 4. QIcon decodes a file as it is added, and the large picture would
+    // cost more than the rest of the window; it is added only for a screen
+    // that needs it.
+    QIcon icon(QStringLiteral(":/img/Settings-96.png"));
+    if (qApp->devicePixelRatio() > 4)
+        icon.addFile(QStringLiteral(":/img/Settings.png"));
     ui->toolButton_settings->setIcon(icon);
 }
 
