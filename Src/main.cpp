@@ -58,7 +58,7 @@ int main(int argc, char* argv[]) {
     qputenv("QT_XCB_GL_INTEGRATION", "none");
     enableHighDpi();
     QApplication app(argc, argv);
-    preload.startCatalog();
+    preload.applicationStarted();
     installTranslations(app, language::fromEnvironment(commandLine.language));
     QApplication::setFont(QFont(preload.fontFamily(), 10));
     MainForm window;

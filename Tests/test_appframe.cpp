@@ -131,13 +131,13 @@ private slots:
         doc["type"].PushBack(catalog::Value(rapidjson::kObjectType), doc.GetAllocator());
         QCOMPARE(doc["type"].Size(), 2u);
 
-        // Gone, it hands over nothing. Ended whether or not the catalog was
-        // asked for, it ends.
+        // Gone, it hands over nothing. Ended whether or not the application
+        // started, it ends.
         QVERIFY(!StartupPreload::takeCatalog(data.catalogPath(), doc, result));
         { StartupPreload unused(data.catalogPath(), QString()); }
         {
             StartupPreload started(data.catalogPath(), QString());
-            started.startCatalog();
+            started.applicationStarted();
         }
     }
 

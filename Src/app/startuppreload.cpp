@@ -16,8 +16,8 @@ StartupPreload::StartupPreload(const QString& catalogFile, const QString& interf
 
 StartupPreload::~StartupPreload() {
     current = nullptr;
-    if (!catalogSignalled.exchange(true))
-        catalogWanted.set_value(false);
+    if (!applicationSignalled)
+        applicationReady.set_value(false);
     worker.join();
 }
 
@@ -25,19 +25,20 @@ void StartupPreload::run() {
     systemfonts::load();
     // "微软雅黑" and its like are Simplified Chinese faces.
     fontsPromise.set_value(systemfonts::familyFor(wantedFamily, "zh-cn"));
-    if (!catalogWanted.get_future().get())
-        return;
     LoadedCatalog loaded;
     loaded.result = catalogstore::load(catalogPath, loaded.doc);
     catalogPromise.set_value(std::move(loaded));
     // Qt looks through its image plugins when the first picture is read;
     // done here, the window's first picture finds them listed.
-    QImageReader::supportedImageFormats();
+    if (applicationReady.get_future().get())
+        QImageReader::supportedImageFormats();
 }
 
-void StartupPreload::startCatalog() {
-    if (!catalogSignalled.exchange(true))
-        catalogWanted.set_value(true);
+void StartupPreload::applicationStarted() {
+    if (applicationSignalled)
+        return;
+    applicationSignalled = true;
+    applicationReady.set_value(true);
 }
 
 QString StartupPreload::fontFamily() {
@@ -50,7 +51,6 @@ bool StartupPreload::takeCatalog(const QString& path, catalog::Document& doc,
                                  catalogstore::LoadResult& result) {
     if (!current || !current->catalog.valid() || path != current->catalogPath)
         return false;
-    current->startCatalog();
     LoadedCatalog loaded = current->catalog.get();
     doc.Swap(loaded.doc);
     result = loaded.result;

@@ -5,7 +5,6 @@
 
 #include <QString>
 
-#include <atomic>
 #include <future>
 #include <thread>
 
@@ -21,29 +20,26 @@
 // file itself.
 class StartupPreload {
 public:
-    // Starts loading the fonts' configuration. `interfaceFamily` is the
-    // interface font's family as the program names it. Nothing else may
-    // touch `catalogFile` until the window has taken it.
+    // Starts loading the fonts' configuration and reading `catalogFile`.
+    // `interfaceFamily` is the interface font's family as the program names
+    // it. Nothing else may touch `catalogFile` until the window has taken it.
     StartupPreload(const QString& catalogFile, const QString& interfaceFamily);
-    // Waits for whatever is still running; the catalog is not read if
-    // nobody asked for it.
+    // Waits for whatever is still running.
     ~StartupPreload();
     StartupPreload(const StartupPreload&) = delete;
     StartupPreload& operator=(const StartupPreload&) = delete;
 
-    // Starts reading the catalog. Called once the application object exists:
-    // read while the GUI thread connects to the display, it slowed that down
-    // by more than it saved.
-    void startCatalog();
+    // Image plugins are looked for in the application's folders too, so
+    // they are listed only once the application object exists.
+    void applicationStarted();
 
     // Waits for the font configuration (a font look-up before then would
     // load it a second time beside the preload) and returns the family to
     // ask for: the one given, or the installed face standing in for it.
     QString fontFamily();
     // Moves the preloaded catalog into `doc` (which must be empty and hold
-    // nothing of its allocator) and its result into `result`, starting the
-    // read if it had not started. False where nothing was preloaded for
-    // `path` or it was taken already.
+    // nothing of its allocator) and its result into `result`. False where
+    // nothing was preloaded for `path` or it was taken already.
     static bool takeCatalog(const QString& path, catalog::Document& doc, catalogstore::LoadResult& result);
 
 private:
@@ -60,8 +56,8 @@ private:
     // One thread does it all, in the order the window needs it, so that it
     // never takes more than the one core from the GUI thread and the X
     // server.
-    std::promise<bool> catalogWanted; // false: the program ends first
-    std::atomic<bool> catalogSignalled{false};
+    std::promise<bool> applicationReady; // false: the program ends first
+    bool applicationSignalled = false;
     std::promise<QString> fontsPromise;
     std::promise<LoadedCatalog> catalogPromise;
     std::future<QString> fonts;
