@@ -480,6 +480,27 @@ private slots:
         QVERIFY(accepted.isAccepted());
     }
 
+    // The search index is built on another thread from a copy of the
+    // Catalog. An Item dropped while such a build runs is not in that copy,
+    // and the next search still finds it.
+    void anItemAddedDuringTheIndexBuildIsFound() {
+        QStringList many; // enough for a build that takes a while
+        for (int i = 0; i < 20000; ++i)
+            many << QStringLiteral("{'name':'文档%1','type':2,'param':'','path':'x%1.org'}").arg(i);
+        MainFormFixture w;
+        QVERIFY(w.show(json(QStringLiteral("{'type':[{'name':'T','group':[{'name':'G','item':[]},"
+                                           "{'name':'H','item':[%1]}]}]}")
+                                .arg(many.join(QLatin1Char(','))))));
+        QTest::qWait(170); // the first build starts 150 ms after start-up
+        QTemporaryDir dir;
+        DataFolder::writeFile(dir.filePath("zzfresh.txt"), "x");
+        drop(w.form(), {QUrl::fromLocalFile(dir.filePath("zzfresh.txt"))});
+        QTest::keyClicks(w.itemList(), QStringLiteral("zzfresh"));
+        auto* results = w.form().findChild<QListWidget*>(QStringLiteral("listWidget_result"));
+        QVERIFY(results->isVisible());
+        QCOMPARE(texts(results), QStringList{QStringLiteral("zzfresh")});
+    }
+
     void droppedMenuEntryIsNamedByItsLocalizedName() {
         QTemporaryDir dir;
         DataFolder::writeFile(dir.filePath("org.example.Tool.desktop"),

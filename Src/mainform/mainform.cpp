@@ -98,9 +98,12 @@ void MainForm::finishStartUp() {
 }
 
 MainForm::~MainForm() {
-    // The write's thread reports back to this window: let it end first.
+    // The write's and the index's threads report back to this window: let
+    // them end first.
     if (backgroundWrite.valid())
         backgroundWrite.wait();
+    if (indexBuild.valid())
+        indexBuild.wait();
     // The key filter calls into MainForm: it must not outlive it, and the
     // widgets' own destruction still sends events.
     delete keyFilter;

@@ -186,6 +186,11 @@ private:
     void runSearch();
     void fillResults(int count);
     void searchCatalogEdited();
+    void startIndexBuild();
+    void indexBuildDone();
+    // Waits for the build in flight, if any, and makes the index current.
+    search::ItemIndex& currentIndex();
+    void releaseStartUpMemory();
     void windowShown();
     // The Item the Item commands act on: the selected search result, or the
     // current Item of the current Group. Rows of -1 where there is none.
@@ -270,7 +275,11 @@ private:
     // the user was told about.
     QString keptCopy;
     QString toldCopy;
-    search::ItemIndex searchIndex;
+    // Built on another thread from a copy of the Catalog, so that neither
+    // the first build after start nor the one after an edit holds up input;
+    // a search started meanwhile waits for it. Null while that thread has it.
+    std::unique_ptr<search::ItemIndex> searchIndex;
+    std::future<std::unique_ptr<search::ItemIndex>> indexBuild;
     bool searchIndexStale = true;
     QTimer searchIndexTimer;
     search::UsageStore usage;

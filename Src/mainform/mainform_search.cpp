@@ -37,19 +37,10 @@ void MainForm::setupSearch() {
     // The first index is built once the window is up (started with the rest
     // of start-up), off the start-up path; a search started sooner builds it
     // itself.
+    searchIndex = std::make_unique<search::ItemIndex>();
     searchIndexTimer.setSingleShot(true);
     searchIndexTimer.setInterval(kIndexDelayMs);
-    connect(&searchIndexTimer, &QTimer::timeout, this, [this] {
-        if (searchIndexStale) {
-            searchIndex.rebuild(catalog);
-            searchIndexStale = false;
-        }
-        // The first build is the last of start-up's work.
-        if (!startUpMemoryReleased) {
-            startUpMemoryReleased = true;
-            releaseFreedMemory();
-        }
-    });
+    connect(&searchIndexTimer, &QTimer::timeout, this, &MainForm::startIndexBuild);
 
     QListWidget* const results = ui->listWidget_result;
     results->setDragEnabled(false);
@@ -103,13 +94,59 @@ void MainForm::endSearch() {
     resultsFilled = 0;
 }
 
+void MainForm::startIndexBuild() {
+    // One build at a time: the running one's end looks again.
+    if (indexBuild.valid())
+        return;
+    if (!searchIndexStale) { // a search built it first
+        releaseStartUpMemory();
+        return;
+    }
+    // The copy costs a fraction of the build, which works out every name's
+    // readings. The index goes along with what it knows of earlier names.
+    auto snapshot = std::make_shared<catalog::Document>();
+    snapshot->CopyFrom(catalog, snapshot->GetAllocator());
+    searchIndexStale = false;
+    indexBuild = std::async(std::launch::async, [this, index = std::move(searchIndex), snapshot]() mutable {
+        index->rebuild(*snapshot);
+        snapshot.reset();
+        QMetaObject::invokeMethod(this, &MainForm::indexBuildDone, Qt::QueuedConnection);
+        return std::move(index);
+    });
+}
+
+void MainForm::indexBuildDone() {
+    if (!indexBuild.valid())
+        return; // a search took it already
+    currentIndex();
+    if (searchIndexStale && !searching())
+        searchIndexTimer.start();
+}
+
+search::ItemIndex& MainForm::currentIndex() {
+    if (indexBuild.valid()) {
+        searchIndex = indexBuild.get();
+        releaseStartUpMemory();
+    }
+    return *searchIndex;
+}
+
+void MainForm::releaseStartUpMemory() {
+    // The first index is the last of start-up's work.
+    if (startUpMemoryReleased)
+        return;
+    startUpMemoryReleased = true;
+    releaseFreedMemory();
+}
+
 void MainForm::runSearch() {
+    search::ItemIndex& index = currentIndex();
     if (searchIndexStale) {
-        searchIndex.rebuild(catalog);
+        index.rebuild(catalog);
         searchIndexStale = false;
     }
     resultFillTimer.stop();
-    resultRefs = searchIndex.find(ui->lineEdit_search->text(), &usage, kMaxResults);
+    resultRefs = index.find(ui->lineEdit_search->text(), &usage, kMaxResults);
     ui->listWidget_result->clear();
     resultsFilled = 0;
     // The first screenful now, in one go; the rest in later turns.
