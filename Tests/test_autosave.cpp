@@ -147,6 +147,32 @@ private slots:
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("提示"));
     }
 
+    // Search results are places in the Catalog: once the file is read again,
+    // they are looked up in what was read.
+    void theSearchFollowsAChangeFromElsewhere() {
+        MainFormFixture shown;
+        QVERIFY(shown.show(json("{'type':[{'name':'T','group':[{'name':'G','item':["
+                                "{'name':'alpha','type':2,'param':'','path':'a.org'},"
+                                "{'name':'beta','type':2,'param':'','path':'b.org'}]}]}]}")));
+        auto* results = shown.form().findChild<QListWidget*>(QStringLiteral("listWidget_result"));
+        const auto search = [&](const QString& text) {
+            QTest::keyClicks(shown.itemList(), text);
+            const QStringList found = texts(results);
+            QTest::keyClick(shown.form().focusWidget(), Qt::Key_Escape);
+            return found;
+        };
+        QCOMPARE(search(QStringLiteral("alpha")), QStringList{QStringLiteral("alpha")});
+
+        QVERIFY(catalogstore::writeAtomically(
+            shown.data.catalogPath(), json("{'type':[{'name':'T','group':[{'name':'G','item':["
+                                           "{'name':'omega','type':2,'param':'','path':'o.org'},"
+                                           "{'name':'alpha','type':2,'param':'','path':'a.org'}]}]}]}")));
+        QTRY_COMPARE(texts(shown.itemList()),
+                     (QStringList{QStringLiteral("omega"), QStringLiteral("alpha")}));
+        QCOMPARE(search(QStringLiteral("alpha")), QStringList{QStringLiteral("alpha")});
+        QCOMPARE(search(QStringLiteral("omega")), QStringList{QStringLiteral("omega")});
+    }
+
     void aChangeFromElsewhereIsKeptBeforeEditsAreWritten() {
         MainFormFixture shown;
         QVERIFY(shown.show(kOneType));

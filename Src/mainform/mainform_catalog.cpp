@@ -200,6 +200,8 @@ void MainForm::followOutsideChange() {
     const int type = typeRow;
     const int group = groupRow;
     catalog.CopyFrom(fresh, catalog.GetAllocator());
+    // Not an edit of Tarn's (nothing to write), but the index's places are old.
+    searchCatalogEdited();
     fillTypeList();
     QListWidget* types = ui->listWidget_type;
     if (types->count() > 0)
