@@ -199,7 +199,9 @@ void MainForm::followOutsideChange() {
     updateCurrentRows();
     const int type = typeRow;
     const int group = groupRow;
-    catalog.CopyFrom(fresh, catalog.GetAllocator());
+    // Swapped, not copied: a copy would stay in the pool beside the old tree
+    // for as long as Tarn runs, once more for every change from elsewhere.
+    catalog.Swap(fresh);
     // Not an edit of Tarn's (nothing to write), but the index's places are old.
     searchCatalogEdited();
     fillTypeList();
