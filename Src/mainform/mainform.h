@@ -296,9 +296,9 @@ private:
     QObject* keyFilter = nullptr;
     bool startUpQueued = false;
     bool startedUp = false;
-    // Until start-up is finished, the grid's cells from this row on have
-    // no icon yet; -1 when every cell has one.
-    int iconsFrom = -1;
+    // Until start-up is finished, the grid's cells hold blanks, not their
+    // icons.
+    bool iconsDeferred = false;
     QIcon blankIcon;
     bool startUpMemoryReleased = false;
 

@@ -51,7 +51,7 @@ void MainForm::typeCurrentRowChanged(int index) {
 }
 
 void MainForm::groupCurrentRowChanged(int index) {
-    iconsFrom = -1;
+    iconsDeferred = false;
     if (index < 0)
         return;
     const catalog::Value* items = jsonItems();
@@ -72,7 +72,7 @@ void MainForm::groupCurrentRowChanged(int index) {
     // more than the rest of the window. Each cell holds a blank of the icons'
     // size meanwhile, so that no name moves when its icon comes, right after
     // that frame.
-    iconsFrom = startedUp || items->Empty() ? -1 : 0;
+    iconsDeferred = !startedUp && !items->Empty();
     if (!startedUp && blankIcon.isNull()) {
         // The size the grid draws icons at when none is set.
         const int side = grid->style()->pixelMetric(QStyle::PM_IconViewIconSize, nullptr, grid);
@@ -98,13 +98,13 @@ void MainForm::groupCurrentRowChanged(int index) {
 void MainForm::fillDeferredIcons() {
     const catalog::Value* items = catalog::itemsOf(catalog, gridType, gridGroup);
     QListWidget* const grid = ui->listWidget_item;
-    if (iconsFrom < 0 || !items || int(items->Size()) != grid->count())
+    if (!iconsDeferred || !items || int(items->Size()) != grid->count())
         return;
-    for (int row = iconsFrom; row < grid->count(); ++row) {
+    for (int row = 0; row < grid->count(); ++row) {
         const catalog::Value& item = (*items)[rapidjson::SizeType(row)];
         grid->item(row)->setIcon(
             itemIcons.icon(catalog::kindOf(item), catalog::memberText(item, catalog::kPath),
                            catalog::memberText(item, catalog::kCustomIcon), iconProvider));
     }
-    iconsFrom = -1;
+    iconsDeferred = false;
 }
