@@ -14,7 +14,6 @@
 #include <QCursor>
 #include <QIcon>
 #include <QMenu>
-#include <QPixmap>
 
 MainForm::MainForm(QWidget* parent) : QWidget(parent), ui(new Ui::MainForm) {
     // Installed before the widgets exist, so that none of them is polished
