@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/commandline.h"
-#include "app/datapaths.h"
-#include "app/exitsignals.h"
 #include "app/highdpi.h"
 #include "app/language.h"
 #include "app/singleinstance.h"
@@ -9,6 +7,8 @@
 #include "app/translations.h"
 #include "catalog/catalogstore.h"
 #include "mainform/mainform.h"
+#include "platform/datapaths.h"
+#include "platform/exitsignals.h"
 
 #include <QApplication>
 #include <QFont>

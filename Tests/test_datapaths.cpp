@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Where the files live: the portable layout, a folder chosen with --data and
 // the installed layout in the XDG folders.
-#include "app/datapaths.h"
+#include "platform/datapaths.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Desktop Entry files: reading, the Exec quoting, starting, the program icon
 // map and the login entry Tarn writes.
-#include "app/autostart.h"
 #include "launch/desktopentry.h"
+#include "platform/autostart.h"
 
 #include "support/datafolder.h"
 

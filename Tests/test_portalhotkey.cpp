@@ -3,12 +3,12 @@
 // on the test's private session bus), or, without one, the user is shown how
 // to bind `Tarn --toggle` in the desktop's settings. CTest runs this under
 // dbus-run-session with WAYLAND_DISPLAY set, on Xvfb.
-#include "app/datapaths.h"
 #include "desktop/portalshortcut.h"
 #include "desktop/togglecommand.h"
 #include "dialogs/formsettings.h"
 #include "hotkey/globalhotkey.h"
 #include "mainform/mainform.h"
+#include "platform/datapaths.h"
 #include "settings/appsettings.h"
 
 #include "support/datafolder.h"

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/commandline.h"
-#include "app/folderlock.h"
+#include "platform/folderlock.h"
 
 #include <QList>
 #include <QObject>

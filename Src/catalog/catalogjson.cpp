@@ -321,6 +321,35 @@ Value* itemAt(Document& doc, int typeRow, int groupRow, int itemRow) {
     return elementAt(itemsOf(doc, typeRow, groupRow), itemRow);
 }
 
+// Navigation never changes what it walks: the reading forms share it.
+const Value* types(const Document& doc) {
+    return types(const_cast<Document&>(doc));
+}
+
+const Value* typeAt(const Document& doc, int typeRow) {
+    return typeAt(const_cast<Document&>(doc), typeRow);
+}
+
+const Value* groupsOf(const Document& doc, int typeRow) {
+    return groupsOf(const_cast<Document&>(doc), typeRow);
+}
+
+const Value* groupAt(const Document& doc, int typeRow, int groupRow) {
+    return groupAt(const_cast<Document&>(doc), typeRow, groupRow);
+}
+
+const Value* itemsOf(const Document& doc, int typeRow, int groupRow) {
+    return itemsOf(const_cast<Document&>(doc), typeRow, groupRow);
+}
+
+const Value* itemAt(const Document& doc, int typeRow, int groupRow, int itemRow) {
+    return itemAt(const_cast<Document&>(doc), typeRow, groupRow, itemRow);
+}
+
+const Value* elementAt(const Value* array, int index) {
+    return elementAt(const_cast<Value*>(array), index);
+}
+
 } // namespace catalog
 
 void jsonEraseAt(rapidjson::Value& array, int index) {

@@ -69,6 +69,14 @@ Value* itemsOf(Document& doc, int typeRow, int groupRow);
 Value* itemAt(Document& doc, int typeRow, int groupRow, int itemRow);
 Value* elementAt(Value* array, int index);
 Value* arrayMember(Value* object, const char* name);
+// The same for reading only.
+const Value* types(const Document& doc);
+const Value* typeAt(const Document& doc, int typeRow);
+const Value* groupsOf(const Document& doc, int typeRow);
+const Value* groupAt(const Document& doc, int typeRow, int groupRow);
+const Value* itemsOf(const Document& doc, int typeRow, int groupRow);
+const Value* itemAt(const Document& doc, int typeRow, int groupRow, int itemRow);
+const Value* elementAt(const Value* array, int index);
 
 } // namespace catalog
 

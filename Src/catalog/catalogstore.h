@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/safefile.h"
 #include "catalog/catalogjson.h"
+#include "platform/safefile.h"
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 
 #include "ui_formmove.h"
 
-#include "app/framepacer.h"
+#include "mainform/framepacer.h"
 
 namespace {
 

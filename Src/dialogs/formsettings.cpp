@@ -3,12 +3,12 @@
 
 #include "ui_formsettings.h"
 
-#include "app/autostart.h"
-#include "app/datapaths.h"
-#include "app/documents.h"
 #include "app/version.h"
 #include "dialogs/desktopbindingnotice.h"
+#include "dialogs/documents.h"
 #include "hotkey/hotkeyrule.h"
+#include "platform/autostart.h"
+#include "platform/datapaths.h"
 #include "settings/appsettings.h"
 
 #include <QClipboard>

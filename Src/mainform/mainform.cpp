@@ -3,10 +3,10 @@
 
 #include "ui_mainform.h"
 
-#include "app/datapaths.h"
 #include "app/stylesheet.h"
 #include "hotkey/globalhotkey.h"
 #include "mainform/windowplacement.h"
+#include "platform/datapaths.h"
 #include "settings/appsettings.h"
 
 #include <QAction>

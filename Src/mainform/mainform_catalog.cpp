@@ -5,9 +5,9 @@
 
 #include "ui_mainform.h"
 
-#include "app/datapaths.h"
 #include "app/startuppreload.h"
 #include "catalog/catalogstore.h"
+#include "platform/datapaths.h"
 
 #include <QApplication>
 #include <QDir>

@@ -4,11 +4,11 @@
 // `Tarn --toggle` there.
 #include "mainform/mainform.h"
 
-#include "app/datapaths.h"
 #include "desktop/togglecommand.h"
 #include "dialogs/desktopbindingnotice.h"
 #include "dialogs/formsettings.h"
 #include "hotkey/globalhotkey.h"
+#include "platform/datapaths.h"
 #include "settings/appsettings.h"
 
 #include <QCoreApplication>

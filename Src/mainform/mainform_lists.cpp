@@ -5,8 +5,8 @@
 
 #include "ui_mainform.h"
 
-#include "app/framepacer.h"
 #include "icons/itemicon.h"
+#include "mainform/framepacer.h"
 
 #include <QPixmap>
 #include <QScrollBar>

@@ -3,8 +3,8 @@
 // step with the Catalog, and the launch counts that rank the results.
 #include "mainform/mainform.h"
 
-#include "app/datapaths.h"
-#include "app/freedmemory.h"
+#include "platform/datapaths.h"
+#include "platform/freedmemory.h"
 #include "ui_mainform.h"
 
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/safefile.h"
+#include "platform/safefile.h"
 #include "settings/inifile.h"
 
 #include <QSet>

@@ -3,7 +3,7 @@
 
 // Disks that fail the way real ones do, and a bound on code that might block.
 
-#include "app/safefile.h"
+#include "platform/safefile.h"
 
 #include <QByteArray>
 #include <QFile>

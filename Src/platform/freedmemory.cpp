@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/freedmemory.h"
+#include "platform/freedmemory.h"
 
 #include <cstdlib> // defines __GLIBC__ where it is glibc
 

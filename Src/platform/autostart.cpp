@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/autostart.h"
+#include "platform/autostart.h"
 
 #include "launch/desktopentry.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/safefile.h"
+#include "platform/safefile.h"
 
 #include <QCoreApplication>
 #include <QDir>

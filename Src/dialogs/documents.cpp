@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/documents.h"
+#include "dialogs/documents.h"
 
 #include <QCoreApplication>
 #include <QDir>

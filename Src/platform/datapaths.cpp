@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/datapaths.h"
+#include "platform/datapaths.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/folderlock.h"
+#include "platform/folderlock.h"
 
 #if defined(Q_OS_UNIX)
 #include <QFile>
