@@ -61,7 +61,7 @@ int main(int argc, char* argv[]) {
     preload.applicationStarted();
     installTranslations(app, language::fromEnvironment(commandLine.language));
     QApplication::setFont(QFont(preload.fontFamily(), 10));
-    MainForm window;
+    MainForm window(nullptr, [&preload](const QString& path) { return preload.takeCatalog(path); });
     QObject::connect(&instance, &SingleInstance::commandReceived, &window, &MainForm::runCommand);
     instance.setReady();
     // A later start waits for the door to open; the first frame comes first.

@@ -115,15 +115,17 @@ private slots:
     void preloadHandsOverWhatItRead() {
         DataFolder data;
         data.writeCatalog(R"({"type":[{"name":"分类","group":[]},7]})");
-        catalog::Document doc;
-        catalogstore::LoadResult result;
+        std::optional<CatalogDocument::Loaded> taken;
         {
             StartupPreload preload(data.catalogPath(), QStringLiteral("DejaVu Sans"));
-            QVERIFY(!StartupPreload::takeCatalog(data.configPath(), doc, result));
-            QVERIFY(StartupPreload::takeCatalog(data.catalogPath(), doc, result));
-            QVERIFY(!StartupPreload::takeCatalog(data.catalogPath(), doc, result));
+            QVERIFY(!preload.takeCatalog(data.configPath()));
+            taken = preload.takeCatalog(data.catalogPath());
+            QVERIFY(taken);
+            QVERIFY(!preload.takeCatalog(data.catalogPath()));
             QCOMPARE(preload.fontFamily(), QStringLiteral("DejaVu Sans"));
         }
+        catalog::Document& doc = taken->doc;
+        const catalogstore::LoadResult& result = taken->result;
         QCOMPARE(doc["type"][0]["name"].GetString(), "分类");
         QVERIFY(!result.backupPath.isEmpty());
         QCOMPARE(DataFolder::readFile(result.backupPath), data.readCatalog());
@@ -131,9 +133,7 @@ private slots:
         doc["type"].PushBack(catalog::Value(rapidjson::kObjectType), doc.GetAllocator());
         QCOMPARE(doc["type"].Size(), 2u);
 
-        // Gone, it hands over nothing. Ended whether or not the application
-        // started, it ends.
-        QVERIFY(!StartupPreload::takeCatalog(data.catalogPath(), doc, result));
+        // Ended whether or not the application started, it ends.
         { StartupPreload unused(data.catalogPath(), QString()); }
         {
             StartupPreload started(data.catalogPath(), QString());

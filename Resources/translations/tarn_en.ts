@@ -2,6 +2,15 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>CatalogDocument</name>
+    <message>
+        <source>配置文件在启动时无法打开，修改无法写入。
+Tarn 尝试的位置：%1</source>
+        <translation>The catalog file could not be opened at start, so changes cannot be written.
+Tarn looked for it at: %1</translation>
+    </message>
+</context>
+<context>
     <name>CatalogSync</name>
     <message>
         <source>配置文件在别处被修改过，且无法保留那个版本的副本</source>
@@ -350,36 +359,6 @@ The original was copied to:
 To protect it, Tarn will not write it during this run.</translation>
     </message>
     <message>
-        <source>配置文件在启动时无法打开，修改无法写入。
-Tarn 尝试的位置：%1</source>
-        <translation>The catalog file could not be opened at start, so changes cannot be written.
-Tarn looked for it at: %1</translation>
-    </message>
-    <message>
-        <source>配置文件保存失败：%1</source>
-        <translation>The catalog could not be saved: %1</translation>
-    </message>
-    <message>
-        <source>配置文件在 Tarn 之外被修改过。那个版本已保留在：
-%1
-Tarn 的内容已写入配置文件。</source>
-        <translation>The catalog file was changed outside Tarn. That version was kept at:
-%1
-Tarn&apos;s catalog was written to the file.</translation>
-    </message>
-    <message>
-        <source>热键修改成功</source>
-        <translation>Hotkey changed.</translation>
-    </message>
-    <message>
-        <source>已知晓</source>
-        <translation>Got It</translation>
-    </message>
-    <message>
-        <source>显示隐藏热键( %1 ) 注册失败，可能发生了热键冲突</source>
-        <translation>The show/hide hotkey (%1) could not be registered; another program may be using it.</translation>
-    </message>
-    <message>
         <source>请先新建一个分组，再拖入项目。</source>
         <translation>Create a group first, then drop items into it.</translation>
     </message>
@@ -450,10 +429,6 @@ No: add the link itself</translation>
         <translation>Remove all items from this group?</translation>
     </message>
     <message>
-        <source>没有找到匹配的项目</source>
-        <translation>No matching items</translation>
-    </message>
-    <message>
         <source>这个分组还没有项目
 右键点击空白处选择“新建”，或把文件拖到这里</source>
         <translation>This group has no items yet
@@ -470,6 +445,59 @@ Remove this item?</translation>
 仍然退出吗？未保存的修改将会丢失。</source>
         <translation>The catalog could not be saved: %1
 Quit anyway? Unsaved changes will be lost.</translation>
+    </message>
+</context>
+<context>
+    <name>Presence</name>
+    <message>
+        <source>提示</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>热键修改成功</source>
+        <translation>Hotkey changed.</translation>
+    </message>
+    <message>
+        <source>已知晓</source>
+        <translation>Got It</translation>
+    </message>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>显示隐藏热键( %1 ) 注册失败，可能发生了热键冲突</source>
+        <translation>The show/hide hotkey (%1) could not be registered; another program may be using it.</translation>
+    </message>
+</context>
+<context>
+    <name>SearchPanel</name>
+    <message>
+        <source>没有找到匹配的项目</source>
+        <translation>No matching items</translation>
+    </message>
+</context>
+<context>
+    <name>WriteReporter</name>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>配置文件保存失败：%1</source>
+        <translation>The catalog could not be saved: %1</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>配置文件在 Tarn 之外被修改过。那个版本已保留在：
+%1
+Tarn 的内容已写入配置文件。</source>
+        <translation>The catalog file was changed outside Tarn. That version was kept at:
+%1
+Tarn&apos;s catalog was written to the file.</translation>
     </message>
 </context>
 <context>

@@ -5,17 +5,13 @@
 
 #include <QImageReader>
 
-StartupPreload* StartupPreload::current = nullptr;
-
 StartupPreload::StartupPreload(const QString& catalogFile, const QString& interfaceFamily)
     : catalogPath(catalogFile), wantedFamily(interfaceFamily), fonts(fontsPromise.get_future()),
       catalog(catalogPromise.get_future()) {
-    current = this;
     worker = std::thread(&StartupPreload::run, this);
 }
 
 StartupPreload::~StartupPreload() {
-    current = nullptr;
     if (!applicationSignalled)
         applicationReady.set_value(false);
     worker.join();
@@ -47,12 +43,8 @@ QString StartupPreload::fontFamily() {
     return resolvedFamily;
 }
 
-bool StartupPreload::takeCatalog(const QString& path, catalog::Document& doc,
-                                 catalogstore::LoadResult& result) {
-    if (!current || !current->catalog.valid() || path != current->catalogPath)
-        return false;
-    LoadedCatalog loaded = current->catalog.get();
-    doc.Swap(loaded.doc);
-    result = loaded.result;
-    return true;
+std::optional<CatalogDocument::Loaded> StartupPreload::takeCatalog(const QString& path) {
+    if (!catalog.valid() || path != catalogPath)
+        return std::nullopt;
+    return catalog.get();
 }

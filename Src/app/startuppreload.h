@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "catalog/catalogstore.h"
+#include "catalog/catalogdocument.h"
 
 #include <QString>
 
@@ -14,10 +14,8 @@
 // program's start), finding the interface font's family in it, reading the
 // catalog file, and listing the image plugins.
 //
-// One object lives in main() for the whole run. The window takes the catalog
-// through a static function, which waits for it; where no preload runs
-// (tests, a window made later) it returns nothing and the window reads the
-// file itself.
+// One object lives in main() for the whole run; main() hands the catalog
+// to the window, which waits for it when it needs it.
 class StartupPreload {
 public:
     // Starts loading the fonts' configuration and reading `catalogFile`.
@@ -37,19 +35,14 @@ public:
     // load it a second time beside the preload) and returns the family to
     // ask for: the one given, or the installed face standing in for it.
     QString fontFamily();
-    // Moves the preloaded catalog into `doc` (which must be empty and hold
-    // nothing of its allocator) and its result into `result`. False where
-    // nothing was preloaded for `path` or it was taken already.
-    static bool takeCatalog(const QString& path, catalog::Document& doc, catalogstore::LoadResult& result);
+    // Waits for the catalog and hands it over; nothing where it was read
+    // from another path than `path`, or was taken already.
+    std::optional<CatalogDocument::Loaded> takeCatalog(const QString& path);
 
 private:
-    struct LoadedCatalog {
-        catalog::Document doc;
-        catalogstore::LoadResult result;
-    };
+    using LoadedCatalog = CatalogDocument::Loaded;
     void run();
 
-    static StartupPreload* current;
     const QString catalogPath;
     const QString wantedFamily;
     QString resolvedFamily;

@@ -350,6 +350,10 @@ const Value* elementAt(const Value* array, int index) {
     return elementAt(const_cast<Value*>(array), index);
 }
 
+const Value* arrayMember(const Value* object, const char* name) {
+    return arrayMember(const_cast<Value*>(object), name);
+}
+
 } // namespace catalog
 
 void jsonEraseAt(rapidjson::Value& array, int index) {

@@ -77,6 +77,7 @@ const Value* groupAt(const Document& doc, int typeRow, int groupRow);
 const Value* itemsOf(const Document& doc, int typeRow, int groupRow);
 const Value* itemAt(const Document& doc, int typeRow, int groupRow, int itemRow);
 const Value* elementAt(const Value* array, int index);
+const Value* arrayMember(const Value* object, const char* name);
 
 } // namespace catalog
 

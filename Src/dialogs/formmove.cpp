@@ -37,7 +37,7 @@ void FormMove::hideGroupList() {
     setMaximumWidth(121);
 }
 
-void FormMove::setTypeData(catalog::Value* typeArray) {
+void FormMove::setTypeData(const catalog::Value* typeArray) {
     types = typeArray;
     if (types && types->IsArray())
         for (const catalog::Value& type : types->GetArray())

@@ -23,7 +23,7 @@ public:
     // For Group moves, before setTypeData: only a Type is chosen.
     void hideGroupList();
     // Shows the Types and makes the first one (and its first Group) current.
-    void setTypeData(catalog::Value* types);
+    void setTypeData(const catalog::Value* types);
 
     int selectedTypeRow = 0;
     int selectedGroupRow = 0;
@@ -37,5 +37,5 @@ private:
     void updateOkButton();
 
     std::unique_ptr<Ui::FormMove> ui;
-    catalog::Value* types = nullptr; // not owned, never changed here
+    const catalog::Value* types = nullptr; // not owned
 };

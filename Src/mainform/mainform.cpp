@@ -4,7 +4,8 @@
 #include "ui_mainform.h"
 
 #include "app/stylesheet.h"
-#include "hotkey/globalhotkey.h"
+#include "mainform/presence.h"
+#include "mainform/searchpanel.h"
 #include "mainform/windowplacement.h"
 #include "platform/datapaths.h"
 #include "settings/appsettings.h"
@@ -15,7 +16,7 @@
 #include <QIcon>
 #include <QMenu>
 
-MainForm::MainForm(QWidget* parent) : QWidget(parent), ui(new Ui::MainForm) {
+MainForm::MainForm(QWidget* parent, const CatalogSource& preloaded) : QWidget(parent), ui(new Ui::MainForm) {
     // Installed before the widgets exist, so that none of them is polished
     // twice.
     loadStyleSheet();
@@ -31,10 +32,12 @@ MainForm::MainForm(QWidget* parent) : QWidget(parent), ui(new Ui::MainForm) {
 
     createMenus();
     connectSignals();
-    setupSearch();
+    searchPanel = std::make_unique<SearchPanel>(document, cells, ui->lineEdit_search, ui->listWidget_result,
+                                                ui->listWidget_item);
+    connect(ui->listWidget_result, &QListWidget::itemDoubleClicked, this, &MainForm::openThis);
     setupKeyboard();
-    loadCatalog();
-    initTypeList();
+    loadCatalog(preloaded);
+    fillTypeList();
     setAcceptDrops(true);
 
     loadSettings(datapaths::configFile());
@@ -43,14 +46,16 @@ MainForm::MainForm(QWidget* parent) : QWidget(parent), ui(new Ui::MainForm) {
     const QSize stored = storedWindowSize();
     resize(placement::fitted(stored.isValid() ? stored : size(), screenAreaAt(QCursor::pos())));
     // Live before the window maps; the grab costs one round trip.
-    setupHotKey();
+    presence = new Presence(this);
+    connect(presence, &Presence::toggleRequested, this, &MainForm::showAndHide);
+    presence->setupHotKey();
 
     // Closing the settings window while this one is hidden must not end
     // Tarn; only "退出" does.
     QApplication::setQuitOnLastWindowClosed(false);
     if (const catalog::Value* types = jsonTypes(); types && !types->Empty())
         ui->listWidget_type->setCurrentRow(0);
-    tracksEdits = true;
+    document.trackEdits();
     setSettingsIcon();
     // A window that is not shown by the first turn of the event loop has no
     // first frame to wait for.
@@ -85,29 +90,22 @@ void MainForm::finishStartUp() {
         return;
     startedUp = true;
     startUpQueued = true;
-    setupTray();
+    connect(presence->setupTray(), &QSystemTrayIcon::activated, this, &MainForm::trayAction);
     // The rest in a turn of its own, so a key pressed meanwhile waits less.
     QTimer::singleShot(0, this, [this] {
         fillDeferredIcons();
         ui->lineEdit_search->setClearButtonEnabled(true);
-        catalogSync.watch();
-        searchIndexTimer.start();
+        document.watch();
+        searchPanel->startIndexing();
         emit startUpFinished();
     });
 }
 
 MainForm::~MainForm() {
-    // The write's and the index's threads report back to this window: let
-    // them end first.
-    if (backgroundWrite.valid())
-        backgroundWrite.wait();
-    if (indexBuild.valid())
-        indexBuild.wait();
     // The key filter calls into MainForm: it must not outlive it, and the
     // widgets' own destruction still sends events.
     delete keyFilter;
     keyFilter = nullptr;
-    saveUsage();
 }
 
 void MainForm::setupLists(QListWidget* list) {
@@ -212,23 +210,28 @@ void MainForm::updateCurrentRows() {
     itemRow = ui->listWidget_item->currentRow();
 }
 
-catalog::Value* MainForm::jsonTypes() {
+const catalog::Value* MainForm::jsonTypes() {
     updateCurrentRows();
-    return catalog::types(catalog);
+    return catalog::types(document.doc());
 }
 
-catalog::Value* MainForm::jsonGroups() {
+const catalog::Value* MainForm::jsonGroups() {
     updateCurrentRows();
-    return catalog::groupsOf(catalog, typeRow);
+    return catalog::groupsOf(document.doc(), typeRow);
 }
 
-catalog::Value* MainForm::jsonItems() {
+const catalog::Value* MainForm::jsonItems() {
     updateCurrentRows();
-    return catalog::itemsOf(catalog, typeRow, groupRow);
+    return catalog::itemsOf(document.doc(), typeRow, groupRow);
 }
 
-catalog::Value* MainForm::jsonItem() {
+search::ItemRef MainForm::currentItemRef() {
+    updateCurrentRows();
+    return searching() ? searchPanel->selectedRef() : search::ItemRef{typeRow, groupRow, itemRow};
+}
+
+const catalog::Value* MainForm::jsonItem() {
     // During a search the current Item is the selected result, wherever it lives.
     const search::ItemRef ref = currentItemRef();
-    return catalog::itemAt(catalog, ref.type, ref.group, ref.item);
+    return catalog::itemAt(document.doc(), ref.type, ref.group, ref.item);
 }

@@ -2,31 +2,28 @@
 #pragma once
 
 #include "app/commandline.h"
+#include "catalog/catalogdocument.h"
 #include "catalog/catalogjson.h"
-#include "catalog/catalogsync.h"
-#include "icons/itemicon.h"
 #include "launch/launchplan.h"
+#include "mainform/itemcells.h"
+#include "mainform/searchpanel.h"
+#include "mainform/writereporter.h"
 #include "search/itemindex.h"
-#include "search/usagestore.h"
 
-#include <QFile>
-#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QPointer>
 #include <QSystemTrayIcon>
-#include <QTimer>
 #include <QWidget>
 
-#include <future>
+#include <functional>
 #include <memory>
-#include <vector>
+#include <optional>
 
-class GlobalHotkey;
+class Presence;
 class QAction;
 class QListWidget;
 class QListWidgetItem;
 class QMenu;
-class QMessageBox;
 class FormMove;
 class FormSettings;
 class FormAttribute;
@@ -35,16 +32,21 @@ namespace Ui {
 class MainForm;
 }
 
-// The one main window: owner of the Catalog, the three lists, the context
-// menus, the hotkey and the tray icon. The slots are spread over files by
-// concern: mainform_lists.cpp, mainform_editing.cpp, mainform_launch.cpp,
-// mainform_presence.cpp, mainform_dragdrop.cpp, mainform_catalog.cpp,
-// mainform_search.cpp (type to find) and mainform_keyboard.cpp (the keys).
+// The one main window: the three lists, the context menus and their actions,
+// the keys, drag and drop, launching, showing and hiding, and the wiring of
+// what it holds: the catalog document (the Catalog, its file, its writes),
+// the search panel (type to find) and the presence (hotkey and tray). The
+// slots ask, edit the document, then rebuild the lists they touched. They
+// are spread over files by concern: mainform_lists.cpp,
+// mainform_editing.cpp, mainform_launch.cpp, mainform_presence.cpp,
+// mainform_dragdrop.cpp, mainform_catalog.cpp and mainform_keyboard.cpp.
 class MainForm : public QWidget {
     Q_OBJECT
 
 public:
-    explicit MainForm(QWidget* parent = nullptr);
+    // What start-up read of the catalog file ahead of the window, if anything.
+    using CatalogSource = std::function<std::optional<CatalogDocument::Loaded>(const QString& path)>;
+    explicit MainForm(QWidget* parent = nullptr, const CatalogSource& preloaded = {});
     ~MainForm() override;
 
     // Writes the Catalog to the catalog file; false when it could not, or
@@ -96,11 +98,6 @@ private slots:
     void openFormSettings();
     void openFormAttribute();
     void hotKeyReset();
-    // Releases the hotkey's grab while the settings window records a new
-    // one, and takes it again afterwards.
-    void pauseHotKey(bool pause);
-    // The desktop answered a registration it was asked for (Wayland).
-    void hotKeyAnswered(bool registered);
 
 private:
     void setupLists(QListWidget* list);
@@ -110,41 +107,29 @@ private:
     void finishStartUp();
     void setSettingsIcon();
     void fillDeferredIcons();
-    // How many cells of the grid fit the window.
-    int firstScreenful() const;
     void createMenus();
     void connectSignals();
 
-    void loadCatalog();
-    // Called after every change to the Catalog, before the list rebuild:
-    // everything that follows the Catalog (writing it, the search index)
-    // hangs off this one place.
-    void catalogEdited();
-    enum class WriteOutcome { Written, NotNeeded, Failed, CannotOpen };
-    // Writes the Catalog and says whether edits were lost.
-    WriteOutcome writeCatalog(QString* error);
-    // Tells the user what a write left them to know: a failure (once until a
-    // write succeeds again), edits that cannot be written at all (once per
-    // run), a version from elsewhere kept aside (once per copy).
-    void reportWrite(WriteOutcome outcome, const QString& error);
-    void tellKeptCopy();
-    // Maps whether the write succeeded to its outcome.
-    WriteOutcome outcomeOf(bool written, QString* error) const;
-    // Records a finished write of the Catalog as it was after `editsWritten` edits.
-    bool takeWritten(const CatalogSync::Write& result, quint64 editsWritten, QString* error);
-    // Waits for the background write, if one is under way, and records it.
-    bool takeBackgroundWrite(QString* error);
-    void backgroundWriteDone();
-    void autosave();
-    // The catalog file was changed by someone else.
-    void followOutsideChange();
-    void initTypeList();
+    void loadCatalog(const CatalogSource& preloaded);
+    // The catalog file was changed by someone else and read again.
+    void catalogReloaded();
     void fillTypeList();
 
+    // One edit of the Catalog: `apply` to what `find` finds in it now. False,
+    // with nothing changed, where it finds nothing (a question kept the event
+    // loop running, and the place is gone).
+    using Find = std::function<catalog::Value*(catalog::Document&)>;
+    using Apply = std::function<void(catalog::Value&, catalog::Allocator&)>;
+    bool change(const Find& find, const Apply& apply);
+    // The Type and Group commands on a row given, not the one a menu opened on.
+    void renameType(int row);
+    void deleteType(int row);
+    void renameGroup(int row);
     // Runs the move dialog; false when it was cancelled.
     bool askDestination(bool typeOnly, int* typeDestination, int* groupDestination);
-    // Runs the Item dialog on `item`; true when the user confirmed.
-    bool editItem(catalog::Value* item);
+    // Runs the Item dialog on `item`, which `edit` holds; true when the
+    // user confirmed.
+    bool editItem(catalog::Value* item, CatalogDocument::Edit& edit);
     void showContextMenu(QListWidget* list);
     // The entry's menu, or the list's blank-space menu, at `at`; the Type or
     // Group row it acts on is the entry's.
@@ -154,49 +139,28 @@ private:
     static QListWidgetItem* entryUnderPointer(QListWidget* list);
     // Applies an internal drag that began at row `from` to the Catalog.
     void finishReorder(QListWidget* list, int from);
+    // An internal drag is under way in one of the lists.
+    bool dragging() const { return drag.object != nullptr; }
 
     // The usable area of the screen under `point` (the primary screen when
     // none is), empty without screens.
     static QRect screenAreaAt(QPoint point);
-    bool setupHotKey();
-    // Tells why the hotkey did not register: a conflict, or a desktop that
-    // must bind the key itself.
-    void reportHotKeyFailure();
-    void tellDesktopBinding(bool always);
-    static QString desktopToggleCommand();
-    void showDesktopBindingInSettings();
-    void setupTray();
     void quitTarn();
     // Writes the window size and the Catalog.
-    WriteOutcome writeState(QString* error);
+    CatalogDocument::Outcome writeState(QString* error);
     void launch(const launch::Plan& plan, const search::ItemRef& ref);
     void askRemoveInvalidItem(const search::ItemRef& ref);
+    // Removes the Item at `ref` if it is still `asked`, the one the user was
+    // asked about.
+    void eraseItem(const search::ItemRef& ref, const catalog::Value* asked);
     // Rebuilds the grid of the current Group after an Item command.
     void refreshItemGrid();
 
-    // Type to find. While a search runs, its results fill a grid of their
-    // own (listWidget_result) in place of the Item grid, which keeps the
-    // current Group as it was underneath; each result row keeps the real
-    // place of its Item.
-    void setupSearch();
-    bool searching() const;
-    void startSearch(const QString& text);
-    void searchTextChanged(const QString& text);
-    void endSearch();
-    void runSearch();
-    void fillResults(int count);
-    void searchCatalogEdited();
-    void startIndexBuild();
-    void indexBuildDone();
-    // Waits for the build in flight, if any, and makes the index current.
-    search::ItemIndex& currentIndex();
-    void releaseStartUpMemory();
+    bool searching() const { return searchPanel->isActive(); }
     void windowShown();
     // The Item the Item commands act on: the selected search result, or the
     // current Item of the current Group. Rows of -1 where there is none.
     search::ItemRef currentItemRef();
-    void recordLaunch(const catalog::Value& item);
-    void saveUsage();
 
     // The keyboard: one filter on the lists, the search field and the window.
     void setupKeyboard();
@@ -205,29 +169,27 @@ private:
     void cycleFocus(bool forward);
     void switchGroup(int step);
     void showContextMenuAtCurrent(QListWidget* list);
-    // A Group's Items: tooltips, the scroll position kept across a rebuild of
-    // the same Group, and the hint painted in an empty Group.
-    QListWidgetItem* itemEntry(const catalog::Value& item, bool withIcon = true);
-    bool showItemToolTip(QListWidget* list, const QPoint& at, const QPoint& globalAt);
-    void paintEmptyHint(QListWidget* list);
+    // The Item grid's own events: the tooltip of the Item under the
+    // pointer, the hint painted in an empty Group.
+    bool gridEvent(QEvent* event);
 
     void updateCurrentRows();
     // Each refreshes the current rows first; nullptr where a row is -1 or
     // past the end, so callers test before they touch anything.
-    catalog::Value* jsonTypes();
-    catalog::Value* jsonGroups();
-    catalog::Value* jsonItems();
-    catalog::Value* jsonItem();
+    const catalog::Value* jsonTypes();
+    const catalog::Value* jsonGroups();
+    const catalog::Value* jsonItems();
+    const catalog::Value* jsonItem();
 
     std::unique_ptr<Ui::MainForm> ui;
-    QFileIconProvider iconProvider;
-    ItemIconCache itemIcons;
-    QFile catalogFile;
-    catalog::Document catalog;
+    CatalogDocument document;
+    WriteReporter writeReporter{this};
+    ItemCells cells;
+    // Made with the widgets it drives; goes before them.
+    std::unique_ptr<SearchPanel> searchPanel;
     QFileInfo pathInfo;
-    // Parentless: released at once when replaced, not at a later turn.
-    std::unique_ptr<GlobalHotkey> hotKey;
-    QSystemTrayIcon* trayIcon = nullptr;
+    // The hotkey and the tray icon; a child of the window.
+    Presence* presence = nullptr;
     FormMove* formMove = nullptr;
     // The settings window deletes itself when closed.
     QPointer<FormSettings> formSettings;
@@ -236,59 +198,12 @@ private:
     int typeRow = 0;
     int groupRow = 0;
     int itemRow = 0;
-    // Set when the catalog file was found read-only, unreadable, or holding
-    // text that could not be copied aside: it is then never written.
-    bool catalogFileKept = false;
     // The internal drag under way in one of the lists, if any.
     struct {
         QObject* object = nullptr;
         QListWidget* list = nullptr;
         int startRow = -1;
     } drag;
-    // The settings window's key editor has the focus; the grab was released
-    // for it (paused) when it was registered.
-    bool hotKeyRecording = false;
-    bool hotKeyPaused = false;
-    // A new hotkey was applied: its answer, when it comes later, is told.
-    bool announceHotKey = false;
-    QPointer<QMessageBox> desktopBindingNotice;
-    // The catalog file could not be opened at start; the user was warned then.
-    bool catalogOpenFailed = false;
-
-    // The catalog file as last read or written, and its watch.
-    CatalogSync catalogSync;
-    // Writes the Catalog a moment after the last edit.
-    QTimer autosaveTimer;
-    // Edits not yet written. Set only by edits after construction.
-    bool catalogDirty = false;
-    // Edits so far, and how many the background write's copy holds.
-    quint64 edits = 0;
-    quint64 editsInWrite = 0;
-    // The autosave's write, run on another thread from a copy of the
-    // Catalog so that input is not held up by the disk; the ways out write
-    // synchronously after it.
-    std::future<CatalogSync::Write> backgroundWrite;
-    bool tracksEdits = false;
-    bool saveFailureShown = false;
-    bool cannotOpenShown = false;
-    // The version from elsewhere the last write kept aside, and the last one
-    // the user was told about.
-    QString keptCopy;
-    QString toldCopy;
-    // Built on another thread from a copy of the Catalog, so that neither
-    // the first build after start nor the one after an edit holds up input;
-    // a search started meanwhile waits for it. Null while that thread has it.
-    std::unique_ptr<search::ItemIndex> searchIndex;
-    std::future<std::unique_ptr<search::ItemIndex>> indexBuild;
-    bool searchIndexStale = true;
-    QTimer searchIndexTimer;
-    search::UsageStore usage;
-    QTimer usageSaveTimer;
-    // The place of the Item in each row of listWidget_result, and how many
-    // rows are filled so far (the rest follow in turns of the event loop).
-    std::vector<search::ItemRef> resultRefs;
-    int resultsFilled = 0;
-    QTimer resultFillTimer;
     // The Group whose Items the grid shows, to keep the scroll position when
     // the same Group is rebuilt.
     int gridType = -1;
@@ -299,8 +214,6 @@ private:
     // Until start-up is finished, the grid's cells hold blanks, not their
     // icons.
     bool iconsDeferred = false;
-    QIcon blankIcon;
-    bool startUpMemoryReleased = false;
 
     QAction* actTypeAdd;
     QAction* actTypeRename;

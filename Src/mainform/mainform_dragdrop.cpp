@@ -96,12 +96,18 @@ void MainForm::finishReorder(QListWidget* list, int from) {
     }
     if (to == from)
         return;
-    catalog::Value* array = list == ui->listWidget_type    ? jsonTypes()
-                            : list == ui->listWidget_group ? jsonGroups()
-                                                           : jsonItems();
-    const bool moved = array && catalog::moveWithin(*array, from, to, catalog.GetAllocator());
-    if (moved)
-        catalogEdited();
+    updateCurrentRows();
+    bool moved = false;
+    {
+        auto edit = document.edit();
+        catalog::Value* array = list == ui->listWidget_type ? catalog::types(edit.doc())
+                                : list == ui->listWidget_group
+                                    ? catalog::groupsOf(edit.doc(), typeRow)
+                                    : catalog::itemsOf(edit.doc(), typeRow, groupRow);
+        moved = array && catalog::moveWithin(*array, from, to, edit.allocator());
+        if (!moved)
+            edit.cancel();
+    }
     // Rebuilt either way, so the list shows the Catalog as it now is.
     const int current = moved ? to : from;
     if (list == ui->listWidget_type) {
@@ -170,13 +176,16 @@ void MainForm::dropEvent(QDropEvent* event) {
             name = tr("网络书签");
             path = url.toString();
         }
-        // The questions ran the event loop: find the Group again by its rows.
-        catalog::Value* items = catalog::itemsOf(catalog, type, group);
-        if (!items)
-            return;
-        items->PushBack(catalog::droppedItem(name, kind, path, catalog.GetAllocator()),
-                        catalog.GetAllocator());
-        catalogEdited();
+        {
+            // The questions ran the event loop: find the Group again by its rows.
+            auto edit = document.edit();
+            catalog::Value* items = catalog::itemsOf(edit.doc(), type, group);
+            if (!items) {
+                edit.cancel();
+                return;
+            }
+            items->PushBack(catalog::droppedItem(name, kind, path, edit.allocator()), edit.allocator());
+        }
         groupCurrentRowChanged(group);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }

@@ -1,18 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The keyboard: typing starts a search, arrows and Enter launch, the menu
 // opens at the selected entry, Tab moves between the lists and Ctrl+Tab
-// between Groups. Also the hint painted in an empty grid.
+// between Groups.
 #include "mainform/mainform.h"
 
 #include "ui_mainform.h"
 
 #include "mainform/keymap.h"
+#include "mainform/searchpanel.h"
 
 #include <QContextMenuEvent>
-#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QPainter>
 
 #include <functional>
 
@@ -78,7 +77,7 @@ bool MainForm::keyboardEvent(QObject* watched, QEvent* event) {
         // what was chosen.
         if (searching() &&
             (watched == ui->listWidget_type->viewport() || watched == ui->listWidget_group->viewport()))
-            endSearch();
+            searchPanel->end();
         return false;
     case QEvent::FocusIn:
         // Qt makes the first entry current, unselected, when focus comes to a
@@ -87,18 +86,8 @@ bool MainForm::keyboardEvent(QObject* watched, QEvent* event) {
             grid->setCurrentIndex(QModelIndex());
         return false;
     case QEvent::Paint:
-        if (watched == grid->viewport())
-            paintEmptyHint(grid);
-        else if (watched == results->viewport())
-            paintEmptyHint(results);
-        return false;
     case QEvent::ToolTip:
-        if (watched == grid->viewport() || watched == results->viewport()) {
-            auto* help = static_cast<QHelpEvent*>(event);
-            showItemToolTip(watched == grid->viewport() ? grid : results, help->pos(), help->globalPos());
-            return true;
-        }
-        return false;
+        return watched == grid->viewport() && gridEvent(event);
     case QEvent::Show:
         if (watched == this)
             windowShown();
@@ -138,7 +127,7 @@ bool MainForm::handleKey(QWidget* where, QKeyEvent* event) {
     case Command::None:
         return false;
     case Command::TypeText:
-        startSearch(event->text());
+        searchPanel->start(event->text());
         return true;
     case Command::EraseSearch:
         field->setFocus(Qt::OtherFocusReason);
@@ -148,7 +137,7 @@ bool MainForm::handleKey(QWidget* where, QKeyEvent* event) {
         QCoreApplication::sendEvent(results, event);
         return true;
     case Command::EndSearchFirst:
-        endSearch();
+        searchPanel->end();
         return false;
     case Command::Launch:
         openThis();
@@ -163,33 +152,28 @@ bool MainForm::handleKey(QWidget* where, QKeyEvent* event) {
                                                               : ui->listWidget_item);
         return true;
     case Command::Rename:
-        if (place == Place::TypeList) {
-            typeRow = ui->listWidget_type->currentRow();
-            jsonTypeItmeRename();
-        } else if (place == Place::GroupStrip) {
-            groupRow = ui->listWidget_group->currentRow();
-            jsonGroupItmeRename();
-        } else {
+        if (place == Place::TypeList)
+            renameType(ui->listWidget_type->currentRow());
+        else if (place == Place::GroupStrip)
+            renameGroup(ui->listWidget_group->currentRow());
+        else
             jsonItmeRename();
-        }
         return true;
     case Command::Delete:
         // In the field, Delete edits text until the cursor reaches the end.
         if (place == Place::SearchField &&
             (field->hasSelectedText() || field->cursorPosition() < field->text().size()))
             return false;
-        if (place == Place::TypeList) {
-            typeRow = ui->listWidget_type->currentRow();
-            jsonTypeItmeDelete();
-        } else if (place == Place::GroupStrip) {
+        if (place == Place::TypeList)
+            deleteType(ui->listWidget_type->currentRow());
+        else if (place == Place::GroupStrip)
             jsonGroupItmeDelete();
-        } else {
+        else
             jsonItmeDelete();
-        }
         return true;
     case Command::Escape:
         if (searching())
-            endSearch();
+            searchPanel->end();
         else
             showAndHide();
         return true;
@@ -226,8 +210,7 @@ void MainForm::switchGroup(int step) {
     const int count = groups->count();
     if (count == 0)
         return;
-    if (searching())
-        endSearch();
+    searchPanel->end();
     const int current = groups->currentRow();
     groups->setCurrentRow(current < 0 ? 0 : (current + step + count) % count);
 }
@@ -240,22 +223,4 @@ void MainForm::showContextMenuAtCurrent(QListWidget* list) {
         at = list->viewport()->mapToGlobal(list->visualItemRect(entry).center());
     }
     execListMenu(list, entry, at);
-}
-
-void MainForm::paintEmptyHint(QListWidget* list) {
-    if (list->count() > 0)
-        return;
-    QString hint;
-    if (list == ui->listWidget_result) {
-        if (searching() && resultRefs.empty())
-            hint = tr("没有找到匹配的项目");
-    } else if (ui->listWidget_group->currentRow() >= 0) {
-        hint = tr("这个分组还没有项目\n右键点击空白处选择“新建”，或把文件拖到这里");
-    }
-    if (hint.isEmpty())
-        return;
-    QPainter painter(list->viewport());
-    painter.setPen(QColor(0xb4, 0xb4, 0xb4));
-    painter.drawText(list->viewport()->rect().adjusted(16, 16, -16, -16), Qt::AlignCenter | Qt::TextWordWrap,
-                     hint);
 }

@@ -4,6 +4,7 @@
 
 #include "ui_mainform.h"
 
+#include "mainform/searchpanel.h"
 #include "settings/appsettings.h"
 
 #include <QClipboard>
@@ -14,20 +15,20 @@
 
 void MainForm::openThis() {
     const search::ItemRef ref = currentItemRef();
-    const catalog::Value* item = catalog::itemAt(catalog, ref.type, ref.group, ref.item);
+    const catalog::Value* item = catalog::itemAt(document.doc(), ref.type, ref.group, ref.item);
     if (!item)
         return;
     const launch::Plan plan =
         launch::planOpen(catalog::kindOf(*item), catalog::memberText(*item, catalog::kPath),
                          catalog::memberText(*item, catalog::kParam));
     if (plan.road != launch::Road::InvalidTarget)
-        recordLaunch(*item);
+        searchPanel->recordLaunch(*item);
     launch(plan, ref);
 }
 
 void MainForm::openThisDir() {
     const search::ItemRef ref = currentItemRef();
-    const catalog::Value* item = catalog::itemAt(catalog, ref.type, ref.group, ref.item);
+    const catalog::Value* item = catalog::itemAt(document.doc(), ref.type, ref.group, ref.item);
     if (!item)
         return;
     launch(launch::planOpenDir(catalog::kindOf(*item), catalog::memberText(*item, catalog::kPath)), ref);
@@ -58,19 +59,11 @@ void MainForm::launch(const launch::Plan& plan, const search::ItemRef& ref) {
 }
 
 void MainForm::askRemoveInvalidItem(const search::ItemRef& ref) {
-    const catalog::Value* asked = catalog::itemAt(catalog, ref.type, ref.group, ref.item);
+    const catalog::Value* asked = catalog::itemAt(document.doc(), ref.type, ref.group, ref.item);
     const auto answer = QMessageBox::question(
         this, tr("警告"), tr("这个目标无效，因为它可能被删除或者移动了\n删除这个无效的项目吗？"));
-    if (answer != QMessageBox::Yes)
-        return;
-    // The box kept the event loop running: only the Item that was asked
-    // about, still at its place, is removed.
-    catalog::Value* items = catalog::itemsOf(catalog, ref.type, ref.group);
-    if (!items || !asked || catalog::elementAt(items, ref.item) != asked)
-        return;
-    jsonEraseAt(*items, ref.item);
-    catalogEdited();
-    refreshItemGrid();
+    if (answer == QMessageBox::Yes)
+        eraseItem(ref, asked);
 }
 
 void MainForm::refreshItemGrid() {

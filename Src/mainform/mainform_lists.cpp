@@ -5,12 +5,10 @@
 
 #include "ui_mainform.h"
 
-#include "icons/itemicon.h"
 #include "mainform/framepacer.h"
 
-#include <QPixmap>
+#include <QHelpEvent>
 #include <QScrollBar>
-#include <QStyle>
 
 namespace {
 
@@ -25,7 +23,7 @@ QListWidgetItem* centredEntry(const catalog::Value& object) {
 void MainForm::fillTypeList() {
     updateCurrentRows();
     ui->listWidget_type->clear();
-    const catalog::Value* types = catalog::types(catalog);
+    const catalog::Value* types = catalog::types(document.doc());
     if (!types)
         return;
     for (const catalog::Value& type : types->GetArray())
@@ -39,7 +37,7 @@ void MainForm::typeCurrentRowChanged(int index) {
     if (index < 0)
         return;
     updateCurrentRows();
-    const catalog::Value* groups = catalog::groupsOf(catalog, index);
+    const catalog::Value* groups = catalog::groupsOf(document.doc(), index);
     if (!groups)
         return;
     FramePacer pacer(ui->listWidget_group);
@@ -73,19 +71,9 @@ void MainForm::groupCurrentRowChanged(int index) {
     // size meanwhile, so that no name moves when its icon comes, right after
     // that frame.
     iconsDeferred = !startedUp && !items->Empty();
-    if (!startedUp && blankIcon.isNull()) {
-        // The size the grid draws icons at when none is set.
-        const int side = grid->style()->pixelMetric(QStyle::PM_IconViewIconSize, nullptr, grid);
-        QPixmap blank(grid->iconSize().isValid() ? grid->iconSize() : QSize(side, side));
-        blank.fill(Qt::transparent);
-        blankIcon = QIcon(blank);
-    }
     FramePacer pacer(grid);
     for (const catalog::Value& item : items->GetArray()) {
-        QListWidgetItem* const entry = itemEntry(item, startedUp);
-        if (!startedUp)
-            entry->setIcon(blankIcon);
-        grid->addItem(entry);
+        grid->addItem(startedUp ? cells.cell(item) : cells.blankCell(item, grid));
         pacer.entryAdded();
     }
     if (keepPlace) {
@@ -96,15 +84,28 @@ void MainForm::groupCurrentRowChanged(int index) {
 }
 
 void MainForm::fillDeferredIcons() {
-    const catalog::Value* items = catalog::itemsOf(catalog, gridType, gridGroup);
+    const catalog::Value* items = catalog::itemsOf(document.doc(), gridType, gridGroup);
     QListWidget* const grid = ui->listWidget_item;
     if (!iconsDeferred || !items || int(items->Size()) != grid->count())
         return;
-    for (int row = 0; row < grid->count(); ++row) {
-        const catalog::Value& item = (*items)[rapidjson::SizeType(row)];
-        grid->item(row)->setIcon(
-            itemIcons.icon(catalog::kindOf(item), catalog::memberText(item, catalog::kPath),
-                           catalog::memberText(item, catalog::kCustomIcon), iconProvider));
-    }
+    for (int row = 0; row < grid->count(); ++row)
+        grid->item(row)->setIcon(cells.icon((*items)[rapidjson::SizeType(row)]));
     iconsDeferred = false;
+}
+
+bool MainForm::gridEvent(QEvent* event) {
+    QListWidget* const grid = ui->listWidget_item;
+    if (event->type() == QEvent::Paint) {
+        if (ui->listWidget_group->currentRow() >= 0)
+            ItemCells::paintHint(grid, tr("这个分组还没有项目\n右键点击空白处选择“新建”，或把文件拖到这里"));
+        return false;
+    }
+    // Made when asked for rather than stored in every cell, so filling the
+    // grid costs nothing more.
+    auto* help = static_cast<QHelpEvent*>(event);
+    const QListWidgetItem* entry = grid->itemAt(help->pos());
+    const catalog::Value* item =
+        entry ? catalog::itemAt(document.doc(), gridType, gridGroup, grid->row(entry)) : nullptr;
+    ItemCells::showToolTip(grid, entry, item, help->globalPos());
+    return true;
 }

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Showing and hiding the window: hotkey, tray, Esc, the close request, and
-// the way out.
+// Showing and hiding the window: the hotkey's and the tray's requests, Esc,
+// the close request, and the way out.
 #include "mainform/mainform.h"
 
+#include "ui_mainform.h"
+
 #include "dialogs/formsettings.h"
-#include "hotkey/globalhotkey.h"
+#include "mainform/presence.h"
+#include "mainform/searchpanel.h"
 #include "mainform/windowplacement.h"
 #include "settings/appsettings.h"
 
@@ -16,56 +19,8 @@
 #include <QMessageBox>
 #include <QScreen>
 
-bool MainForm::setupHotKey() {
-    hotKeyShowAndHide =
-        configSettings->value(settingkeys::hotKeyShowAndHide, QString(settingkeys::defaultHotKey)).toString();
-    hotKey = std::make_unique<GlobalHotkey>(QKeySequence(hotKeyShowAndHide, QKeySequence::NativeText), true);
-    // On Wayland the desktop answers later, through hotKeyAnswered().
-    connect(hotKey.get(), &GlobalHotkey::registrationFinished, this, &MainForm::hotKeyAnswered);
-    const bool registered = hotKey->property("registered").toBool();
-    if (registered || hotKey->isPending())
-        connect(hotKey.get(), &GlobalHotkey::activated, this, &MainForm::showAndHide);
-    else
-        reportHotKeyFailure();
-    return registered;
-}
-
 void MainForm::hotKeyReset() {
-    // Released now, not at the next turn of the event loop: a late release of
-    // the old grab would also drop the new one when both are the same keys.
-    hotKey.reset();
-    hotKeyPaused = false;
-    announceHotKey = true;
-    const bool registered = setupHotKey();
-    if (!hotKey->isPending())
-        announceHotKey = false;
-    if (registered && hotKeyRecording)
-        pauseHotKey(true);
-    if (registered)
-        QMessageBox::information(this, tr("提示"), tr("热键修改成功"), tr("已知晓"), QString(), QString(), 0,
-                                 -1);
-}
-
-void MainForm::pauseHotKey(bool pause) {
-    // Only a grab this pause released is taken again: a hotkey that failed
-    // to register stays as it was.
-    hotKeyRecording = pause;
-    if (pause && hotKey && hotKey->isRegistered()) {
-        hotKey->setRegistered(false);
-        hotKeyPaused = true;
-    } else if (!pause && hotKeyPaused) {
-        hotKeyPaused = false;
-        if (hotKey)
-            hotKey->setRegistered(true);
-    }
-}
-
-void MainForm::setupTray() {
-    trayIcon = new QSystemTrayIcon(this);
-    connect(trayIcon, &QSystemTrayIcon::activated, this, &MainForm::trayAction);
-    trayIcon->setIcon(QIcon(QStringLiteral(":/img/App.ico")));
-    trayIcon->setToolTip(QStringLiteral("Tarn"));
-    trayIcon->setVisible(true);
+    presence->hotKeyReset();
 }
 
 void MainForm::trayAction(QSystemTrayIcon::ActivationReason action) {
@@ -102,6 +57,13 @@ void MainForm::showAndHide() {
     }
 }
 
+void MainForm::windowShown() {
+    searchPanel->end();
+    ui->listWidget_item->setFocus(Qt::OtherFocusReason);
+    // Keyboard-first: typing right after the hotkey has to land here.
+    activateWindow();
+}
+
 void MainForm::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape)
         showAndHide();
@@ -110,30 +72,31 @@ void MainForm::keyPressEvent(QKeyEvent* event) {
 void MainForm::closeEvent(QCloseEvent* event) {
     setHidden(true);
     QString error;
-    const WriteOutcome outcome = writeState(&error);
-    reportWrite(outcome, error);
+    const CatalogDocument::Outcome outcome = writeState(&error);
+    writeReporter.report(outcome, error, document.takeUntoldCopy());
     event->ignore();
 }
 
-MainForm::WriteOutcome MainForm::writeState(QString* error) {
+CatalogDocument::Outcome MainForm::writeState(QString* error) {
+    using Outcome = CatalogDocument::Outcome;
     configSettings->setValue(settingkeys::formHeight, height());
     configSettings->setValue(settingkeys::formWidth, width());
     QString settingsError;
     const bool settingsSaved = configSettings->sync(&settingsError);
-    WriteOutcome outcome = writeCatalog(error);
+    Outcome outcome = document.write(error);
     if (!settingsSaved) {
-        const bool catalogFine = outcome == WriteOutcome::Written || outcome == WriteOutcome::NotNeeded;
+        const bool catalogFine = outcome == Outcome::Written || outcome == Outcome::NotNeeded;
         if (error)
             *error = catalogFine ? settingsError : *error + QLatin1Char('\n') + settingsError;
         if (catalogFine)
-            outcome = WriteOutcome::Failed;
+            outcome = Outcome::Failed;
     }
     return outcome;
 }
 
 bool MainForm::saveState(QString* error) {
-    const WriteOutcome outcome = writeState(error);
-    return outcome == WriteOutcome::Written || outcome == WriteOutcome::NotNeeded;
+    const CatalogDocument::Outcome outcome = writeState(error);
+    return outcome == CatalogDocument::Outcome::Written || outcome == CatalogDocument::Outcome::NotNeeded;
 }
 
 void MainForm::runCommand(InstanceCommand command) {
@@ -171,7 +134,7 @@ void MainForm::quitTarn() {
         if (answer != QMessageBox::Retry)
             return;
     }
-    tellKeptCopy();
+    writeReporter.tellKeptCopy(document.takeUntoldCopy());
     qApp->quit();
 }
 
@@ -186,8 +149,5 @@ void MainForm::openFormSettings() {
     formSettings->setWindowFlags(formSettings->windowFlags() | Qt::WindowStaysOnTopHint);
     formSettings->show();
     connect(formSettings, &FormSettings::hotKeyReset, this, &MainForm::hotKeyReset);
-    showDesktopBindingInSettings();
-    connect(formSettings, &FormSettings::hotKeyRecording, this, &MainForm::pauseHotKey);
-    // Closed while the key editor had the focus: the grab comes back.
-    connect(formSettings, &QObject::destroyed, this, [this] { pauseHotKey(false); });
+    presence->attachSettings(formSettings);
 }

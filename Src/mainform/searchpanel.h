@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "search/itemindex.h"
+#include "search/usagestore.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <future>
+#include <memory>
+#include <vector>
+
+class CatalogDocument;
+class ItemCells;
+class QLineEdit;
+class QListWidget;
+
+// Type to find. While a search runs, its results fill a grid of their own in
+// place of the Item grid, which keeps the current Group as it was
+// underneath; each result row keeps the real place of its Item. The index
+// follows the document, rebuilt on another thread a moment after an edit,
+// and launch counts rank the results.
+class SearchPanel : public QObject {
+    Q_OBJECT
+
+public:
+    SearchPanel(CatalogDocument& document, ItemCells& cells, QLineEdit* field, QListWidget* results,
+                QListWidget* grid, QObject* parent = nullptr);
+    // Waits for an index build under way; writes the launch counts.
+    ~SearchPanel() override;
+
+    bool isActive() const;
+    // Shows the field and the results in place of the grid, and types `text`.
+    void start(const QString& text);
+    // Empties the field and brings the grid back as it was.
+    void end();
+    // The place of the selected result; rows of -1 where there is none.
+    search::ItemRef selectedRef() const;
+    void recordLaunch(const catalog::Value& item);
+    // Builds the first index now, and follows edits from now on. Until then
+    // a search builds the index itself.
+    void startIndexing();
+    void saveUsage();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void textChanged(const QString& text);
+    void run();
+    void fillResults(int count);
+    void catalogChanged();
+    void startIndexBuild();
+    void indexBuildDone();
+    // Waits for the build in flight, if any, and makes the index current.
+    search::ItemIndex& currentIndex();
+    void releaseStartUpMemory();
+    // How many cells of the results fit the window.
+    int firstScreenful() const;
+
+    CatalogDocument& document;
+    ItemCells& cells;
+    QLineEdit* const field;
+    QListWidget* const results;
+    QListWidget* const grid;
+    // Built on another thread from a copy of the Catalog, so that neither
+    // the first build after start nor the one after an edit holds up input;
+    // a search started meanwhile waits for it. Null while that thread has it.
+    std::unique_ptr<search::ItemIndex> index;
+    std::future<std::unique_ptr<search::ItemIndex>> indexBuild;
+    bool indexStale = true;
+    bool indexing = false;
+    bool startUpMemoryReleased = false;
+    QTimer indexTimer;
+    search::UsageStore usage;
+    QTimer usageSaveTimer;
+    // The place of the Item in each row of the results, and how many rows
+    // are filled so far (the rest follow in turns of the event loop).
+    std::vector<search::ItemRef> refs;
+    int filled = 0;
+    QTimer fillTimer;
+};
