@@ -348,6 +348,30 @@ private slots:
         QCOMPARE(names(doc, index.find(u8("e"), &loaded, -1)).first(), u8("Renamed"));
     }
 
+    void recencySurvivesARestart() {
+        // Real launch times: they no longer fit in 32 bits.
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u8("Usage"));
+        catalog::Document doc;
+        makeCatalog(doc, {{{"Editor old", "/old"}, {"Editor new", "/new"}}});
+        const catalog::Value& items = doc["type"][0]["group"][0]["item"];
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        const qint64 day = 24LL * 3600 * 1000;
+        UsageStore usage;
+        for (int i = 0; i < 10; ++i)
+            usage.recordLaunch(items[0], now - 60 * day);
+        for (int i = 0; i < 5; ++i)
+            usage.recordLaunch(items[1], now - 1000);
+        QVERIFY(usage.save(file));
+
+        UsageStore loaded;
+        QVERIFY(loaded.load(file));
+        ItemIndex index;
+        index.rebuild(doc);
+        QCOMPARE(names(doc, index.find(u8("editor"), &loaded, -1)),
+                 (QStringList{u8("Editor new"), u8("Editor old")}));
+    }
+
     void brokenUsageFileIsIgnored_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::newRow("garbage") << QByteArray("\x00\xff{[", 4);
