@@ -242,6 +242,21 @@ private slots:
         QCOMPARE(filesIn(data.dataPath()), QStringList{"Data"});
     }
 
+    void aFailedCloseAbortsTheReplace() {
+        DataFolder data;
+        const QByteArray old = smallCatalog("old");
+        data.writeCatalog(old);
+        QString error;
+        {
+            FailedCloseSeam seam(EIO);
+            QVERIFY(!catalogstore::save(data.catalogPath(), parsed(smallCatalog("new")), &error));
+        }
+        QCOMPARE(error,
+                 QStringLiteral("磁盘读写出错（%1）").arg(QDir::toNativeSeparators(data.catalogPath())));
+        QCOMPARE(data.readCatalog(), old);
+        QCOMPARE(filesIn(data.dataPath()), QStringList{"Data"});
+    }
+
     void readOnlyIsCheckedAtEveryWrite() {
         DataFolder data;
         data.writeCatalog(R"({"type":[]})");
