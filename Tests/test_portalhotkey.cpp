@@ -81,6 +81,8 @@ private slots:
                                << "SHIFT+LOGO+F12";
         QTest::newRow("punctuation") << "Ctrl+["
                                      << "CTRL+bracketleft";
+        QTest::newRow("at") << "Ctrl+@"
+                            << "CTRL+at";
         QTest::newRow("special") << "Ctrl+PgDown"
                                  << "CTRL+Page_Down";
         QTest::newRow("unnamed") << "Ctrl+VolumeUp"
