@@ -121,6 +121,22 @@ private slots:
         QVERIFY(search::pinyin::readingsOf(0x10ffff).isEmpty());
     }
 
+    void readingsAtTheEndsOfRuns() {
+        // The table's first run is U+3400 and U+3401; U+3402 has no reading.
+        QCOMPARE(search::pinyin::readingsOf(0x3401), QStringList{u8("tian")});
+        QCOMPARE(search::pinyin::readingSet(0x3402), 0);
+        const std::vector<std::vector<Entry>> cat = {{{"\u3401", "/\u3401"}, {"\u3402", "/\u3402"}}};
+        QCOMPARE(find(cat, u8("t")), QStringList{u8("\u3401")});
+        for (char letter = 'a'; letter <= 'z'; ++letter) {
+            const char query[] = {letter, '\0'};
+            QVERIFY2(!find(cat, u8(query)).contains(u8("\u3402")), query);
+        }
+        // The last code point of the last run, and the one past it: a read
+        // beyond the table trips the sanitizer build.
+        QCOMPARE(search::pinyin::readingsOf(0x30ede), QStringList{u8("biang")});
+        QCOMPARE(search::pinyin::readingSet(0x30edf), 0);
+    }
+
     void pinyinMatching_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("query");
