@@ -242,6 +242,21 @@ private slots:
         QCOMPARE(filesIn(data.dataPath()), QStringList{"Data"});
     }
 
+    void aFailedCloseAbortsTheReplace() {
+        DataFolder data;
+        const QByteArray old = smallCatalog("old");
+        data.writeCatalog(old);
+        QString error;
+        {
+            FailedCloseSeam seam(EIO);
+            QVERIFY(!catalogstore::save(data.catalogPath(), parsed(smallCatalog("new")), &error));
+        }
+        QCOMPARE(error,
+                 QStringLiteral("磁盘读写出错（%1）").arg(QDir::toNativeSeparators(data.catalogPath())));
+        QCOMPARE(data.readCatalog(), old);
+        QCOMPARE(filesIn(data.dataPath()), QStringList{"Data"});
+    }
+
     void readOnlyIsCheckedAtEveryWrite() {
         DataFolder data;
         data.writeCatalog(R"({"type":[]})");
@@ -278,6 +293,31 @@ private slots:
             QCOMPARE(st.st_uid, uid_t(1234));
             QCOMPARE(st.st_gid, gid_t(4321));
         }
+    }
+
+    void aReplacedFileKeepsBitsTheUmaskWouldClear_data() {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("group-writable") << 0664;
+        QTest::newRow("set-gid") << 02664;
+    }
+    void aReplacedFileKeepsBitsTheUmaskWouldClear() {
+        // The temporary file is created under the umask: what it clears
+        // must come back from the old file.
+        QFETCH(int, mode);
+        struct UmaskGuard {
+            mode_t saved = ::umask(022);
+            ~UmaskGuard() { ::umask(saved); }
+        } guard;
+        DataFolder data;
+        data.writeCatalog("{}");
+        QCOMPARE(::chmod(QFile::encodeName(data.catalogPath()).constData(), mode_t(mode)), 0);
+        // The kernel drops set-gid for an owner outside the file's group.
+        const mode_t before = modeOf(data.catalogPath()) & 07777;
+        if (before != mode_t(mode))
+            QSKIP("this user cannot give the file that mode");
+        QVERIFY(catalogstore::save(data.catalogPath(), parsed(R"({"type":[]})")));
+        QCOMPARE(data.readCatalog(), QByteArray(R"({"type":[]})"));
+        QCOMPARE(QString::number(modeOf(data.catalogPath()) & 07777, 8), QString::number(before, 8));
     }
 
     void onlyRegularFilesAreOpened() {

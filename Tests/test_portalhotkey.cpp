@@ -81,6 +81,8 @@ private slots:
                                << "SHIFT+LOGO+F12";
         QTest::newRow("punctuation") << "Ctrl+["
                                      << "CTRL+bracketleft";
+        QTest::newRow("at") << "Ctrl+@"
+                            << "CTRL+at";
         QTest::newRow("special") << "Ctrl+PgDown"
                                  << "CTRL+Page_Down";
         QTest::newRow("unnamed") << "Ctrl+VolumeUp"
@@ -153,6 +155,23 @@ private slots:
         QTRY_VERIFY(!hotkey.isPending());
         QVERIFY(hotkey.needsDesktopBinding());
         QVERIFY(!hotkey.isRegistered());
+    }
+
+    void aGrantThatListsNoShortcutsIsBound() {
+        // Some portals answer a grant with an empty result: no desktop
+        // binding is asked of the user then.
+        FakePortal portal;
+        portal.bindAnswer = FakePortal::Answer::GrantUnlisted;
+        QVERIFY(portal.publish());
+        GlobalHotkey hotkey(native("alt+`"), true);
+        QSignalSpy finished(&hotkey, &GlobalHotkey::registrationFinished);
+        QSignalSpy activated(&hotkey, &GlobalHotkey::activated);
+        QTRY_COMPARE(finished.count(), 1);
+        QCOMPARE(finished[0][0].toBool(), true);
+        QVERIFY(hotkey.isRegistered());
+        QVERIFY(!hotkey.needsDesktopBinding());
+        portal.activate(portal.bindings.value(0).session, QStringLiteral("show-hide"));
+        QTRY_COMPARE(activated.count(), 1);
     }
 
     void thePortalsKeyTogglesTheWindow() {

@@ -121,6 +121,22 @@ private slots:
         QVERIFY(search::pinyin::readingsOf(0x10ffff).isEmpty());
     }
 
+    void readingsAtTheEndsOfRuns() {
+        // The table's first run is U+3400 and U+3401; U+3402 has no reading.
+        QCOMPARE(search::pinyin::readingsOf(0x3401), QStringList{u8("tian")});
+        QCOMPARE(search::pinyin::readingSet(0x3402), 0);
+        const std::vector<std::vector<Entry>> cat = {{{"\u3401", "/\u3401"}, {"\u3402", "/\u3402"}}};
+        QCOMPARE(find(cat, u8("t")), QStringList{u8("\u3401")});
+        for (char letter = 'a'; letter <= 'z'; ++letter) {
+            const char query[] = {letter, '\0'};
+            QVERIFY2(!find(cat, u8(query)).contains(u8("\u3402")), query);
+        }
+        // The last code point of the last run, and the one past it: a read
+        // beyond the table trips the sanitizer build.
+        QCOMPARE(search::pinyin::readingsOf(0x30ede), QStringList{u8("biang")});
+        QCOMPARE(search::pinyin::readingSet(0x30edf), 0);
+    }
+
     void pinyinMatching_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("query");
@@ -346,6 +362,30 @@ private slots:
         ItemIndex index;
         index.rebuild(doc);
         QCOMPARE(names(doc, index.find(u8("e"), &loaded, -1)).first(), u8("Renamed"));
+    }
+
+    void recencySurvivesARestart() {
+        // Real launch times: they no longer fit in 32 bits.
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u8("Usage"));
+        catalog::Document doc;
+        makeCatalog(doc, {{{"Editor old", "/old"}, {"Editor new", "/new"}}});
+        const catalog::Value& items = doc["type"][0]["group"][0]["item"];
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        const qint64 day = 24LL * 3600 * 1000;
+        UsageStore usage;
+        for (int i = 0; i < 10; ++i)
+            usage.recordLaunch(items[0], now - 60 * day);
+        for (int i = 0; i < 5; ++i)
+            usage.recordLaunch(items[1], now - 1000);
+        QVERIFY(usage.save(file));
+
+        UsageStore loaded;
+        QVERIFY(loaded.load(file));
+        ItemIndex index;
+        index.rebuild(doc);
+        QCOMPARE(names(doc, index.find(u8("editor"), &loaded, -1)),
+                 (QStringList{u8("Editor new"), u8("Editor old")}));
     }
 
     void brokenUsageFileIsIgnored_data() {

@@ -53,7 +53,7 @@ const char* const kAfterSmallLetters[] = {"braceleft", "bar", "braceright", "asc
 QString keyName(int key) {
     if (key >= Qt::Key_A && key <= Qt::Key_Z)
         return QString(QChar(char16_t(key - Qt::Key_A + 'a')));
-    if (key >= 0x20 && key < 0x40)
+    if (key >= 0x20 && key <= 0x40)
         return QString::fromLatin1(kAsciiNames[key - 0x20]);
     if (key >= 0x5b && key <= 0x60)
         return QString::fromLatin1(kAfterLetters[key - 0x5b]);

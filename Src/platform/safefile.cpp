@@ -155,6 +155,8 @@ int (*sync)(int fd) = ::fdatasync;
 #else
 int (*sync)(int fd) = ::fsync;
 #endif
+// NFS and some FUSE file systems report a failed write-back only here.
+int (*close)(int fd) = ::close;
 } // namespace calls
 
 namespace {
@@ -342,7 +344,7 @@ bool replace(const QString& path, const char* bytes, std::size_t size, QString* 
     struct stat written;
     if (::fstat(fd, &written) != 0)
         return abandon(errno);
-    const int closed = ::close(fd);
+    const int closed = calls::close(fd);
     fd = -1;
     if (closed != 0)
         return abandon(errno);

@@ -91,6 +91,7 @@ QString describe(int error, const QString& path);
 namespace calls {
 extern ssize_t (*write)(int fd, const void* bytes, size_t size);
 extern int (*sync)(int fd);
+extern int (*close)(int fd);
 } // namespace calls
 #endif
 

@@ -80,6 +80,28 @@ private:
     ssize_t (*saved)(int, const void*, size_t);
 };
 
+// Every close of a file being written fails with `error`, the file closed
+// all the same, as a write-back that fails late (NFS, FUSE) reports it.
+class FailedCloseSeam {
+public:
+    explicit FailedCloseSeam(int error) : saved(safefile::calls::close) {
+        code() = error;
+        safefile::calls::close = [](int fd) {
+            ::close(fd);
+            errno = code();
+            return -1;
+        };
+    }
+    ~FailedCloseSeam() { safefile::calls::close = saved; }
+
+private:
+    static int& code() {
+        static int error = 0;
+        return error;
+    }
+    int (*saved)(int);
+};
+
 // Files of this process may not grow past `bytes` (RLIMIT_FSIZE): a write
 // beyond fails with EFBIG instead of killing the process.
 class FileSizeLimit {

@@ -61,6 +61,8 @@ QDBusObjectPath FakePortal::BindShortcuts(const QDBusObjectPath& session, const 
                  {QStringLiteral("trigger_description"),
                   entry.properties.value(QStringLiteral("preferred_trigger"))}}};
         respond(request, 0, {{QStringLiteral("shortcuts"), QVariant::fromValue(bound)}});
+    } else if (bindAnswer == Answer::GrantUnlisted) {
+        respond(request, 0, {});
     } else if (bindAnswer == Answer::Refuse) {
         respond(request, 1, {});
     }

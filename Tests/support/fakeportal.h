@@ -10,15 +10,16 @@
 #include <QStringList>
 
 // The desktop portal's GlobalShortcuts as a desktop would offer it, on its
-// own connection to the test's session bus: sessions, binding (granted,
-// refused or never answered), Activated on demand, and what Tarn asked for.
+// own connection to the test's session bus: sessions, binding (granted with
+// or without a list of what was bound, refused or never answered), Activated
+// on demand, and what Tarn asked for.
 class FakePortal : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.GlobalShortcuts")
     Q_PROPERTY(uint version READ version)
 
 public:
-    enum class Answer { Grant, Refuse, Silent };
+    enum class Answer { Grant, GrantUnlisted, Refuse, Silent };
 
     FakePortal();
     ~FakePortal() override;
