@@ -41,6 +41,47 @@ Tarn looked for it at: %1</translation>
     </message>
 </context>
 <context>
+    <name>DroppedUrl</name>
+    <message>
+        <source>网络书签</source>
+        <translation>Web bookmark</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>添加的快捷方式指向的目标是无效的，可能被删除或者更改了
+还要继续添加吗？</source>
+        <translation>The link being added points to nothing; its target may have been deleted or changed.
+Add it anyway?</translation>
+    </message>
+    <message>
+        <source>询问</source>
+        <translation>Question</translation>
+    </message>
+    <message>
+        <source>加入的项目是个快捷方式，要做处理吗？
+是：添加为目标路径
+否：不做处理</source>
+        <translation>The dropped item is a link. Follow it?
+Yes: add the path it points to
+No: add the link itself</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>No</translation>
+    </message>
+    <message>
+        <source>全部是</source>
+        <translation>Yes to All</translation>
+    </message>
+</context>
+<context>
     <name>FormAttribute</name>
     <message>
         <source>属性</source>
@@ -363,38 +404,8 @@ To protect it, Tarn will not write it during this run.</translation>
         <translation>Create a group first, then drop items into it.</translation>
     </message>
     <message>
-        <source>添加的快捷方式指向的目标是无效的，可能被删除或者更改了
-还要继续添加吗？</source>
-        <translation>The link being added points to nothing; its target may have been deleted or changed.
-Add it anyway?</translation>
-    </message>
-    <message>
         <source>询问</source>
         <translation>Question</translation>
-    </message>
-    <message>
-        <source>加入的项目是个快捷方式，要做处理吗？
-是：添加为目标路径
-否：不做处理</source>
-        <translation>The dropped item is a link. Follow it?
-Yes: add the path it points to
-No: add the link itself</translation>
-    </message>
-    <message>
-        <source>是</source>
-        <translation>Yes</translation>
-    </message>
-    <message>
-        <source>否</source>
-        <translation>No</translation>
-    </message>
-    <message>
-        <source>全部是</source>
-        <translation>Yes to All</translation>
-    </message>
-    <message>
-        <source>网络书签</source>
-        <translation>Web bookmark</translation>
     </message>
     <message>
         <source>新名称</source>

@@ -10,7 +10,6 @@
 #include "mainform/writereporter.h"
 #include "search/itemindex.h"
 
-#include <QFileInfo>
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <QWidget>
@@ -187,7 +186,6 @@ private:
     ItemCells cells;
     // Made with the widgets it drives; goes before them.
     std::unique_ptr<SearchPanel> searchPanel;
-    QFileInfo pathInfo;
     // The hotkey and the tray icon; a child of the window.
     Presence* presence = nullptr;
     FormMove* formMove = nullptr;

@@ -5,7 +5,7 @@
 #include "ui_mainform.h"
 
 #include "catalog/catalogedit.h"
-#include "launch/desktopentry.h"
+#include "mainform/droppedurl.h"
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
@@ -138,54 +138,15 @@ void MainForm::dropEvent(QDropEvent* event) {
     }
     const int type = typeRow;
     const int group = groupRow;
-    bool yesToAll = false;
+    DroppedUrl dropped(this);
     for (const QUrl& url : urls) {
-        QString name;
-        QString path;
-        int kind = catalog::KindWeb;
-        if (url.isLocalFile()) {
-            pathInfo.setFile(url.toLocalFile());
-            kind = pathInfo.isDir() ? catalog::KindFolder : catalog::KindFile;
-            name = pathInfo.baseName();
-            path = pathInfo.absoluteFilePath();
-            if (pathInfo.isSymLink()) {
-                if (!pathInfo.exists() &&
-                    QMessageBox::question(this, tr("提示"),
-                                          tr("添加的快捷方式指向的目标是无效的，可能被删除或者更改了\n"
-                                             "还要继续添加吗？")) != QMessageBox::Yes)
-                    return;
-                if (yesToAll) {
-                    path = pathInfo.symLinkTarget();
-                } else {
-                    const int answer = QMessageBox::question(
-                        this, tr("询问"),
-                        tr("加入的项目是个快捷方式，要做处理吗？\n是：添加为目标路径\n否：不做处理"),
-                        tr("是"), tr("否"), tr("全部是"), 0, -1);
-                    if (answer != 1)
-                        path = pathInfo.symLinkTarget();
-                    yesToAll = answer == 2;
-                }
-            }
-            // A menu entry is named as the menu names it.
-            if (kind == catalog::KindFile && desktopentry::isEntryFile(path)) {
-                const QString entryName = desktopentry::read(path).name;
-                if (!entryName.isEmpty())
-                    name = entryName;
-            }
-        } else {
-            name = tr("网络书签");
-            path = url.toString();
-        }
-        {
-            // The questions ran the event loop: find the Group again by its rows.
-            auto edit = document.edit();
-            catalog::Value* items = catalog::itemsOf(edit.doc(), type, group);
-            if (!items) {
-                edit.cancel();
-                return;
-            }
-            items->PushBack(catalog::droppedItem(name, kind, path, edit.allocator()), edit.allocator());
-        }
+        const std::optional<DroppedUrl::Item> item = dropped.item(url);
+        // The questions ran the event loop: find the Group again by its rows.
+        const auto add = [&item](catalog::Value& items, catalog::Allocator& allocator) {
+            items.PushBack(catalog::droppedItem(item->name, item->kind, item->path, allocator), allocator);
+        };
+        if (!item || !change([=](catalog::Document& doc) { return catalog::itemsOf(doc, type, group); }, add))
+            return;
         groupCurrentRowChanged(group);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
