@@ -15,6 +15,7 @@
 #include <QCursor>
 #include <QIcon>
 #include <QMenu>
+#include <QTimer>
 
 MainForm::MainForm(QWidget* parent, const CatalogSource& preloaded) : QWidget(parent), ui(new Ui::MainForm) {
     // Installed before the widgets exist, so that none of them is polished
@@ -34,7 +35,6 @@ MainForm::MainForm(QWidget* parent, const CatalogSource& preloaded) : QWidget(pa
     connectSignals();
     searchPanel = std::make_unique<SearchPanel>(document, cells, ui->lineEdit_search, ui->listWidget_result,
                                                 ui->listWidget_item);
-    connect(ui->listWidget_result, &QListWidget::itemDoubleClicked, this, &MainForm::openThis);
     setupKeyboard();
     loadCatalog(preloaded);
     fillTypeList();
@@ -123,9 +123,10 @@ void MainForm::createMenus() {
     // Parented to the window so they are released with it; a QMenu is a
     // popup whatever its parent. Each action's object name is its member's
     // name, so it can be found by that name.
-    auto action = [this](const char* name, const QString& text) {
+    auto action = [this](const char* name, const QString& text, void (MainForm::*slot)()) {
         auto* a = new QAction(text, this);
         a->setObjectName(QLatin1String(name));
+        connect(a, &QAction::triggered, this, slot);
         return a;
     };
     auto menu = [this](std::initializer_list<QAction*> entries) {
@@ -139,35 +140,37 @@ void MainForm::createMenus() {
         return m;
     };
 
-    actTypeAdd = action("actTypeAdd", tr("新建分类"));
-    actTypeRename = action("actTypeRename", tr("重命名"));
-    actTypeDelete = action("actTypeDelete", tr("删除"));
+    actTypeAdd = action("actTypeAdd", tr("新建分类"), &MainForm::jsonTypeItmeAdd);
+    actTypeRename = action("actTypeRename", tr("重命名"), &MainForm::jsonTypeItmeRename);
+    actTypeDelete = action("actTypeDelete", tr("删除"), &MainForm::jsonTypeItmeDelete);
     menuTypeBlank = menu({actTypeAdd});
     menuTypeEntry = menu({actTypeAdd, actTypeRename, actTypeDelete});
 
-    actGroupAdd = action("actGroupAdd", tr("新建分组"));
-    actGroupDelete = action("actGroupDelete", tr("删除"));
-    actGroupRename = action("actGroupRename", tr("重命名"));
-    actGroupMove = action("actGroupMove", tr("移动到..."));
-    actGroupDeleteAll = action("actGroupDeleteAll", tr("删除全部分组"));
-    actItemClear = action("actItemClear", tr("清空本组"));
+    actGroupAdd = action("actGroupAdd", tr("新建分组"), &MainForm::jsonGroupItmeAdd);
+    actGroupDelete = action("actGroupDelete", tr("删除"), &MainForm::jsonGroupItmeDelete);
+    actGroupRename = action("actGroupRename", tr("重命名"), &MainForm::jsonGroupItmeRename);
+    actGroupMove = action("actGroupMove", tr("移动到..."), &MainForm::jsonGroupItmeMove);
+    actGroupDeleteAll = action("actGroupDeleteAll", tr("删除全部分组"), &MainForm::jsonGroupItmeDeleteAll);
+    actItemClear = action("actItemClear", tr("清空本组"), &MainForm::jsonItmeClear);
     menuGroupBlank = menu({actGroupAdd, actGroupDeleteAll});
     menuGroupEntry =
         menu({actGroupAdd, actGroupRename, actGroupMove, actGroupDelete, actGroupDeleteAll, actItemClear});
 
-    actOpen = action("actOpen", tr("打开"));
-    actOpenDir = action("actOpenDir", tr("打开文件位置"));
-    actCopyPath = action("actCopyPath", tr("复制完整路径"));
-    actItemAdd = action("actItemAdd", tr("新建"));
-    actItemRename = action("actItemRename", tr("重命名"));
-    actItemDelete = action("actItemDelete", tr("删除"));
-    actItemMove = action("actItemMove", tr("移动到..."));
-    actAttribute = action("actAttribute", tr("属性"));
+    actOpen = action("actOpen", tr("打开"), &MainForm::openThis);
+    actOpenDir = action("actOpenDir", tr("打开文件位置"), &MainForm::openThisDir);
+    actCopyPath = action("actCopyPath", tr("复制完整路径"), &MainForm::copyThisDir);
+    actItemAdd = action("actItemAdd", tr("新建"), &MainForm::jsonItmeAdd);
+    actItemRename = action("actItemRename", tr("重命名"), &MainForm::jsonItmeRename);
+    actItemDelete = action("actItemDelete", tr("删除"), &MainForm::jsonItmeDelete);
+    actItemMove = action("actItemMove", tr("移动到..."), &MainForm::jsonItmeMove);
+    actAttribute = action("actAttribute", tr("属性"), &MainForm::openFormAttribute);
     menuItemBlank = menu({actItemAdd});
     menuItemEntry = menu({actOpen, nullptr, actOpenDir, actCopyPath, actItemRename, actItemMove, actItemAdd,
                           actItemDelete, nullptr, actAttribute});
 
-    actQuit = action("actQuit", tr("退出"));
+    // Quitting writes the Catalog and the window size first, so no edit is
+    // lost on the way out.
+    actQuit = action("actQuit", tr("退出"), &MainForm::quitTarn);
     trayMenu = menu({actQuit});
 }
 
@@ -175,31 +178,7 @@ void MainForm::connectSignals() {
     connect(ui->listWidget_type, &QListWidget::currentRowChanged, this, &MainForm::typeCurrentRowChanged);
     connect(ui->listWidget_group, &QListWidget::currentRowChanged, this, &MainForm::groupCurrentRowChanged);
     connect(ui->listWidget_item, &QListWidget::itemDoubleClicked, this, &MainForm::openThis);
-
-    const std::pair<QAction*, void (MainForm::*)()> actions[] = {
-        {actTypeAdd, &MainForm::jsonTypeItmeAdd},
-        {actTypeRename, &MainForm::jsonTypeItmeRename},
-        {actTypeDelete, &MainForm::jsonTypeItmeDelete},
-        {actGroupAdd, &MainForm::jsonGroupItmeAdd},
-        {actGroupDelete, &MainForm::jsonGroupItmeDelete},
-        {actGroupRename, &MainForm::jsonGroupItmeRename},
-        {actGroupMove, &MainForm::jsonGroupItmeMove},
-        {actGroupDeleteAll, &MainForm::jsonGroupItmeDeleteAll},
-        {actItemClear, &MainForm::jsonItmeClear},
-        {actOpen, &MainForm::openThis},
-        {actOpenDir, &MainForm::openThisDir},
-        {actCopyPath, &MainForm::copyThisDir},
-        {actItemAdd, &MainForm::jsonItmeAdd},
-        {actItemRename, &MainForm::jsonItmeRename},
-        {actItemDelete, &MainForm::jsonItmeDelete},
-        {actItemMove, &MainForm::jsonItmeMove},
-        {actAttribute, &MainForm::openFormAttribute},
-    };
-    for (const auto& [act, slot] : actions)
-        connect(act, &QAction::triggered, this, slot);
-    // Quitting writes the Catalog and the window size first, so no edit is
-    // lost on the way out.
-    connect(actQuit, &QAction::triggered, this, &MainForm::quitTarn);
+    connect(ui->listWidget_result, &QListWidget::itemDoubleClicked, this, &MainForm::openThis);
 
     connect(ui->toolButton_settings, &QToolButton::clicked, this, &MainForm::openFormSettings);
 }
