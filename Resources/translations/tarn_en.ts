@@ -320,6 +320,19 @@ Add Ctrl, Alt or Meta (a function key F1-F35 alone is fine).</translation>
     </message>
 </context>
 <context>
+    <name>ItemCells</name>
+    <message>
+        <source>这个分组还没有项目
+右键点击空白处选择“新建”，或把文件拖到这里</source>
+        <translation>This group has no items yet
+Right-click an empty spot and choose “New”, or drop files here</translation>
+    </message>
+    <message>
+        <source>没有找到匹配的项目</source>
+        <translation>No matching items</translation>
+    </message>
+</context>
+<context>
     <name>MainForm</name>
     <message>
         <source>新建分类</source>
@@ -440,12 +453,6 @@ To protect it, Tarn will not write it during this run.</translation>
         <translation>Remove all items from this group?</translation>
     </message>
     <message>
-        <source>这个分组还没有项目
-右键点击空白处选择“新建”，或把文件拖到这里</source>
-        <translation>This group has no items yet
-Right-click an empty spot and choose “New”, or drop files here</translation>
-    </message>
-    <message>
         <source>这个目标无效，因为它可能被删除或者移动了
 删除这个无效的项目吗？</source>
         <translation>This target is missing; it may have been deleted or moved.
@@ -479,13 +486,6 @@ Quit anyway? Unsaved changes will be lost.</translation>
     <message>
         <source>显示隐藏热键( %1 ) 注册失败，可能发生了热键冲突</source>
         <translation>The show/hide hotkey (%1) could not be registered; another program may be using it.</translation>
-    </message>
-</context>
-<context>
-    <name>SearchPanel</name>
-    <message>
-        <source>没有找到匹配的项目</source>
-        <translation>No matching items</translation>
     </message>
 </context>
 <context>

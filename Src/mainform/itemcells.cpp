@@ -48,8 +48,16 @@ bool ItemCells::showToolTip(QListWidget* list, const QListWidgetItem* entry, con
     return true;
 }
 
+void ItemCells::paintEmptyGroupHint(QListWidget* grid) {
+    paintHint(grid, tr("这个分组还没有项目\n右键点击空白处选择“新建”，或把文件拖到这里"));
+}
+
+void ItemCells::paintNoMatchHint(QListWidget* results) {
+    paintHint(results, tr("没有找到匹配的项目"));
+}
+
 void ItemCells::paintHint(QListWidget* list, const QString& hint) {
-    if (list->count() > 0 || hint.isEmpty())
+    if (list->count() > 0)
         return;
     QPainter painter(list->viewport());
     painter.setPen(QColor(0xb4, 0xb4, 0xb4));

@@ -4,6 +4,7 @@
 #include "catalog/catalogjson.h"
 #include "icons/itemicon.h"
 
+#include <QCoreApplication>
 #include <QFileIconProvider>
 #include <QIcon>
 
@@ -15,6 +16,8 @@ class QPoint;
 // blank of its size until the icons may be looked up), the tooltip made when
 // asked for, and the hint painted where there are none.
 class ItemCells {
+    Q_DECLARE_TR_FUNCTIONS(ItemCells)
+
 public:
     QListWidgetItem* cell(const catalog::Value& item);
     // A cell whose icon is a blank of the size `grid` draws icons at, so
@@ -26,10 +29,14 @@ public:
     // any tooltip and returns false where there is no Item.
     static bool showToolTip(QListWidget* list, const QListWidgetItem* entry, const catalog::Value* item,
                             const QPoint& globalAt);
-    // `hint` across an empty list; nothing where the list has cells.
-    static void paintHint(QListWidget* list, const QString& hint);
+    // How to fill an empty Group, across the grid while it has no cells.
+    static void paintEmptyGroupHint(QListWidget* grid);
+    // That nothing matched, across the results while there are none.
+    static void paintNoMatchHint(QListWidget* results);
 
 private:
+    static void paintHint(QListWidget* list, const QString& hint);
+
     QFileIconProvider iconProvider;
     ItemIconCache icons;
     QIcon blank;

@@ -97,7 +97,7 @@ bool MainForm::gridEvent(QEvent* event) {
     QListWidget* const grid = ui->listWidget_item;
     if (event->type() == QEvent::Paint) {
         if (ui->listWidget_group->currentRow() >= 0)
-            ItemCells::paintHint(grid, tr("这个分组还没有项目\n右键点击空白处选择“新建”，或把文件拖到这里"));
+            ItemCells::paintEmptyGroupHint(grid);
         return false;
     }
     // Made when asked for rather than stored in every cell, so filling the

@@ -225,7 +225,7 @@ bool SearchPanel::eventFilter(QObject* watched, QEvent* event) {
         return false;
     if (event->type() == QEvent::Paint) {
         if (isActive() && refs.empty())
-            ItemCells::paintHint(results, tr("没有找到匹配的项目"));
+            ItemCells::paintNoMatchHint(results);
     } else if (event->type() == QEvent::ToolTip) {
         // Made when asked for rather than stored in every cell, so filling
         // the grid costs nothing more.
