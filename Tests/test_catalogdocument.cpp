@@ -13,6 +13,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 
@@ -64,6 +65,34 @@ private:
     std::mutex mutex;
     std::condition_variable opened;
     bool open = false;
+};
+
+// Someone else rewrites the catalog file in place while Tarn's write is
+// under way, once.
+class TheirWriteDuringOurs {
+public:
+    TheirWriteDuringOurs(const QString& path, const QByteArray& bytes) : saved(safefile::calls::write) {
+        instance = this;
+        file = path;
+        theirs = bytes;
+        safefile::calls::write = &TheirWriteDuringOurs::write;
+    }
+    ~TheirWriteDuringOurs() {
+        safefile::calls::write = saved;
+        instance = nullptr;
+    }
+
+private:
+    static ssize_t write(int fd, const void* bytes, size_t size) {
+        if (!instance->done.exchange(true))
+            DataFolder::writeFile(instance->file, instance->theirs);
+        return instance->saved(fd, bytes, size);
+    }
+    static inline TheirWriteDuringOurs* instance = nullptr;
+    ssize_t (*saved)(int, const void*, size_t);
+    QString file;
+    QByteArray theirs;
+    std::atomic<bool> done{false};
 };
 
 // A document opened on the data folder's catalog, tracking edits, watching
@@ -126,6 +155,33 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(typeCount(opened.data.readCatalog()), 3, 5000);
         QTRY_VERIFY(!opened.doc.hasUnwrittenEdits());
         QCOMPARE(opened.writes.size(), 2);
+    }
+
+    void aChangeMadeDuringTheWriteIsKeptToo() {
+        Opened opened(kOneType);
+        const QByteArray theirs = json("{'type':[{'name':'theirs'}]}");
+        TheirWriteDuringOurs race(opened.data.catalogPath(), theirs);
+        addType(opened.doc, "mine");
+        QVERIFY(opened.writes.wait(5000));
+        QCOMPARE(opened.writes[0][0].value<CatalogDocument::Outcome>(), CatalogDocument::Outcome::Written);
+        const QString copy = opened.writes[0][2].toString();
+        QVERIFY(!copy.isEmpty());
+        QCOMPARE(DataFolder::readFile(copy), theirs);
+        QVERIFY(opened.data.readCatalog().contains("mine"));
+    }
+
+    // A way out writes edits, nothing else: a change from elsewhere that is
+    // not followed yet stays as it is.
+    void onlyEditsAreWrittenOnTheWayOut() {
+        Opened opened(kOneType);
+        opened.data.writeCatalog("{half");
+        QString error;
+        QCOMPARE(opened.doc.write(&error), CatalogDocument::Outcome::NotNeeded);
+        QCOMPARE(opened.data.readCatalog(), QByteArray("{half"));
+        addType(opened.doc, "A");
+        QCOMPARE(opened.doc.write(&error), CatalogDocument::Outcome::Written);
+        QCOMPARE(DataFolder::readFile(opened.doc.takeUntoldCopy()), QByteArray("{half"));
+        QCOMPARE(typeCount(opened.data.readCatalog()), 2);
     }
 
     void anEditLeftOpenHoldsTheWriteBack() {

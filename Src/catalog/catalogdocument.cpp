@@ -52,8 +52,11 @@ catalogstore::LoadResult CatalogDocument::open(const QString& path, std::optiona
     openFailed = result.openFailed;
     // Watched from watch() on, once the window is up.
     sync.follow(path, result.stamp, false);
-    // What nothing usable was read from starts as one empty Type; it is
-    // written with the first edit, not before.
+    // A tree that is not the file's whole text (nothing usable read, or
+    // repaired with the text copied aside) is Tarn's to write on the way out.
+    normalised = !tree.IsObject() || !tree.HasMember(catalog::kType) || result.repairs > 0 ||
+                 !result.backupPath.isEmpty();
+    // What nothing usable was read from starts as one empty Type.
     if (!tree.IsObject())
         tree.SetObject();
     if (!tree.HasMember(catalog::kType)) {
@@ -87,6 +90,13 @@ bool CatalogDocument::save(QString* error) {
 }
 
 CatalogDocument::Outcome CatalogDocument::write(QString* error) {
+    // A write under way ends first; it may have written every edit.
+    const bool written = takeBackgroundWrite(error);
+    // Without edits there is nothing of Tarn's to write, and a change made
+    // elsewhere that is not followed yet (still settling, not whole, or
+    // waiting for a box) must not be replaced by an older tree.
+    if (!dirty && !normalised)
+        return written ? Outcome::Written : Outcome::NotNeeded;
     return outcomeOf(save(error), error);
 }
 
@@ -120,6 +130,8 @@ bool CatalogDocument::takeWritten(const CatalogSync::Write& result, quint64 edit
     }
     if (error)
         *error = result.error;
+    if (result.written)
+        normalised = false;
     if (result.written && editsWritten == edits) {
         dirty = false;
         autosaveTimer.stop();
@@ -184,5 +196,6 @@ void CatalogDocument::followOutsideChange() {
     // Swapped, not copied: a copy would stay in the pool beside the old tree
     // for as long as Tarn runs, once more for every change from elsewhere.
     tree.Swap(fresh);
+    normalised = false;
     emit reloaded();
 }

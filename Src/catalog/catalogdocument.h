@@ -86,7 +86,8 @@ public:
     // Writes the tree now, after a write under way; false when it could not,
     // or must not because the file is kept as it was found.
     bool save(QString* error = nullptr);
-    // The same, said as what it means for the user's edits.
+    // Writes the edits not yet written, if there are any (the ways out), and
+    // says what that means for them.
     Outcome write(QString* error);
     // The version from elsewhere a write kept aside, once: empty when there
     // is none, or it was handed out already.
@@ -122,6 +123,9 @@ private:
     bool openFailed = false;
     // Edits not yet written.
     bool dirty = false;
+    // What open() made of a file it could not take whole (missing, empty,
+    // repaired) is not written yet.
+    bool normalised = false;
     int openEdits = 0;
     // Edits so far, and how many the background write's copy holds.
     quint64 edits = 0;

@@ -63,10 +63,11 @@ bool writeAtomically(const QString& path, const QByteArray& bytes, QString* erro
     return safefile::replace(path, bytes.constData(), std::size_t(bytes.size()), error, stamp);
 }
 
-bool save(const QString& path, const catalog::Value& doc, QString* error, FileStamp* stamp) {
+bool save(const QString& path, const catalog::Value& doc, QString* error, FileStamp* stamp,
+          const std::function<bool(QString* error)>& lastLook) {
     rapidjson::StringBuffer buffer;
     catalog::serializeTo(doc, buffer);
-    return safefile::replace(path, buffer.GetString(), buffer.GetSize(), error, stamp);
+    return safefile::replace(path, buffer.GetString(), buffer.GetSize(), error, stamp, lastLook);
 }
 
 QString keepCopy(const QString& path, const QByteArray& bytes) {

@@ -39,8 +39,9 @@ LoadResult load(const QString& path, catalog::Document& doc);
 // or a kill leaves the previous file whole, and a file marked read-only is
 // never replaced. Returns false on any failure, with `error` naming the reason
 // and the file; on success `stamp` holds what the file now is.
+// `lastLook` as for safefile::replace.
 bool save(const QString& path, const catalog::Value& doc, QString* error = nullptr,
-          FileStamp* stamp = nullptr);
+          FileStamp* stamp = nullptr, const std::function<bool(QString* error)>& lastLook = {});
 
 // Writes `bytes` to `path` atomically, as `save` does.
 bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr,

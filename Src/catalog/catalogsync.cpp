@@ -75,22 +75,35 @@ void CatalogSync::take(const Write& result) {
 CatalogSync::Write CatalogSync::writeTo(const QString& path, catalogstore::FileStamp stamp,
                                         const catalog::Value& doc) {
     Write result;
-    if (!unchanged(path, stamp)) {
+    // A version someone else wrote since `stamp` is kept as a copy first;
+    // false when it could not be kept.
+    const auto keepTheirs = [&](QString* error) {
+        if (unchanged(path, stamp))
+            return true;
         const safefile::Reading theirs = safefile::read(path, false);
         if (theirs.status == safefile::Reading::Read && !theirs.bytes.isEmpty()) {
-            result.otherVersion = catalogstore::keepCopy(path, theirs.bytes);
-            if (result.otherVersion.isEmpty()) {
-                result.error = QCoreApplication::translate(
-                    "CatalogSync", "配置文件在别处被修改过，且无法保留那个版本的副本");
-                return result;
+            const QString copy = catalogstore::keepCopy(path, theirs.bytes);
+            if (copy.isEmpty()) {
+                if (error)
+                    *error = QCoreApplication::translate("CatalogSync",
+                                                         "配置文件在别处被修改过，且无法保留那个版本的副本");
+                return false;
             }
+            result.otherVersion = copy;
         }
-    } else {
+        stamp = theirs.stamp;
+        return true;
+    };
+    if (unchanged(path, stamp)) {
         result.stampKnown = true;
         result.stamp = stamp;
+    } else if (!keepTheirs(&result.error)) {
+        return result;
     }
+    // The file may change while the tree is written (most of a second for a
+    // large catalog): a last look right before the rename keeps that too.
     catalogstore::FileStamp written;
-    if (!catalogstore::save(path, doc, &result.error, &written))
+    if (!catalogstore::save(path, doc, &result.error, &written, keepTheirs))
         return result;
     result.stampKnown = true;
     result.stamp = written;

@@ -284,7 +284,8 @@ bool markedReadOnly(const QString& path) {
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 && !(st.st_mode & 0222);
 }
 
-bool replace(const QString& path, const char* bytes, std::size_t size, QString* error, FileStamp* stamp) {
+bool replace(const QString& path, const char* bytes, std::size_t size, QString* error, FileStamp* stamp,
+             const std::function<bool(QString* error)>& lastLook) {
     auto fail = [&](int code) {
         if (error)
             *error = describe(code, path);
@@ -348,6 +349,10 @@ bool replace(const QString& path, const char* bytes, std::size_t size, QString* 
     fd = -1;
     if (closed != 0)
         return abandon(errno);
+    if (lastLook && !lastLook(error)) {
+        ::unlink(temp.constData());
+        return false;
+    }
     if (::rename(temp.constData(), nativeTarget.constData()) != 0)
         return abandon(errno);
     syncFolder(targetInfo.absolutePath());
@@ -430,7 +435,8 @@ bool markedReadOnly(const QString& path) {
                               (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther));
 }
 
-bool replace(const QString& path, const char* bytes, std::size_t size, QString* error, FileStamp* stamp) {
+bool replace(const QString& path, const char* bytes, std::size_t size, QString* error, FileStamp* stamp,
+             const std::function<bool(QString* error)>& lastLook) {
     const QFileInfo info(path);
     if (info.exists() && !info.isFile()) {
         if (error)
@@ -446,7 +452,17 @@ bool replace(const QString& path, const char* bytes, std::size_t size, QString* 
     // commit then syncs and renames.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes, qint64(size)) != qint64(size) ||
-        !file.flush() || !file.commit()) {
+        !file.flush()) {
+        if (error)
+            *error = where(file.errorString(), path);
+        file.cancelWriting();
+        return false;
+    }
+    if (lastLook && !lastLook(error)) {
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
         if (error)
             *error = where(file.errorString(), path);
         file.cancelWriting();

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <functional>
 
 #ifndef Q_OS_WIN
 #include <sys/types.h>
@@ -70,8 +71,10 @@ bool markedReadOnly(const QString& path);
 // owner, then renamed over it. A read-only or non-regular file at `path` is
 // never replaced. Links are followed: the file they name is replaced. On
 // failure `error` names the reason and the file, in the user's words.
+// `lastLook`, where given, runs right before the rename, once the new bytes
+// are safe on disk: false abandons the replace, with `error` as it set it.
 bool replace(const QString& path, const char* bytes, std::size_t size, QString* error = nullptr,
-             FileStamp* stamp = nullptr);
+             FileStamp* stamp = nullptr, const std::function<bool(QString* error)>& lastLook = {});
 
 // Removes the temporary files a killed replace of `path` left beside it:
 // regular files named exactly as `replace` names them, nothing else.
