@@ -11,7 +11,9 @@
 #include "platform/exitsignals.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFont>
+#include <QMessageBox>
 #include <QSessionManager>
 
 #include <cstdio>
@@ -63,6 +65,13 @@ int main(int argc, char* argv[]) {
     QApplication::setFont(QFont(preload.fontFamily(), 10));
     MainForm window(nullptr, [&preload](const QString& path) { return preload.takeCatalog(path); });
     QObject::connect(&instance, &SingleInstance::commandReceived, &window, &MainForm::runCommand);
+    if (instance.lockIsLink())
+        QMessageBox::warning(
+            &window, QCoreApplication::translate("Tarn", "警告"),
+            QCoreApplication::translate("Tarn", "数据文件夹里的 Data.lock 是一个链接。为保护它指向的文件，"
+                                                "Tarn 不使用它，因此无法发现同一文件夹的另一个 Tarn。\n"
+                                                "请删除这个链接：%1")
+                .arg(QDir::toNativeSeparators(instance.lockPath())));
     instance.setReady();
     // A later start waits for the door to open; the first frame comes first.
     QObject::connect(&window, &MainForm::startUpFinished, &instance, [&instance] { instance.listen(); });

@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 Q_DECLARE_METATYPE(InstanceCommand)
 
@@ -104,6 +105,37 @@ private slots:
                          0600) == 0);
         QCOMPARE(SingleInstance(root.filePath(QStringLiteral("fifo"))).lock(),
                  SingleInstance::Lock::Unavailable);
+    }
+
+    // A link in the lock file's place is never written through, whatever
+    // it names: a symbolic link is left alone, a hard link locked but never
+    // written.
+    void aLinkedLockLeavesItsTargetAlone() {
+        QTemporaryDir root;
+        const QString catalog = root.filePath(QStringLiteral("Data"));
+        const QString lock = root.filePath(QStringLiteral("Data.lock"));
+        const QByteArray text = "{\"type\":[]}";
+        QFile file(catalog);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+        file.close();
+        const auto catalogText = [&] {
+            QFile read(catalog);
+            return read.open(QIODevice::ReadOnly) ? read.readAll() : QByteArray();
+        };
+
+        QVERIFY(QFile::link(catalog, lock));
+        SingleInstance symbolic(root.path());
+        QCOMPARE(symbolic.lock(), SingleInstance::Lock::Unavailable);
+        QVERIFY(symbolic.lockIsLink());
+        QCOMPARE(catalogText(), text);
+
+        QVERIFY(QFile::remove(lock));
+        QVERIFY(::link(QFile::encodeName(catalog).constData(), QFile::encodeName(lock).constData()) == 0);
+        SingleInstance hard(root.path());
+        QCOMPARE(hard.lock(), SingleInstance::Lock::Held);
+        QVERIFY(!hard.lockIsLink());
+        QCOMPARE(SingleInstance(root.path()).lock(), SingleInstance::Lock::HeldElsewhere);
+        QCOMPARE(catalogText(), text);
     }
 
     void commandLine_data() {

@@ -489,6 +489,19 @@ Quit anyway? Unsaved changes will be lost.</translation>
     </message>
 </context>
 <context>
+    <name>Tarn</name>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>数据文件夹里的 Data.lock 是一个链接。为保护它指向的文件，Tarn 不使用它，因此无法发现同一文件夹的另一个 Tarn。
+请删除这个链接：%1</source>
+        <translation>Data.lock in the data folder is a link. To protect the file it points to, Tarn does not use it, and so cannot notice another Tarn on the same folder.
+Please remove the link: %1</translation>
+    </message>
+</context>
+<context>
     <name>WriteReporter</name>
     <message>
         <source>警告</source>

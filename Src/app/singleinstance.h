@@ -41,6 +41,8 @@ public:
     bool handOver(InstanceCommand command, int timeoutMs = 5000);
 
     QString lockPath() const { return lockFile.path(); }
+    // A symbolic link stands where the lock file goes: no lock was taken.
+    bool lockIsLink() const { return lockFile.isLink(); }
     QString serverName() const { return name; }
     // Short and stable: derived from the folder's canonical path.
     static QString serverNameFor(const QString& dataFolder);

@@ -23,7 +23,10 @@ FolderLock::State FolderLock::tryLock() {
     if (fd >= 0)
         return State::Held;
     const QByteArray name = QFile::encodeName(filePath);
-    const int opened = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
+    // Never through a symbolic link: it may name the catalog, which the
+    // holder's process id would then replace.
+    const int opened = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0644);
+    linked = opened < 0 && errno == ELOOP;
     if (opened < 0)
         return State::Unavailable;
     int locked;
@@ -42,6 +45,10 @@ FolderLock::State FolderLock::tryLock() {
         return State::Unavailable;
     }
     fd = opened;
+    // A second name of another file (a hard link) holds the lock as well,
+    // but is never written.
+    if (info.st_nlink != 1)
+        return State::Held;
     // Who holds it, for a person looking. Nothing reads it back, so it is
     // neither synced nor checked, and cut only when longer: cutting a file
     // costs more than the rest of taking the lock.

@@ -28,10 +28,14 @@ public:
     // Tries once, without waiting.
     State tryLock();
     bool isLocked() const;
+    // The last try found a symbolic link in the lock file's place, and left
+    // it alone.
+    bool isLink() const { return linked; }
     QString path() const { return filePath; }
 
 private:
     QString filePath;
+    bool linked = false;
 #if defined(Q_OS_UNIX)
     int fd = -1;
 #else
