@@ -4,6 +4,7 @@
 #include "mainform/mainform.h"
 
 #include "catalog/catalogstore.h"
+#include "search/usagestore.h"
 #include "settings/appsettings.h"
 #include "support/datafolder.h"
 #include "support/diskfaults.h"
@@ -111,17 +112,21 @@ private slots:
     void garbageSettings() {
         MainFormFixture shown;
         DataFolder& data = shown.data;
-        DataFolder::writeFile(data.configPath(),
-                              "[Form]\nHeight=tall\nWidth=-300\nCursorPos=maybe\nOpenThenHide=\n"
-                              "[HotKey]\nShowAndHide=ctrl+nonsense+\n\x01\x02garbage\xff\n");
+        const QByteArray garbage = "[Form]\nHeight=tall\nWidth=-300\nCursorPos=maybe\nOpenThenHide=\n"
+                                   "[HotKey]\nShowAndHide=ctrl+nonsense+\n\x01\x02garbage\xff\n";
+        DataFolder::writeFile(data.configPath(), garbage);
         ModalAnswerer answers;
-        answers.press("已知晓");
+        answers.press("OK").press("已知晓");
         QVERIFY(shown.show());
         MainForm& form = shown.form();
         QCOMPARE(form.size(), QSize(848, 507));
         QVERIFY(!formOpenThenHide);
-        QCOMPARE(answers.boxes().size(), 1);
-        QCOMPARE(answers.boxes()[0].text,
+        // The line the next write would drop is kept in a copy first.
+        const QString copy = data.configPath() + QStringLiteral(".bak");
+        QCOMPARE(DataFolder::readFile(copy), garbage);
+        QCOMPARE(answers.boxes().size(), 2);
+        QVERIFY(answers.boxes()[0].text.contains(QDir::toNativeSeparators(copy)));
+        QCOMPARE(answers.boxes()[1].text,
                  QStringLiteral("显示隐藏热键( ctrl+nonsense+ ) 注册失败，可能发生了热键冲突"));
         form.close();
         // The stored size is mended by the close; nothing else is touched.
@@ -129,6 +134,32 @@ private slots:
         QCOMPARE(written.value(QStringLiteral("Form/Width")).toInt(), 848);
         QCOMPARE(written.value(QStringLiteral("HotKey/ShowAndHide")).toString(),
                  QStringLiteral("ctrl+nonsense+"));
+    }
+
+    // Launch counts too large to be Tarn's are copied as they are before
+    // Tarn writes its own, and the user told where.
+    void anOversizedUsageFileIsKept() {
+        MainFormFixture shown;
+        const QString usage = shown.data.dataPath() + QStringLiteral("/Usage");
+        const QByteArray big = "{\"items\":[" + QByteArray(17 * 1024 * 1024, ' ') + "]}";
+        DataFolder::writeFile(usage, big);
+        ModalAnswerer answers;
+        answers.press("OK");
+        QVERIFY(shown.show());
+        const QString copy = usage + QStringLiteral(".bak");
+        QCOMPARE(answers.boxes().size(), 1);
+        QVERIFY(answers.boxes()[0].text.contains(QDir::toNativeSeparators(copy)));
+        shown.close();
+        QVERIFY(DataFolder::readFile(copy) == big);
+
+        search::UsageStore store;
+        QVERIFY(!store.load(usage));
+        catalog::Document doc;
+        QVERIFY(catalog::parse(doc, "{\"name\":\"a\",\"type\":2,\"path\":\"a.org\",\"param\":\"\"}"));
+        store.recordLaunch(doc);
+        QVERIFY(store.save(usage));
+        QVERIFY(DataFolder::readFile(copy) == big);
+        QVERIFY(!QFile::exists(usage + QStringLiteral("-2.bak")));
     }
 
     void aSettingsFileThatIsNotText() {

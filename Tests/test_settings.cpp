@@ -78,6 +78,7 @@ private slots:
         QCOMPARE(configSettings->value("Other/Padded").toString(), QStringLiteral(" padded "));
         QCOMPARE(configSettings->value("Other/a b/c").toInt(), 5);
         QVERIFY(configSettings->value("top").toBool());
+        QCOMPARE(configSettings->keptCopy(), QString()); // read whole: no copy
         configSettings->setValue("Form/Height", 300);
         QVERIFY(configSettings->sync());
         QCOMPARE(DataFolder::readFile(data.configPath()), before); // nothing changed, nothing written
@@ -103,6 +104,26 @@ private slots:
         QCOMPARE(qt.value("Other/List").toStringList(), (QStringList{"a", "b c"}));
         QCOMPARE(qt.value("Other/a b/c").toInt(), 5);
         QCOMPARE(qt.value("top").toBool(), true);
+    }
+
+    void whatIsNotReadWholeIsCopiedFirst_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("a comment") << QByteArray("; mine\n[Form]\nHeight=300\n");
+        QTest::newRow("a stray line") << QByteArray("[Form]\nHeight=300\nwidth 500\n");
+        QTest::newRow("a broken header") << QByteArray("[Form\nHeight=300\n");
+        QTest::newRow("a key twice") << QByteArray("[Form]\nHeight=300\nHeight=400\n");
+    }
+
+    void whatIsNotReadWholeIsCopiedFirst() {
+        QFETCH(QByteArray, text);
+        DataFolder data;
+        DataFolder::writeFile(data.configPath(), text);
+        loadSettings("../Data/Config");
+        const QString copy = QFileInfo(data.configPath() + QStringLiteral(".bak")).absoluteFilePath();
+        QCOMPARE(QFileInfo(configSettings->keptCopy()).absoluteFilePath(), copy);
+        configSettings->setValue(settingkeys::formWidth, 640);
+        QVERIFY(configSettings->sync());
+        QCOMPARE(DataFolder::readFile(copy), text);
     }
 
     void aChangeFromOutsideIsKept() {

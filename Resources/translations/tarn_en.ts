@@ -464,6 +464,22 @@ Remove this item?</translation>
         <translation>The catalog could not be saved: %1
 Quit anyway? Unsaved changes will be lost.</translation>
     </message>
+    <message>
+        <source>设置文件不能完整读取，Tarn 只使用了其中可用的设置。
+原文件已复制到：
+%1</source>
+        <translation>The settings file could not be read completely; Tarn uses only its usable settings.
+The original was copied to:
+%1</translation>
+    </message>
+    <message>
+        <source>启动次数记录不能完整读取，Tarn 只使用了其中可用的记录。
+原文件已复制到：
+%1</source>
+        <translation>The launch counts could not be read completely; Tarn uses only the usable ones.
+The original was copied to:
+%1</translation>
+    </message>
 </context>
 <context>
     <name>Presence</name>

@@ -4,6 +4,7 @@
 #include "catalog/catalogshape.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace catalogstore {
@@ -70,7 +71,12 @@ bool save(const QString& path, const catalog::Value& doc, QString* error, FileSt
     return safefile::replace(path, buffer.GetString(), buffer.GetSize(), error, stamp, lastLook);
 }
 
-QString keepCopy(const QString& path, const QByteArray& bytes) {
+namespace {
+
+// The first of "Data.bak", "Data-2.bak", ... beside `path` that is free or
+// already holds the copy (`holds`), made there by `make`.
+template <typename Holds, typename Make>
+QString copyBeside(const QString& path, qint64 size, Holds holds, Make make) {
     const QFileInfo info(path);
     const QDir dir = info.absoluteDir();
     for (int n = 1; n < 1000; ++n) {
@@ -79,16 +85,47 @@ QString keepCopy(const QString& path, const QByteArray& bytes) {
         const QString candidate = dir.absoluteFilePath(name);
         const QFileInfo existing(candidate);
         if (existing.exists() || existing.isSymLink()) {
-            if (existing.isFile() && existing.size() == bytes.size()) {
-                const safefile::Reading copy = safefile::read(candidate, false);
-                if (copy.status == safefile::Reading::Read && copy.bytes == bytes)
-                    return candidate;
-            }
+            if (existing.isFile() && existing.size() == size && holds(candidate))
+                return candidate;
             continue;
         }
-        return writeAtomically(candidate, bytes) ? candidate : QString();
+        return make(candidate) ? candidate : QString();
     }
     return QString();
+}
+
+bool sameFiles(const QString& a, const QString& b) {
+    QFile first(a);
+    QFile second(b);
+    if (!first.open(QIODevice::ReadOnly) || !second.open(QIODevice::ReadOnly))
+        return false;
+    while (!first.atEnd()) {
+        const QByteArray chunk = first.read(1 << 20);
+        if (chunk.isEmpty() || chunk != second.read(chunk.size()))
+            return false;
+    }
+    return second.atEnd();
+}
+
+} // namespace
+
+QString keepCopy(const QString& path, const QByteArray& bytes) {
+    return copyBeside(
+        path, bytes.size(),
+        [&](const QString& candidate) {
+            const safefile::Reading copy = safefile::read(candidate, false);
+            return copy.status == safefile::Reading::Read && copy.bytes == bytes;
+        },
+        [&](const QString& candidate) { return writeAtomically(candidate, bytes); });
+}
+
+QString keepFileCopy(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return QString();
+    return copyBeside(
+        path, info.size(), [&](const QString& candidate) { return sameFiles(path, candidate); },
+        [&](const QString& candidate) { return QFile::copy(path, candidate); });
 }
 
 int removeLeftovers(const QString& path) {

@@ -52,6 +52,9 @@ bool writeAtomically(const QString& path, const QByteArray& bytes, QString* erro
 // path, or an empty string when no copy could be written whole.
 QString keepCopy(const QString& path, const QByteArray& bytes);
 
+// The same for a file too large to read whole: copied as it is on disk.
+QString keepFileCopy(const QString& path);
+
 // Removes what a killed save left beside `path`: the save's temporary files
 // and nothing else. Call it only while this Tarn alone may write the folder.
 // Returns how many were removed.

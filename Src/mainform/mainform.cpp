@@ -41,6 +41,7 @@ MainForm::MainForm(QWidget* parent, const CatalogSource& preloaded) : QWidget(pa
     setAcceptDrops(true);
 
     loadSettings(datapaths::configFile());
+    tellSideFilesKept();
     // A stored size no screen can show (a hand-edited or foreign file) is cut
     // to the screen the user is working on.
     const QSize stored = storedWindowSize();

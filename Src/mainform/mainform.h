@@ -110,6 +110,9 @@ private:
     void connectSignals();
 
     void loadCatalog(const CatalogSource& preloaded);
+    // Where the settings or the launch counts were copied because they
+    // could not be read whole.
+    void tellSideFilesKept();
     // The catalog file was changed by someone else and read again.
     void catalogReloaded();
     void fillTypeList();

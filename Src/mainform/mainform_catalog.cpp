@@ -6,6 +6,7 @@
 #include "ui_mainform.h"
 
 #include "platform/datapaths.h"
+#include "settings/appsettings.h"
 
 #include <QApplication>
 #include <QDir>
@@ -35,6 +36,21 @@ void MainForm::loadCatalog(const CatalogSource& preloaded) {
                                  tr("配置文件不能完整读取，且无法复制原文件。\n"
                                     "为保护原文件，本次运行不会写入它。"));
     }
+}
+
+void MainForm::tellSideFilesKept() {
+    const QString settings = configSettings->keptCopy();
+    if (!settings.isEmpty())
+        QMessageBox::information(
+            this, tr("提示"),
+            tr("设置文件不能完整读取，Tarn 只使用了其中可用的设置。\n原文件已复制到：\n%1")
+                .arg(QDir::toNativeSeparators(settings)));
+    const QString usage = searchPanel->usageCopy();
+    if (!usage.isEmpty())
+        QMessageBox::information(
+            this, tr("提示"),
+            tr("启动次数记录不能完整读取，Tarn 只使用了其中可用的记录。\n原文件已复制到：\n%1")
+                .arg(QDir::toNativeSeparators(usage)));
 }
 
 void MainForm::catalogReloaded() {

@@ -42,6 +42,9 @@ public:
     // a search builds the index itself.
     void startIndexing();
     void saveUsage();
+    // Where the launch counts were copied because they could not be read
+    // whole; empty otherwise.
+    QString usageCopy() const { return usage.keptCopy(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

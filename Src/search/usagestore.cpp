@@ -133,11 +133,18 @@ bool UsageStore::load(const QString& path) {
     bySlotKey.clear();
     ++rev;
     dirty = false;
+    copy.clear();
 
     // Only a plain file is opened: a FIFO or device would block or never end.
     const QFileInfo info(path);
-    if (!info.exists() || !info.isFile() || info.size() > kMaxFileBytes)
+    if (!info.exists() || !info.isFile())
         return false;
+    // Too large to be Tarn's, and too large to read: copied as it is before
+    // a save can replace it.
+    if (info.size() > kMaxFileBytes) {
+        copy = catalogstore::keepFileCopy(path);
+        return false;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
@@ -155,23 +162,31 @@ bool UsageStore::load(const QString& path) {
             items = &it->value;
     }
     if (!items) {
-        catalogstore::keepCopy(path, bytes);
+        copy = catalogstore::keepCopy(path, bytes);
         return false;
     }
+    bool skipped = false;
     for (const catalog::Value& v : items->GetArray()) {
-        if (!v.IsObject())
+        if (!v.IsObject()) {
+            skipped = true;
             continue;
+        }
         const auto kind = v.FindMember("kind");
         const auto count = v.FindMember("count");
         const auto last = v.FindMember("last");
         if (kind == v.MemberEnd() || !kind->value.IsInt() || count == v.MemberEnd() ||
-            !count->value.IsInt() || count->value.GetInt() <= 0)
+            !count->value.IsInt() || count->value.GetInt() <= 0) {
+            skipped = true;
             continue;
+        }
         Slot& s = slotFor(kind->value.GetInt(), memberBytes(v, "path"), memberBytes(v, "param"));
         s.entry.count = qMax(s.entry.count, count->value.GetInt());
         if (last != v.MemberEnd() && last->value.IsInt64())
             s.entry.lastLaunch = qMax(s.entry.lastLaunch, qint64(last->value.GetInt64()));
     }
+    // What was passed over would be gone with the next save.
+    if (skipped)
+        copy = catalogstore::keepCopy(path, bytes);
     return true;
 }
 

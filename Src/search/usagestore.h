@@ -30,9 +30,12 @@ public:
 
     // Reads a Usage file. A missing, unreadable, oversized, non-regular or
     // malformed file leaves the store empty and returns false; the file is
-    // never changed, and one that does not parse is copied to "Usage.bak"
-    // before a save can replace it.
+    // never changed, and one that is not read whole (oversized, does not
+    // parse, entries passed over) is copied to "Usage.bak" before a save can
+    // replace it.
     bool load(const QString& path);
+    // Where load() copied a file it could not read whole; empty otherwise.
+    QString keptCopy() const { return copy; }
     // Writes the store atomically; clears isDirty() on success.
     bool save(const QString& path, QString* error = nullptr) const;
 
@@ -65,6 +68,7 @@ private:
     QHash<Key, int> bySlotKey;
     std::uint64_t rev = 0;
     mutable bool dirty = false;
+    QString copy;
 
     Slot& slotFor(int kind, const QByteArray& path, const QByteArray& param);
 };

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/configsettings.h"
 
+#include "catalog/catalogstore.h"
+
 #include <algorithm>
 
 #include <QDir>
@@ -15,10 +17,17 @@ ConfigSettings::ConfigSettings(const QString& file) : path(file) {
 void ConfigSettings::readFile() {
     const safefile::Reading reading = safefile::read(path, false);
     stamp = reading.stamp;
-    if (reading.status == safefile::Reading::Read)
+    if (reading.status == safefile::Reading::Read) {
         sections = inifile::parse(reading.bytes);
-    else if (reading.status != safefile::Reading::Missing)
+        // What would be lost at the next write is kept as a copy first; a
+        // file that cannot be copied is not written at all.
+        if (!inifile::readsWhole(reading.bytes)) {
+            copy = catalogstore::keepCopy(path, reading.bytes);
+            kept = kept || copy.isEmpty();
+        }
+    } else if (reading.status != safefile::Reading::Missing) {
         kept = true;
+    }
 }
 
 const QByteArray* ConfigSettings::written(const QString& key) const {

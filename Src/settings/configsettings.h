@@ -35,6 +35,9 @@ public:
     bool sync(QString* error = nullptr);
 
     bool keptAsFound() const { return kept; }
+    // Where the file was copied because it could not be read whole; empty
+    // otherwise.
+    QString keptCopy() const { return copy; }
 
 private:
     void readFile();
@@ -45,5 +48,6 @@ private:
     inifile::Sections sections;
     QSet<QString> changed;
     bool kept = false;
+    QString copy;
     safefile::FileStamp stamp;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/inifile.h"
 
+#include <QSet>
 #include <QStringList>
 
 namespace inifile {
@@ -176,6 +177,30 @@ Sections parse(const QByteArray& text) {
         if (sections[i].values.isEmpty())
             sections.remove(i);
     return sections;
+}
+
+bool readsWhole(const QByteArray& text) {
+    QSet<QByteArray> keys; // section and key, as written
+    QByteArray section;
+    for (QByteArray line : text.split('\n')) {
+        line = line.trimmed();
+        if (line.isEmpty())
+            continue;
+        if (line.startsWith('[')) {
+            if (!line.endsWith(']'))
+                return false;
+            section = line;
+            continue;
+        }
+        const int equals = line.indexOf('=');
+        if (equals <= 0 || line.startsWith(';') || line.startsWith('#'))
+            return false;
+        const QByteArray key = section + '\n' + line.left(equals).trimmed();
+        if (keys.contains(key))
+            return false;
+        keys.insert(key);
+    }
+    return true;
 }
 
 QByteArray serialize(const Sections& sections) {

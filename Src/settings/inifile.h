@@ -19,6 +19,11 @@ struct Section {
 using Sections = QVector<Section>; // in the order the file has them
 
 Sections parse(const QByteArray& text);
+// Whether parse() takes `text` whole: every line blank, a section header or
+// a key with its value, and no key twice in a section. Anything else (a
+// comment, a stray line, a broken header) is lost when the file is written
+// again.
+bool readsWhole(const QByteArray& text);
 QByteArray serialize(const Sections& sections);
 
 // A written value as QSettings reads it: a string, a list of strings where
