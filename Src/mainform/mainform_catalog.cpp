@@ -39,18 +39,15 @@ void MainForm::loadCatalog(const CatalogSource& preloaded) {
 }
 
 void MainForm::tellSideFilesKept() {
-    const QString settings = configSettings->keptCopy();
-    if (!settings.isEmpty())
-        QMessageBox::information(
-            this, tr("提示"),
-            tr("设置文件不能完整读取，Tarn 只使用了其中可用的设置。\n原文件已复制到：\n%1")
-                .arg(QDir::toNativeSeparators(settings)));
-    const QString usage = searchPanel->usageCopy();
-    if (!usage.isEmpty())
-        QMessageBox::information(
-            this, tr("提示"),
-            tr("启动次数记录不能完整读取，Tarn 只使用了其中可用的记录。\n原文件已复制到：\n%1")
-                .arg(QDir::toNativeSeparators(usage)));
+    const std::pair<QString, QString> kept[] = {
+        {configSettings->keptCopy(),
+         tr("设置文件不能完整读取，Tarn 只使用了其中可用的设置。\n原文件已复制到：\n%1")},
+        {searchPanel->usageCopy(),
+         tr("启动次数记录不能完整读取，Tarn 只使用了其中可用的记录。\n原文件已复制到：\n%1")},
+    };
+    for (const auto& [copy, text] : kept)
+        if (!copy.isEmpty())
+            QMessageBox::information(this, tr("提示"), text.arg(QDir::toNativeSeparators(copy)));
 }
 
 void MainForm::catalogReloaded() {
