@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QMessageBox>
 #include <QSessionManager>
 
 #include <cstdio>
@@ -35,9 +36,10 @@ int main(int argc, char* argv[]) {
     // first and ends, without a window, a tray icon or a hotkey of its own.
     SingleInstance instance(datapaths::dataFolder());
     const SingleInstance::Lock lock = instance.lock();
+    const InstanceCommand handed = command == InstanceCommand::None ? InstanceCommand::Show : command;
     if (lock == SingleInstance::Lock::HeldElsewhere) {
         QCoreApplication app(argc, argv);
-        if (instance.handOver(command == InstanceCommand::None ? InstanceCommand::Show : command))
+        if (instance.handOver(handed))
             return 0;
         std::fprintf(stderr, "Tarn: another Tarn holds %s but does not answer.\n",
                      qPrintable(instance.lockPath()));
@@ -65,7 +67,13 @@ int main(int argc, char* argv[]) {
     QObject::connect(&instance, &SingleInstance::commandReceived, &window, &MainForm::runCommand);
     instance.setReady();
     // A later start waits for the door to open; the first frame comes first.
-    QObject::connect(&window, &MainForm::startUpFinished, &instance, [&instance] { instance.listen(); });
+    QObject::connect(&window, &MainForm::startUpFinished, &instance, [&instance, &window] {
+        if (!instance.listen())
+            QMessageBox::warning(
+                &window, MainForm::tr("警告"),
+                SingleInstance::tr("无法监听本地连接：%1\n以后启动的 Tarn 无法把命令交给这个 Tarn。")
+                    .arg(instance.listenError()));
+    });
 
     // Whatever ends Tarn besides "退出" (logout, shutdown, a signal) still
     // writes the Catalog and the window size first.
