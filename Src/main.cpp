@@ -17,6 +17,14 @@
 
 #include <cstdio>
 
+namespace {
+
+// How long a start that cannot lock the data folder looks for a Tarn
+// listening on it.
+constexpr int kLookWithoutLockMs = 300;
+
+} // namespace
+
 int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("Tarn"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TARN_VERSION));
@@ -44,6 +52,13 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "Tarn: another Tarn holds %s but does not answer.\n",
                      qPrintable(instance.lockPath()));
         return 1;
+    }
+    // Without a lock only the socket tells whether a Tarn runs on the
+    // folder. Asked briefly: mostly none does, and the start would wait.
+    if (lock == SingleInstance::Lock::Unavailable) {
+        QCoreApplication app(argc, argv);
+        if (instance.handOver(handed, 5000, kLookWithoutLockMs))
+            return 0;
     }
     if (command == InstanceCommand::Hide || command == InstanceCommand::Quit)
         return 0; // no Tarn runs: nothing to hide or end

@@ -11,7 +11,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 Q_DECLARE_METATYPE(InstanceCommand)
@@ -62,6 +64,21 @@ QStringList entries(const QString& folder) {
 
 QString ownFolderIn(const QString& temporary) {
     return temporary + QStringLiteral("/tarn-") + QString::number(::getuid());
+}
+
+// What a Tarn that was killed leaves: a socket file nobody listens on.
+bool leaveStaleSocket(const QString& path) {
+    sockaddr_un where{};
+    where.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    if (name.size() >= static_cast<int>(sizeof where.sun_path))
+        return false;
+    qstrcpy(where.sun_path, name.constData());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const bool bound = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return bound && isSocket(path);
 }
 
 } // namespace
@@ -274,6 +291,30 @@ private slots:
         QCOMPARE(second.lock(), SingleInstance::Lock::HeldElsewhere);
         QVERIFY(second.handOver(InstanceCommand::Toggle, 2000));
         QCOMPARE(received.size(), 1);
+    }
+
+    // Where no lock can be had, a Tarn that listens keeps its socket; one
+    // that was killed leaves a socket the next takes over.
+    void withoutTheLockALiveSocketIsLeftAlone() {
+        QTemporaryDir root;
+        QTemporaryDir runtime;
+        Environment environment;
+        environment.set("XDG_RUNTIME_DIR", runtime.path());
+        SingleInstance first(root.path());
+        QVERIFY(leaveStaleSocket(first.socketPath()));
+        QVERIFY(first.listen());
+        first.setReady();
+        QSignalSpy received(&first, &SingleInstance::commandReceived);
+
+        SingleInstance second(root.path());
+        QVERIFY(!second.listen());
+        QVERIFY(!second.listenError().isEmpty());
+        QVERIFY(second.handOver(InstanceCommand::Hide));
+        QCOMPARE(received.size(), 1);
+        second.stopListening();
+        // The one that failed took nothing down with it.
+        QVERIFY(second.handOver(InstanceCommand::Show));
+        QCOMPARE(received.size(), 2);
     }
 
     void aSilentClientIsDropped() {

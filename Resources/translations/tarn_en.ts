@@ -495,6 +495,10 @@ Quit anyway? Unsaved changes will be lost.</translation>
         <translation>Cannot use the folder %1: it must be the user&apos;s own, closed to everyone else.</translation>
     </message>
     <message>
+        <source>另一个 Tarn 已在 %1 监听。</source>
+        <translation>Another Tarn already listens at %1.</translation>
+    </message>
+    <message>
         <source>无法监听本地连接：%1
 以后启动的 Tarn 无法把命令交给这个 Tarn。</source>
         <translation>Cannot listen for local connections: %1

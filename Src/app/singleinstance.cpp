@@ -74,10 +74,20 @@ bool SingleInstance::listen() {
     const QString path = address(&error);
     if (path.isEmpty())
         return false;
-    // A socket left by a Tarn that was killed is ours to replace once the
-    // lock is; without the lock only a free name is taken.
-    if (lockFile.isLocked())
+    if (lockFile.isLocked()) {
+        // A socket left by a Tarn that was killed is ours to replace once
+        // the lock is.
         QLocalServer::removeServer(path);
+    } else {
+        // Without the lock only a free name is taken: Qt would put its
+        // socket in place of a live one.
+        QLocalSocket probe;
+        probe.connectToServer(path);
+        if (probe.waitForConnected(200)) {
+            error = tr("另一个 Tarn 已在 %1 监听。").arg(path);
+            return false;
+        }
+    }
     if (!server->listen(path)) {
         error = server->errorString();
         return false;
@@ -160,8 +170,9 @@ void SingleInstance::carryOut(QLocalSocket* socket, InstanceCommand command) {
         answer(guard);
 }
 
-bool SingleInstance::handOver(InstanceCommand command, int timeoutMs) {
+bool SingleInstance::handOver(InstanceCommand command, int timeoutMs, int findMs) {
     const QDeadlineTimer deadline(timeoutMs);
+    const QDeadlineTimer finding(findMs < 0 ? timeoutMs : qMin(findMs, timeoutMs));
     const QString path = address(nullptr);
     if (path.isEmpty())
         return false;
@@ -169,10 +180,10 @@ bool SingleInstance::handOver(InstanceCommand command, int timeoutMs) {
     // The holder may be starting and not listen yet: try again until it does.
     for (;;) {
         socket.connectToServer(path);
-        if (socket.waitForConnected(remaining(deadline)))
+        if (socket.waitForConnected(remaining(finding)))
             break;
         socket.abort();
-        if (deadline.hasExpired())
+        if (finding.hasExpired())
             return false;
         QThread::msleep(20);
     }

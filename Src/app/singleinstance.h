@@ -45,8 +45,9 @@ public:
 
     // Hands `command` to the Tarn holding the folder and waits until it was
     // carried out. False when no Tarn of this user answered within
-    // `timeoutMs`.
-    bool handOver(InstanceCommand command, int timeoutMs = 5000);
+    // `timeoutMs`, or none was listening within `findMs` (by default the
+    // whole `timeoutMs`: the holder may still be starting).
+    bool handOver(InstanceCommand command, int timeoutMs = 5000, int findMs = -1);
 
     QString lockPath() const { return lockFile.path(); }
     QString serverName() const { return name; }

@@ -408,6 +408,29 @@ private slots:
             version.constData());
     }
 
+    // Where no lock can be had (here a folder stands in the lock file's
+    // place), the socket alone keeps it to one Tarn.
+    void oneTarnWhereNoLockCanBeHad() {
+        QTemporaryDir root;
+        QVERIFY(QDir(root.path()).mkpath("Data/Data.lock"));
+        QProcess* tarn = startTarn(root.path());
+        const QString window = mainWindow(tarn);
+        QVERIFY(!window.isEmpty());
+        // It listens once its first frame is up: a --hide that came
+        // before is made again.
+        bool hidden = false;
+        for (int attempt = 0; attempt < 3 && !hidden; ++attempt) {
+            QCOMPARE(runTarn(root.path(), {"--hide"}), 0);
+            hidden = waitUntil([&] { return !viewable(window); }, 2000);
+        }
+        QVERIFY2(hidden, "--hide did not reach the running Tarn");
+        QCOMPARE(runTarn(root.path(), {}), 0);
+        QVERIFY(waitViewable(window, true));
+        QCOMPARE(runTarn(root.path(), {"--quit"}), 0);
+        QVERIFY(waitFinished(tarn));
+        QCOMPARE(tarn->exitCode(), 0);
+    }
+
     // A Tarn that later starts cannot reach says so once, and runs on.
     void aSocketThatCannotBeMadeIsTold() {
         struct Restore {
