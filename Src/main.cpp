@@ -18,6 +18,14 @@
 
 #include <cstdio>
 
+namespace {
+
+// How long a start that cannot lock the data folder looks for a Tarn
+// listening on it.
+constexpr int kLookWithoutLockMs = 300;
+
+} // namespace
+
 int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("Tarn"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TARN_VERSION));
@@ -37,13 +45,21 @@ int main(int argc, char* argv[]) {
     // first and ends, without a window, a tray icon or a hotkey of its own.
     SingleInstance instance(datapaths::dataFolder());
     const SingleInstance::Lock lock = instance.lock();
+    const InstanceCommand handed = command == InstanceCommand::None ? InstanceCommand::Show : command;
     if (lock == SingleInstance::Lock::HeldElsewhere) {
         QCoreApplication app(argc, argv);
-        if (instance.handOver(command == InstanceCommand::None ? InstanceCommand::Show : command))
+        if (instance.handOver(handed))
             return 0;
         std::fprintf(stderr, "Tarn: another Tarn holds %s but does not answer.\n",
                      qPrintable(instance.lockPath()));
         return 1;
+    }
+    // Without a lock only the socket tells whether a Tarn runs on the
+    // folder. Asked briefly: mostly none does, and the start would wait.
+    if (lock == SingleInstance::Lock::Unavailable) {
+        QCoreApplication app(argc, argv);
+        if (instance.handOver(handed, 5000, kLookWithoutLockMs))
+            return 0;
     }
     if (command == InstanceCommand::Hide || command == InstanceCommand::Quit)
         return 0; // no Tarn runs: nothing to hide or end
@@ -74,7 +90,13 @@ int main(int argc, char* argv[]) {
                 .arg(QDir::toNativeSeparators(instance.lockPath())));
     instance.setReady();
     // A later start waits for the door to open; the first frame comes first.
-    QObject::connect(&window, &MainForm::startUpFinished, &instance, [&instance] { instance.listen(); });
+    QObject::connect(&window, &MainForm::startUpFinished, &instance, [&instance, &window] {
+        if (!instance.listen())
+            QMessageBox::warning(
+                &window, MainForm::tr("警告"),
+                SingleInstance::tr("无法监听本地连接：%1\n以后启动的 Tarn 无法把命令交给这个 Tarn。")
+                    .arg(instance.listenError()));
+    });
 
     // Whatever ends Tarn besides "退出" (logout, shutdown, a signal) still
     // writes the Catalog and the window size first.

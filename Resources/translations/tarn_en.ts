@@ -505,6 +505,23 @@ The original was copied to:
     </message>
 </context>
 <context>
+    <name>SingleInstance</name>
+    <message>
+        <source>无法使用文件夹 %1：它须是当前用户自己的、别人不能进入的文件夹。</source>
+        <translation>Cannot use the folder %1: it must be the user&apos;s own, closed to everyone else.</translation>
+    </message>
+    <message>
+        <source>另一个 Tarn 已在 %1 监听。</source>
+        <translation>Another Tarn already listens at %1.</translation>
+    </message>
+    <message>
+        <source>无法监听本地连接：%1
+以后启动的 Tarn 无法把命令交给这个 Tarn。</source>
+        <translation>Cannot listen for local connections: %1
+Tarn started later cannot hand its commands to this Tarn.</translation>
+    </message>
+</context>
+<context>
     <name>Tarn</name>
     <message>
         <source>警告</source>

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/singleinstance.h"
 
+#include "platform/usersocket.h"
+
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -16,6 +18,11 @@ namespace {
 
 constexpr char kDone[] = "ok\n";
 constexpr int kLongestWord = 32;
+constexpr char kIdleTimer[] = "idle";
+
+int remaining(const QDeadlineTimer& deadline) {
+    return static_cast<int>(qMax<qint64>(deadline.remainingTime(), 1));
+}
 
 } // namespace
 
@@ -36,6 +43,24 @@ QString SingleInstance::serverNameFor(const QString& dataFolder) {
     return QStringLiteral("Tarn-") + QString::fromLatin1(digest.left(16));
 }
 
+QString SingleInstance::socketPath() const {
+    return address(nullptr);
+}
+
+QString SingleInstance::address(QString* refusal) const {
+#if defined(Q_OS_UNIX)
+    const usersocket::Folder folder = usersocket::folder();
+    if (folder.usable)
+        return folder.path + QLatin1Char('/') + name;
+    if (refusal)
+        *refusal = tr("无法使用文件夹 %1：它须是当前用户自己的、别人不能进入的文件夹。").arg(folder.path);
+    return QString();
+#else
+    Q_UNUSED(refusal)
+    return name; // a pipe, which UserAccessOption closes to other users
+#endif
+}
+
 SingleInstance::Lock SingleInstance::lock() {
     return lockFile.tryLock();
 }
@@ -46,11 +71,29 @@ bool SingleInstance::listen() {
     server = new QLocalServer(this);
     server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(server, &QLocalServer::newConnection, this, &SingleInstance::accept);
-    // A socket left by a Tarn that was killed is ours to replace once the
-    // lock is; without the lock only a free name is taken.
-    if (lockFile.isLocked())
-        QLocalServer::removeServer(name);
-    return server->listen(name);
+    const QString path = address(&error);
+    if (path.isEmpty())
+        return false;
+    if (lockFile.isLocked()) {
+        // A socket left by a Tarn that was killed is ours to replace once
+        // the lock is.
+        QLocalServer::removeServer(path);
+    } else {
+        // Without the lock only a free name is taken: Qt would put its
+        // socket in place of a live one.
+        QLocalSocket probe;
+        probe.connectToServer(path);
+        if (probe.waitForConnected(200)) {
+            error = tr("另一个 Tarn 已在 %1 监听。").arg(path);
+            return false;
+        }
+    }
+    if (!server->listen(path)) {
+        error = server->errorString();
+        return false;
+    }
+    error.clear();
+    return true;
 }
 
 void SingleInstance::stopListening() {
@@ -69,6 +112,21 @@ void SingleInstance::setReady() {
 void SingleInstance::accept() {
     while (QLocalSocket* socket = server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        // Whatever the socket's permissions, no other user gets a command in.
+        if (!usersocket::peerIsThisUser(socket->socketDescriptor())) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        // Nor holds the door open by saying nothing.
+        auto* idle = new QTimer(socket);
+        idle->setObjectName(QLatin1String(kIdleTimer));
+        idle->setSingleShot(true);
+        connect(idle, &QTimer::timeout, socket, [socket] {
+            socket->abort();
+            socket->deleteLater();
+        });
+        idle->start(idleTimeoutMs);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { read(socket); });
         read(socket);
     }
@@ -80,6 +138,8 @@ void SingleInstance::read(QLocalSocket* socket) {
             socket->abort();
         return;
     }
+    // Said in time: carrying it out may take a box's while.
+    delete socket->findChild<QTimer*>(QLatin1String(kIdleTimer), Qt::FindDirectChildrenOnly);
     const InstanceCommand command = commandFromWord(socket->readLine(kLongestWord + 1).trimmed());
     if (command == InstanceCommand::None) {
         socket->write("?\n");
@@ -110,22 +170,28 @@ void SingleInstance::carryOut(QLocalSocket* socket, InstanceCommand command) {
         answer(guard);
 }
 
-bool SingleInstance::handOver(InstanceCommand command, int timeoutMs) {
+bool SingleInstance::handOver(InstanceCommand command, int timeoutMs, int findMs) {
     const QDeadlineTimer deadline(timeoutMs);
+    const QDeadlineTimer finding(findMs < 0 ? timeoutMs : qMin(findMs, timeoutMs));
+    const QString path = address(nullptr);
+    if (path.isEmpty())
+        return false;
     QLocalSocket socket;
     // The holder may be starting and not listen yet: try again until it does.
     for (;;) {
-        socket.connectToServer(name);
-        if (socket.waitForConnected(static_cast<int>(qMax<qint64>(deadline.remainingTime(), 1))))
+        socket.connectToServer(path);
+        if (socket.waitForConnected(remaining(finding)))
             break;
         socket.abort();
-        if (deadline.hasExpired())
+        if (finding.hasExpired())
             return false;
         QThread::msleep(20);
     }
+    // Whoever made the socket, only this user's own Tarn is told anything.
+    if (!usersocket::peerIsThisUser(socket.socketDescriptor()))
+        return false;
     socket.write(commandWord(command) + '\n');
-    if (!socket.waitForBytesWritten(static_cast<int>(qMax<qint64>(deadline.remainingTime(), 1))) &&
-        socket.bytesToWrite() > 0)
+    if (!socket.waitForBytesWritten(remaining(deadline)) && socket.bytesToWrite() > 0)
         return false;
     // Waits in an event loop, not blocked: the receiving end may be this very
     // process (the tests talk to themselves).
@@ -138,7 +204,7 @@ bool SingleInstance::handOver(InstanceCommand command, int timeoutMs) {
             loop.quit();
     });
     connect(&socket, &QLocalSocket::disconnected, &loop, &QEventLoop::quit);
-    timer.start(static_cast<int>(qMax<qint64>(deadline.remainingTime(), 1)));
+    timer.start(remaining(deadline));
     if (!socket.canReadLine())
         loop.exec();
     return socket.readLine(kLongestWord + 1) == kDone;

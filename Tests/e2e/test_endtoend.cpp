@@ -12,12 +12,17 @@
 #include <QtTest>
 
 #include <csignal>
+#include <unistd.h>
 
 namespace {
 
 QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QStringList entries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
 }
 
 } // namespace
@@ -401,6 +406,63 @@ private slots:
         QVERIFY2(
             QRegularExpression("^Tarn \\d+\\.\\d+\\.\\d+\n$").match(QString::fromUtf8(version)).hasMatch(),
             version.constData());
+    }
+
+    // Where no lock can be had (here a folder stands in the lock file's
+    // place), the socket alone keeps it to one Tarn.
+    void oneTarnWhereNoLockCanBeHad() {
+        QTemporaryDir root;
+        QVERIFY(QDir(root.path()).mkpath("Data/Data.lock"));
+        QProcess* tarn = startTarn(root.path());
+        const QString window = mainWindow(tarn);
+        QVERIFY(!window.isEmpty());
+        // It listens once its first frame is up: a --hide that came
+        // before is made again.
+        bool hidden = false;
+        for (int attempt = 0; attempt < 3 && !hidden; ++attempt) {
+            QCOMPARE(runTarn(root.path(), {"--hide"}), 0);
+            hidden = waitUntil([&] { return !viewable(window); }, 2000);
+        }
+        QVERIFY2(hidden, "--hide did not reach the running Tarn");
+        QCOMPARE(runTarn(root.path(), {}), 0);
+        QVERIFY(waitViewable(window, true));
+        QCOMPARE(runTarn(root.path(), {"--quit"}), 0);
+        QVERIFY(waitFinished(tarn));
+        QCOMPARE(tarn->exitCode(), 0);
+    }
+
+    // A Tarn that later starts cannot reach says so once, and runs on.
+    void aSocketThatCannotBeMadeIsTold() {
+        struct Restore {
+            QProcessEnvironment& environment;
+            const QProcessEnvironment saved;
+            ~Restore() { environment = saved; }
+        } restore{environment, environment};
+        QTemporaryDir root;
+        QTemporaryDir temporary;
+        // Tarn's own folder in the temporary folder, opened to everyone.
+        const QString own = temporary.filePath("tarn-" + QString::number(::getuid()));
+        QVERIFY(QDir().mkdir(own));
+        QVERIFY(QFile::setPermissions(own, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                               QFile::ReadOther | QFile::ExeOther));
+        environment.remove("XDG_RUNTIME_DIR");
+        environment.insert("TMPDIR", temporary.path());
+        QProcess* tarn = startTarn(root.path());
+        QString box;
+        for (int tries = 0; tries < 100 && box.isEmpty(); ++tries) {
+            // --all: by default xdotool takes a window that meets any one test.
+            box = x("xdotool", {"search", "--all", "--onlyvisible", "--pid",
+                                QString::number(tarn->processId()), "--name", "^警告$"})
+                      .section('\n', 0, 0);
+            QTest::qWait(100);
+        }
+        QVERIFY2(!box.isEmpty(), "no warning that later starts cannot reach this Tarn");
+        QVERIFY(activate(box));
+        x("xdotool", {"key", "Return"});
+        QVERIFY(waitUntil([&] { return !viewable(box); }));
+        QVERIFY(!mainWindow(tarn).isEmpty());
+        QCOMPARE(tarn->state(), QProcess::Running);
+        QCOMPARE(entries(own), QStringList());
     }
 
     void aChosenDataFolderFromAnywhere() {
