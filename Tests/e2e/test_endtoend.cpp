@@ -96,12 +96,14 @@ class TestEndToEnd : public QObject {
     }
 
     // The main window of the Tarn with this process id, once it is mapped.
+    // (--all: xdotool otherwise takes a window that passes any one test.)
     QString mainWindow(QProcess* tarn) {
         for (int tries = 0; tries < 100; ++tries) {
             const QStringList ids =
                 x(QStringLiteral("xdotool"),
-                  {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-                   QString::number(tarn->processId()), QStringLiteral("--name"), QStringLiteral("^Tarn$")})
+                  {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
+                   QStringLiteral("--pid"), QString::number(tarn->processId()), QStringLiteral("--name"),
+                   QStringLiteral("^Tarn$")})
                     .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
             for (const QString& id : ids)
                 if (geometry(id).width() > 200)
@@ -354,9 +356,9 @@ private slots:
         QString box;
         for (int tries = 0; tries < 100 && box.isEmpty(); ++tries) {
             box = x(QStringLiteral("xdotool"),
-                    {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-                     QString::number(latecomer->processId()), QStringLiteral("--name"),
-                     QStringLiteral("^警告$")});
+                    {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
+                     QStringLiteral("--pid"), QString::number(latecomer->processId()),
+                     QStringLiteral("--name"), QStringLiteral("^警告$")});
             QTest::qWait(100);
         }
         QVERIFY2(!box.isEmpty(), "no warning box from the second Tarn");
@@ -580,8 +582,8 @@ private slots:
         QProcess* english = startTarn(second.path());
         QString box;
         for (int tries = 0; tries < 100 && box.isEmpty(); ++tries) {
-            box = x("xdotool", {"search", "--onlyvisible", "--pid", QString::number(english->processId()),
-                                "--name", "^Warning$"});
+            box = x("xdotool", {"search", "--all", "--onlyvisible", "--pid",
+                                QString::number(english->processId()), "--name", "^Warning$"});
             QTest::qWait(100);
         }
         QVERIFY2(!box.isEmpty(), "no English warning box from the second Tarn");
