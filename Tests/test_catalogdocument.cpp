@@ -15,6 +15,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 
 namespace {
@@ -33,19 +34,34 @@ int typeCount(const QByteArray& text) {
     return text.count("\"group\"");
 }
 
-// Holds every write to disk until released, so a test can act while the
-// background write is under way.
-class WriteGate {
+// Runs `hook` on the writing thread before every write to disk, so a test
+// can act while Tarn's write is under way.
+class BeforeEachWrite {
 public:
-    WriteGate() : saved(safefile::calls::write) {
+    explicit BeforeEachWrite(std::function<void()> hook)
+        : saved(safefile::calls::write), run(std::move(hook)) {
         instance = this;
-        safefile::calls::write = &WriteGate::write;
+        safefile::calls::write = &BeforeEachWrite::write;
     }
-    ~WriteGate() {
-        release();
+    ~BeforeEachWrite() {
         safefile::calls::write = saved;
         instance = nullptr;
     }
+
+private:
+    static ssize_t write(int fd, const void* bytes, size_t size) {
+        instance->run();
+        return instance->saved(fd, bytes, size);
+    }
+    static inline BeforeEachWrite* instance = nullptr;
+    ssize_t (*saved)(int, const void*, size_t);
+    std::function<void()> run;
+};
+
+// Holds every write to disk until released.
+class WriteGate {
+public:
+    ~WriteGate() { release(); }
     void release() {
         const std::lock_guard<std::mutex> lock(mutex);
         open = true;
@@ -53,46 +69,14 @@ public:
     }
 
 private:
-    static ssize_t write(int fd, const void* bytes, size_t size) {
-        {
-            std::unique_lock<std::mutex> lock(instance->mutex);
-            instance->opened.wait(lock, [] { return instance->open; });
-        }
-        return instance->saved(fd, bytes, size);
+    void wait() {
+        std::unique_lock<std::mutex> lock(mutex);
+        opened.wait(lock, [this] { return open; });
     }
-    static inline WriteGate* instance = nullptr;
-    ssize_t (*saved)(int, const void*, size_t);
     std::mutex mutex;
     std::condition_variable opened;
     bool open = false;
-};
-
-// Someone else rewrites the catalog file in place while Tarn's write is
-// under way, once.
-class TheirWriteDuringOurs {
-public:
-    TheirWriteDuringOurs(const QString& path, const QByteArray& bytes) : saved(safefile::calls::write) {
-        instance = this;
-        file = path;
-        theirs = bytes;
-        safefile::calls::write = &TheirWriteDuringOurs::write;
-    }
-    ~TheirWriteDuringOurs() {
-        safefile::calls::write = saved;
-        instance = nullptr;
-    }
-
-private:
-    static ssize_t write(int fd, const void* bytes, size_t size) {
-        if (!instance->done.exchange(true))
-            DataFolder::writeFile(instance->file, instance->theirs);
-        return instance->saved(fd, bytes, size);
-    }
-    static inline TheirWriteDuringOurs* instance = nullptr;
-    ssize_t (*saved)(int, const void*, size_t);
-    QString file;
-    QByteArray theirs;
-    std::atomic<bool> done{false};
+    BeforeEachWrite seam{[this] { wait(); }};
 };
 
 // A document opened on the data folder's catalog, tracking edits, watching
@@ -160,7 +144,13 @@ private slots:
     void aChangeMadeDuringTheWriteIsKeptToo() {
         Opened opened(kOneType);
         const QByteArray theirs = json("{'type':[{'name':'theirs'}]}");
-        TheirWriteDuringOurs race(opened.data.catalogPath(), theirs);
+        // Someone else rewrites the file in place while Tarn's write is under way.
+        std::atomic<bool> done{false};
+        const QString path = opened.data.catalogPath();
+        BeforeEachWrite race([&] {
+            if (!done.exchange(true))
+                DataFolder::writeFile(path, theirs);
+        });
         addType(opened.doc, "mine");
         QVERIFY(opened.writes.wait(5000));
         QCOMPARE(opened.writes[0][0].value<CatalogDocument::Outcome>(), CatalogDocument::Outcome::Written);
