@@ -2,46 +2,37 @@
 #include "search/itemindex.h"
 
 #include "search/hashing.h"
-#include "search/pinyin.h"
+#include "search/textfold.h"
+#include "search/textmatch.h"
 #include "search/usagestore.h"
 
 #include <QDateTime>
+#include <QRegularExpression>
 
 #include <algorithm>
-#include <cstring>
+#include <unordered_map>
 
 namespace search {
 
+using textmatch::Facts;
+using textmatch::Pattern;
+using textmatch::Unit;
+
 namespace {
 
-// Per code unit of an indexed text: the reading set of the character that
-// starts there (12 bits) and what the matcher needs to know about it.
-constexpr std::uint16_t kSetBits = 0x0fff;
-constexpr std::uint16_t kWordStart = 0x1000; // a word or syllable begins here
-constexpr std::uint16_t kSkippable = 0x2000; // space or punctuation: typed or not
-constexpr std::uint16_t kTrail = 0x4000;     // second half of a surrogate pair
-
-// Longer texts are matched on their start only; nobody types further.
-constexpr int kMaxTextUnits = 512;
-constexpr int kMaxQueryUnits = 64;
-
-// A character of an indexed text with what the matcher needs to know of it,
-// side by side so that one cache line serves both.
-struct Unit {
-    char16_t c;
-    std::uint16_t info;
-};
-
-// One lowercase text (an Item's name, or the file name of its path), shared
-// by every Item that has it.
+// One folded text (an Item's name, or the file name of its path), shared by
+// every Item that has it.
 struct Text {
     std::uint32_t offset = 0; // into units
     std::uint16_t length = 0;
-    std::uint16_t firstUnit : 14; // first unit that is not skippable
+    std::uint16_t firstUnit : 10; // first unit that is not skippable
     std::uint16_t hasReadings : 1;
     std::uint16_t hasSkippable : 1;
-    std::uint64_t chars = 0;  // characters a query must hold to match it
-    std::uint64_t pairs = 0;  // pairs of neighbours in any matching query
+    std::uint16_t marked : 1; // its original is kept for literal matches
+    std::uint16_t severalWords : 1;
+    std::uint32_t starts = 0;
+    std::uint64_t chars = 0;
+    std::uint64_t pairs = 0;
     std::uint64_t digest = 0; // of the name's or path's bytes
 };
 
@@ -52,160 +43,99 @@ struct ItemRec {
     UsageStore::Key key = 0;
 };
 
-// A quick filter: bits for the characters a text can match (letters and
-// digits one each, other characters by a hash), so a query whose bits are
-// not all there is turned down without looking at the text.
-std::uint64_t charBit(char16_t c) {
-    if (c >= u'a' && c <= u'z')
-        return 1ULL << (c - u'a');
-    if (c >= u'0' && c <= u'9')
-        return 1ULL << (26 + (c - u'0'));
-    if (c < 0x80)
-        return 0;
-    return 1ULL << (36 + (std::uint32_t(c) * 2654435761u >> 16) % 28);
+// The last part of a path, trailing separators aside; a web address gives
+// its last part too ("www.example.com" or a page name).
+QString fileNameOf(const char* s, std::size_t length) {
+    std::size_t end = length;
+    while (end > 0 && (s[end - 1] == '/' || s[end - 1] == '\\'))
+        --end;
+    std::size_t begin = end;
+    while (begin > 0 && s[begin - 1] != '/' && s[begin - 1] != '\\')
+        --begin;
+    return QString::fromUtf8(s + begin, int(end - begin));
 }
 
-bool isHan(char32_t c) {
-    return (c >= 0x3400 && c <= 0x9fff) || (c >= 0xf900 && c <= 0xfaff) || (c >= 0x20000 && c <= 0x3ffff);
-}
+// A typed query, ready to match: whole with its spaces left out, and word
+// by word.
+struct Query {
+    Pattern joined;
+    std::vector<Pattern> words;
+    std::uint64_t wordPairs = 0;
+    // Each word as typed, case aside, for telling literal matches from
+    // matches found only by folding marks or width away.
+    QStringList literal;
+    bool marked = false;
 
-int countTrailingZeros(std::uint32_t v) {
-    int n = 0;
-    while (!(v & 1u)) {
-        v >>= 1;
-        ++n;
-    }
-    return n;
-}
-
-// A second filter: one bit (of 64) per pair of characters that can stand
-// next to each other in a query the text matches.
-std::uint64_t pairBit(char16_t a, char16_t b) {
-    return 1ULL << ((std::uint32_t(a) * 31u + b) * 2654435761u >> 26);
-}
-
-// Every pair of neighbours a matching query can hold: inside a character
-// (a surrogate pair, a reading) and from what can end one character (itself,
-// any letter of its readings) to what can start the next (itself, an
-// initial), across spaces and punctuation that may be left out.
-std::uint64_t pairsOf(const char16_t* t, const std::uint16_t* info, int n) {
-    const auto unitLength = [&](int u) { return u + 1 < n && (info[u + 1] & kTrail) ? 2 : 1; };
-    std::uint64_t pairs = 0;
-    for (int u = 0; u < n; u += unitLength(u)) {
-        const int len = unitLength(u);
-        const int set = info[u] & kSetBits;
-        if (len == 2)
-            pairs |= pairBit(t[u], t[u + 1]);
-        for (int r = 0; r < pinyin::readingCount(set); ++r) {
-            const pinyin::Syllable y = pinyin::reading(set, r);
-            for (int k = 0; k + 1 < y.length; ++k)
-                pairs |= pairBit(char16_t(y.text[k]), char16_t(y.text[k + 1]));
+    explicit Query(const QString& text) {
+        if (text.size() > ItemIndex::kMaxQueryLength)
+            return;
+        QString all;
+        for (const QString& word : text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts)) {
+            QString folded = textfold::fold(word);
+            folded.remove(QLatin1Char(' '));
+            if (folded.isEmpty())
+                continue;
+            const QString caseFolded = word.toCaseFolded();
+            marked = marked || folded != caseFolded;
+            literal << caseFolded;
+            words.push_back(textmatch::pattern(folded));
+            wordPairs |= words.back().pairs;
+            all += folded;
         }
-        const std::uint32_t ends = pinyin::letterMask(set);
-        for (int v = u + len; v < n; v += unitLength(v)) {
-            const std::uint32_t starts = pinyin::initialMask(info[v] & kSetBits);
-            const char16_t last = t[u + len - 1];
-            pairs |= pairBit(last, t[v]);
-            for (std::uint32_t b = starts; b; b &= b - 1)
-                pairs |= pairBit(last, char16_t(u'a' + countTrailingZeros(b)));
-            for (std::uint32_t e = ends; e; e &= e - 1) {
-                const char16_t end = char16_t(u'a' + countTrailingZeros(e));
-                pairs |= pairBit(end, t[v]);
-                for (std::uint32_t b = starts; b; b &= b - 1)
-                    pairs |= pairBit(end, char16_t(u'a' + countTrailingZeros(b)));
-            }
-            if (!(info[v] & kSkippable))
-                break;
-        }
+        joined = textmatch::pattern(all);
     }
-    return pairs;
-}
-
-enum Outcome : std::uint8_t { Unknown = 0, Fail = 1, Partial = 2, Whole = 3 };
-
-// Matches a query against one text: from unit `u` with the query at `p`.
-// A character matches itself; a character with readings also matches any
-// non-empty start of any reading, so full pinyin, initials and mixes of
-// the two all match; spaces and punctuation in the text may be left out.
-struct Matcher {
-    const Unit* s;
-    int n;
-    const char16_t* q;
-    int m;
-    std::uint8_t* memo; // (n + 1) * (m + 1)
-
-    bool restSkippable(int u) const {
-        for (; u < n; ++u)
-            if (!(s[u].info & (kSkippable | kTrail)))
-                return false;
-        return true;
-    }
-
-    Outcome go(int u, int p) {
-        if (p == m)
-            return u == n || restSkippable(u) ? Whole : Partial;
-        if (u >= n)
-            return Fail;
-        std::uint8_t& slot = memo[u * (m + 1) + p];
-        if (slot != Unknown)
-            return Outcome(slot);
-        Outcome best = Fail;
-        auto consider = [&best](Outcome o) {
-            if (o > best)
-                best = o;
-            return best == Whole;
-        };
-        const int len = (u + 1 < n && (s[u + 1].info & kTrail)) ? 2 : 1;
-        if (p + len <= m && s[u].c == q[p] && (len == 1 || s[u + 1].c == q[p + 1]) &&
-            consider(go(u + len, p + len)))
-            return Outcome(slot = best);
-        if (const int set = s[u].info & kSetBits) {
-            const int count = pinyin::readingCount(set);
-            for (int r = 0; r < count; ++r) {
-                const pinyin::Syllable y = pinyin::reading(set, r);
-                int k = 0;
-                while (k < y.length && p + k < m && q[p + k] == char16_t(y.text[k]))
-                    ++k;
-                // Longest first: the full syllable is the likelier reading.
-                for (; k > 0; --k)
-                    if (consider(go(u + len, p + k)))
-                        return Outcome(slot = best);
-            }
-        }
-        if (p > 0 && (s[u].info & kSkippable) && consider(go(u + len, p)))
-            return Outcome(slot = best);
-        slot = best;
-        return best;
-    }
-
-    // Can the query start at unit u at all?
-    bool canStart(int u) const {
-        if (s[u].info & (kSkippable | kTrail))
-            return false;
-        if (s[u].c == q[0])
-            return true;
-        const int set = s[u].info & kSetBits;
-        return set && q[0] >= u'a' && q[0] <= u'z' && (pinyin::initialMask(set) & (1u << (q[0] - u'a')));
-    }
+    bool isEmpty() const { return joined.q.empty(); }
+    char16_t first() const { return joined.q[std::size_t(joined.lead)]; }
 };
+
+enum Quality : std::uint8_t { Literal = 0, Folded = 1, RareReading = 2 };
+
+struct Hit {
+    std::uint32_t item;
+    std::uint8_t kind;
+    std::uint8_t quality;
+    double weight;
+};
+
+// Best first: the kind of match, then its quality, then launches, then
+// catalog order.
+void rank(std::vector<Hit>& hits, int limit) {
+    const auto better = [](const Hit& a, const Hit& b) {
+        if (a.kind != b.kind)
+            return a.kind < b.kind;
+        if (a.quality != b.quality)
+            return a.quality < b.quality;
+        if (a.weight != b.weight)
+            return a.weight > b.weight;
+        return a.item < b.item;
+    };
+    const std::size_t count = limit < 0 ? hits.size() : std::min(hits.size(), std::size_t(limit));
+    std::partial_sort(hits.begin(), hits.begin() + std::ptrdiff_t(count), hits.end(), better);
+    hits.resize(count);
+}
 
 } // namespace
 
 struct ItemIndex::Data {
     std::vector<Unit> units;
+    std::vector<textmatch::Pick> picks;
     std::vector<Text> texts;
     std::vector<ItemRec> items;
+    // Case-folded originals of the texts whose folding did more than that.
+    std::unordered_map<std::uint32_t, QString> originals;
     // What was worked out of each name and path, found by a digest of its
     // bytes: an open-addressed table of Text ids (a power of two in size).
     std::vector<std::uint32_t> memoTable;
     std::uint32_t generation = 0;
+    // False for a text matched once and dropped: no pair filter then.
+    bool withPairs = true;
 
     // Usage slots per Item, refreshed when the store or the index changes.
     mutable std::vector<int> usageSlots;
     mutable const UsageStore* usageFor = nullptr;
     mutable std::uint64_t usageRevision = 0;
     mutable std::uint32_t usageGeneration = 0;
-    mutable std::vector<std::uint8_t> memo;
+    mutable textmatch::Matcher matcher;
 
     std::uint32_t addText(const QString& original, std::uint64_t digest);
     std::uint32_t* memoSlot(std::uint64_t digest);
@@ -218,15 +148,30 @@ struct ItemIndex::Data {
     }
     void forget();
 
-    // Best outcome of the query on one text: the match kind, or -1.
-    int matchText(const Text& text, const char16_t* q, int m, bool isName) const;
+    textmatch::View view(const Text& text) const {
+        textmatch::View v;
+        v.s = units.data() + text.offset;
+        v.n = text.length;
+        v.firstUnit = text.firstUnit;
+        v.plain = !text.hasReadings && !text.hasSkippable;
+        v.base = text.offset;
+        v.picks = &picks;
+        return v;
+    }
+    // How the query matched an Item, or false.
+    bool match(const ItemRec& rec, const Query& query, Hit& hit) const;
+    int wordsKind(const textmatch::View& name, const Query& query) const;
+    bool literal(std::uint32_t textId, const Query& query) const;
 };
 
 void ItemIndex::Data::forget() {
     units.clear();
+    picks.clear();
     texts.clear();
+    originals.clear();
     memoTable.clear();
     units.shrink_to_fit();
+    picks.shrink_to_fit();
     texts.shrink_to_fit();
     memoTable.shrink_to_fit();
 }
@@ -253,63 +198,24 @@ std::uint32_t* ItemIndex::Data::memoSlot(std::uint64_t digest) {
 }
 
 std::uint32_t ItemIndex::Data::addText(const QString& original, std::uint64_t digest) {
-    const QString head = original.left(kMaxTextUnits);
-    const QString lower = head.toLower();
-    const int n = qMin(int(lower.size()), kMaxTextUnits);
     Text text{};
     text.digest = digest;
     text.offset = std::uint32_t(units.size());
-    text.length = std::uint16_t(n);
-    const char16_t* src = reinterpret_cast<const char16_t*>(lower.utf16());
-    std::vector<std::uint16_t> flags(std::size_t(n), 0);
-    std::uint16_t* inf = flags.data();
-    // Word starts are read off the original case (camelCase) where the
-    // lowercase text lines up with it.
-    const bool sameLength = lower.size() == head.size();
-    bool prevSkippable = true, prevHan = false, prevLower = false, prevDigit = false;
-    for (int u = 0; u < n; ++u) {
-        char32_t c = src[u];
-        int len = 1;
-        if (QChar::isHighSurrogate(c) && u + 1 < n && QChar::isLowSurrogate(src[u + 1])) {
-            c = QChar::surrogateToUcs4(src[u], src[u + 1]);
-            len = 2;
-            inf[u + 1] = kTrail;
-        }
-        const QChar::Category cat = QChar::category(c);
-        const bool skippable =
-            QChar::isSpace(c) || (cat >= QChar::Punctuation_Connector && cat <= QChar::Symbol_Other);
-        const int set = pinyin::readingSet(c);
-        const bool han = set != 0 || isHan(c);
-        const bool upper = sameLength && head.at(u).isUpper();
-        const bool digit = QChar::isDigit(c);
-        std::uint16_t f = std::uint16_t(set);
-        if (skippable)
-            f |= kSkippable;
-        else if (prevSkippable || han || prevHan || (upper && prevLower) || (digit != prevDigit))
-            f |= kWordStart;
-        inf[u] |= f;
-        if (set)
-            text.chars |= pinyin::letterMask(set);
-        text.chars |= charBit(src[u]);
-        if (len == 2)
-            text.chars |= charBit(src[u + 1]);
-        prevSkippable = skippable;
-        prevHan = han;
-        prevLower = QChar::isLower(c);
-        prevDigit = digit;
-        u += len - 1;
-    }
-    int first = 0;
-    while (first < n && (inf[first] & (kSkippable | kTrail)))
-        ++first;
-    text.firstUnit = std::uint16_t(first);
-    text.hasReadings = std::any_of(inf, inf + n, [](std::uint16_t f) { return (f & kSetBits) != 0; });
-    text.hasSkippable = std::any_of(inf, inf + n, [](std::uint16_t f) { return (f & kSkippable) != 0; });
-    text.pairs = pairsOf(src, inf, n);
-    for (int u = 0; u < n; ++u)
-        units.push_back(Unit{src[u], inf[u]});
+    const Facts f = textmatch::appendText(original, units, picks, withPairs);
+    text.length = std::uint16_t(units.size() - text.offset);
+    text.firstUnit = std::uint16_t(f.firstUnit);
+    text.hasReadings = f.hasReadings;
+    text.hasSkippable = f.hasSkippable;
+    text.marked = f.marked;
+    text.severalWords = f.severalWords;
+    text.starts = f.starts;
+    text.chars = f.chars;
+    text.pairs = f.pairs;
+    const std::uint32_t id = std::uint32_t(texts.size());
+    if (f.marked)
+        originals.emplace(id, original.left(textmatch::kMaxTextUnits).toCaseFolded());
     texts.push_back(text);
-    return std::uint32_t(texts.size() - 1);
+    return id;
 }
 
 std::uint32_t ItemIndex::Data::nameText(const char* s, std::size_t length, std::uint32_t hint) {
@@ -329,15 +235,75 @@ std::uint32_t ItemIndex::Data::fileText(const char* s, std::size_t length, std::
     std::uint32_t* slot = memoSlot(digest);
     if (*slot != kEmpty)
         return *slot;
-    // The last part of the path, trailing separators aside; a web address
-    // gives its last part too ("www.example.com" or a page name).
-    std::size_t end = length;
-    while (end > 0 && (s[end - 1] == '/' || s[end - 1] == '\\'))
-        --end;
-    std::size_t begin = end;
-    while (begin > 0 && s[begin - 1] != '/' && s[begin - 1] != '\\')
-        --begin;
-    return *slot = addText(QString::fromUtf8(s + begin, int(end - begin)), digest);
+    return *slot = addText(fileNameOf(s, length), digest);
+}
+
+bool ItemIndex::Data::literal(std::uint32_t textId, const Query& query) const {
+    if (!texts[textId].marked)
+        return !query.marked;
+    const auto it = originals.find(textId);
+    if (it == originals.end())
+        return false;
+    for (const QString& word : query.literal)
+        if (!it->second.contains(word))
+            return false;
+    return true;
+}
+
+int ItemIndex::Data::wordsKind(const textmatch::View& name, const Query& query) const {
+    int previous = -1;
+    bool inOrder = true;
+    for (const Pattern& word : query.words) {
+        previous = matcher.firstFrom(name, word, previous + 1);
+        if (previous < 0) {
+            inOrder = false;
+            break;
+        }
+    }
+    if (inOrder)
+        return int(MatchKind::Words);
+    for (const Pattern& word : query.words)
+        if (matcher.firstFrom(name, word, 0) < 0)
+            return -1;
+    return int(MatchKind::WordsAnyOrder);
+}
+
+bool ItemIndex::Data::match(const ItemRec& rec, const Query& query, Hit& hit) const {
+    const Pattern& whole = query.joined;
+    const Text& name = texts[rec.name];
+    int kind = -1;
+    bool rare = false;
+    std::uint32_t matched = rec.name;
+    if ((name.chars & whole.chars) == whole.chars && name.length) {
+        const textmatch::View v = view(name);
+        if ((name.pairs & whole.pairs) == whole.pairs) {
+            const textmatch::Found found = matcher.contiguous(v, whole);
+            if (found.where >= 0) {
+                kind = found.where < 3 ? found.where : int(MatchKind::Substring);
+                rare = found.rare;
+            }
+        }
+        if ((kind < 0 || kind == int(MatchKind::Substring)) && name.severalWords &&
+            (name.starts & textmatch::startBit(query.first())) && matcher.initials(v, whole)) {
+            kind = int(MatchKind::Initials);
+            rare = false;
+        }
+        if (kind < 0 && query.words.size() > 1 && (name.pairs & query.wordPairs) == query.wordPairs)
+            kind = wordsKind(v, query);
+    }
+    if (kind < 0) {
+        const Text& file = texts[rec.file];
+        if (!whole.passes(Facts{file.chars, file.pairs}) || matcher.firstFrom(view(file), whole, 0) < 0)
+            return false;
+        kind = int(MatchKind::Path);
+        matched = rec.file;
+    }
+    hit.kind = std::uint8_t(kind);
+    hit.quality = rare ? RareReading : Literal;
+    if ((query.marked || texts[matched].marked) && !literal(matched, query))
+        hit.quality |= Folded;
+    hit.weight = 0.0;
+    return true;
 }
 
 ItemIndex::ItemIndex() : d(new Data) {}
@@ -367,6 +333,20 @@ const catalog::Value* arrayOf(const catalog::Value& object, const char* name) {
         return nullptr;
     const auto it = object.FindMember(name);
     return it != object.MemberEnd() && it->value.IsArray() ? &it->value : nullptr;
+}
+
+// Calls visit(ref, item) for every Item of the Catalog root, in order.
+template <typename Visit> void forEachItem(const catalog::Value& root, Visit visit) {
+    const catalog::Value* types = arrayOf(root, catalog::kType);
+    for (rapidjson::SizeType t = 0; types && t < types->Size(); ++t) {
+        const catalog::Value* groups = arrayOf((*types)[t], catalog::kGroup);
+        for (rapidjson::SizeType g = 0; groups && g < groups->Size(); ++g) {
+            const catalog::Value* items = arrayOf((*groups)[g], catalog::kItem);
+            for (rapidjson::SizeType i = 0; items && i < items->Size(); ++i)
+                if ((*items)[i].IsObject())
+                    visit(ItemRef{int(t), int(g), int(i)}, (*items)[i]);
+        }
+    }
 }
 
 } // namespace
@@ -407,134 +387,47 @@ void ItemIndex::rebuild(const catalog::Value& root) {
     const auto hintFor = [&previous, &next](std::size_t ahead) -> const ItemRec* {
         return next + ahead < previous.size() ? &previous[next + ahead] : nullptr;
     };
-    const catalog::Value* types = arrayOf(root, catalog::kType);
-    for (rapidjson::SizeType t = 0; types && t < types->Size(); ++t) {
-        const catalog::Value* groups = arrayOf((*types)[t], catalog::kGroup);
-        for (rapidjson::SizeType g = 0; groups && g < groups->Size(); ++g) {
-            const catalog::Value* items = arrayOf((*groups)[g], catalog::kItem);
-            for (rapidjson::SizeType i = 0; items && i < items->Size(); ++i) {
-                const catalog::Value& item = (*items)[i];
-                if (!item.IsObject())
-                    continue;
-                ItemRec rec;
-                rec.ref = ItemRef{int(t), int(g), int(i)};
-                const ItemRec* here = hintFor(0);
-                const ItemRec* after = hintFor(1);
-                std::size_t length = 0;
-                const char* s = bytesOf(item, catalog::kName, &length);
-                rec.name = d->nameText(s, length, here ? here->name : kEmpty);
-                if (here && rec.name == here->name) {
-                    ++next;
-                } else if (after && rec.name == after->name) {
-                    here = after;
-                    next += 2;
-                } else {
-                    here = nullptr;
-                }
-                s = bytesOf(item, catalog::kPath, &length);
-                rec.file = d->fileText(s, length, here ? here->file : kEmpty);
-                rec.key = UsageStore::keyOf(item);
-                d->items.push_back(rec);
-            }
+    forEachItem(root, [&](const ItemRef& ref, const catalog::Value& item) {
+        ItemRec rec;
+        rec.ref = ref;
+        const ItemRec* here = hintFor(0);
+        const ItemRec* after = hintFor(1);
+        std::size_t length = 0;
+        const char* s = bytesOf(item, catalog::kName, &length);
+        rec.name = d->nameText(s, length, here ? here->name : kEmpty);
+        if (here && rec.name == here->name) {
+            ++next;
+        } else if (after && rec.name == after->name) {
+            here = after;
+            next += 2;
+        } else {
+            here = nullptr;
         }
-    }
+        s = bytesOf(item, catalog::kPath, &length);
+        rec.file = d->fileText(s, length, here ? here->file : kEmpty);
+        rec.key = UsageStore::keyOf(item);
+        d->items.push_back(rec);
+    });
     fit(d->items);
     fit(d->texts);
     fit(d->units);
+    fit(d->picks);
 }
 
 int ItemIndex::size() const {
     return int(d->items.size());
 }
 
-int ItemIndex::Data::matchText(const Text& text, const char16_t* q, int m, bool isName) const {
-    if (text.length == 0)
-        return -1;
-    const int n = text.length;
-    Matcher mt{units.data() + text.offset, n, q, m, nullptr};
-    bool memoReady = false;
-    int best = -1;
-    for (int u = text.firstUnit; u < n; ++u) {
-        if (!mt.canStart(u))
-            continue;
-        const bool wordStart = mt.s[u].info & kWordStart;
-        // After a match inside a word, only a word start can do better.
-        if (best >= 0 && !wordStart)
-            continue;
-        Outcome o;
-        if (!text.hasReadings && !text.hasSkippable) {
-            // Plain text: the query matches here exactly when it is here.
-            int k = 0;
-            while (k < m && u + k < n && mt.s[u + k].c == q[k])
-                ++k;
-            o = k < m ? Fail : u + m == n ? Whole : Partial;
-        } else {
-            if (!memoReady) {
-                const std::size_t need = std::size_t(n + 1) * std::size_t(m + 1);
-                if (memo.size() < need)
-                    memo.resize(need);
-                std::memset(memo.data(), 0, need);
-                memoReady = true;
-            }
-            mt.memo = memo.data();
-            o = mt.go(u, 0);
-        }
-        if (o == Fail)
-            continue;
-        int kind;
-        if (!isName)
-            kind = int(MatchKind::Path);
-        else if (u == text.firstUnit)
-            kind = o == Whole ? int(MatchKind::Exact) : int(MatchKind::Prefix);
-        else
-            kind = wordStart ? int(MatchKind::WordStart) : int(MatchKind::Substring);
-        if (best < 0 || kind < best)
-            best = kind;
-        if (!isName || best <= int(MatchKind::WordStart))
-            break;
-    }
-    return best;
-}
-
-std::vector<Match> ItemIndex::findMatches(const QString& query, const UsageStore* usage, int limit) const {
+std::vector<Match> ItemIndex::findMatches(const QString& text, const UsageStore* usage, int limit) const {
     std::vector<Match> out;
-    // Spaces in the query are ignored: they may or may not be in the name.
-    QString q;
-    q.reserve(query.size());
-    for (const QChar c : query)
-        if (!c.isSpace())
-            q.append(c);
-    q = q.left(kMaxQueryUnits).toLower();
-    if (q.isEmpty() || limit == 0)
+    const Query query(text);
+    if (query.isEmpty() || limit == 0)
         return out;
-    const char16_t* qs = reinterpret_cast<const char16_t*>(q.utf16());
-    const int m = int(q.size());
-    std::uint64_t need = 0;
-    for (int p = 0; p < m; ++p)
-        need |= charBit(qs[p]);
-    std::uint64_t needPairs = 0;
-    for (int p = 0; p + 1 < m; ++p)
-        needPairs |= pairBit(qs[p], qs[p + 1]);
-
-    struct Hit {
-        std::uint32_t item;
-        std::uint8_t kind;
-        double weight;
-    };
     std::vector<Hit> hits;
     for (std::uint32_t n = 0; n < d->items.size(); ++n) {
-        const ItemRec& r = d->items[n];
-        const Text& name = d->texts[r.name];
-        int kind = -1;
-        if ((name.chars & need) == need && (name.pairs & needPairs) == needPairs)
-            kind = d->matchText(name, qs, m, true);
-        if (kind < 0) {
-            const Text& file = d->texts[r.file];
-            if ((file.chars & need) == need && (file.pairs & needPairs) == needPairs)
-                kind = d->matchText(file, qs, m, false);
-        }
-        if (kind >= 0)
-            hits.push_back(Hit{n, std::uint8_t(kind), 0.0});
+        Hit hit{n, 0, 0, 0.0};
+        if (d->match(d->items[n], query, hit))
+            hits.push_back(hit);
     }
 
     if (usage && !usage->isEmpty()) {
@@ -552,19 +445,56 @@ std::vector<Match> ItemIndex::findMatches(const QString& query, const UsageStore
             if (const int slot = d->usageSlots[h.item]; slot >= 0)
                 h.weight = usage->weight(slot, now);
     }
+    rank(hits, limit);
+    out.reserve(hits.size());
+    for (const Hit& h : hits)
+        out.push_back(Match{d->items[h.item].ref, MatchKind(h.kind), bool(h.quality & RareReading),
+                            bool(h.quality & Folded)});
+    return out;
+}
 
-    const auto better = [](const Hit& a, const Hit& b) {
-        if (a.kind != b.kind)
-            return a.kind < b.kind;
-        if (a.weight != b.weight)
-            return a.weight > b.weight;
-        return a.item < b.item;
-    };
-    const std::size_t count = limit < 0 ? hits.size() : std::min(hits.size(), std::size_t(limit));
-    std::partial_sort(hits.begin(), hits.begin() + std::ptrdiff_t(count), hits.end(), better);
-    out.reserve(count);
-    for (std::size_t i = 0; i < count; ++i)
-        out.push_back(Match{d->items[hits[i].item].ref, MatchKind(hits[i].kind)});
+std::vector<Match> ItemIndex::scan(const catalog::Value& root, const QString& text, const UsageStore* usage,
+                                   int limit) {
+    std::vector<Match> out;
+    const Query query(text);
+    if (query.isEmpty() || limit == 0)
+        return out;
+    // Each Item's texts are worked out into a scratch index, matched and
+    // dropped again.
+    ItemIndex scratch;
+    Data& d = *scratch.d;
+    d.withPairs = false;
+    std::vector<Hit> hits;
+    std::vector<ItemRec> found;
+    const bool ranked = usage && !usage->isEmpty();
+    const qint64 now = ranked ? QDateTime::currentMSecsSinceEpoch() : 0;
+    forEachItem(root, [&](const ItemRef& ref, const catalog::Value& item) {
+        d.units.clear();
+        d.picks.clear();
+        d.texts.clear();
+        d.originals.clear();
+        std::size_t length = 0;
+        const char* s = bytesOf(item, catalog::kName, &length);
+        ItemRec rec;
+        rec.ref = ref;
+        rec.name = d.addText(QString::fromUtf8(s, int(length)), 0);
+        s = bytesOf(item, catalog::kPath, &length);
+        rec.file = d.addText(fileNameOf(s, length), 0);
+        Hit hit{0, 0, 0, 0.0};
+        if (!d.match(rec, query, hit))
+            return;
+        if (ranked)
+            if (const int slot = usage->slotOf(UsageStore::keyOf(item)); slot >= 0)
+                hit.weight = usage->weight(slot, now);
+        hit.item = std::uint32_t(found.size());
+        found.push_back(rec);
+        hits.push_back(hit);
+    });
+    rank(hits, limit);
+    out.reserve(hits.size());
+    for (const Hit& h : hits)
+        out.push_back(Match{found[h.item].ref, MatchKind(h.kind), bool(h.quality & RareReading),
+                            bool(h.quality & Folded)});
     return out;
 }
 
@@ -578,9 +508,13 @@ std::vector<ItemRef> ItemIndex::find(const QString& query, const UsageStore* usa
 }
 
 std::size_t ItemIndex::memoryBytes() const {
-    return d->units.capacity() * sizeof(Unit) + d->texts.capacity() * sizeof(Text) +
-           d->items.capacity() * sizeof(ItemRec) + d->usageSlots.capacity() * sizeof(int) +
-           d->memo.capacity() + d->memoTable.capacity() * sizeof(std::uint32_t);
+    std::size_t originals = d->originals.bucket_count() * sizeof(void*);
+    for (const auto& [id, text] : d->originals)
+        originals += sizeof(id) + sizeof(text) + 2 * sizeof(void*) + std::size_t(text.capacity()) * 2 + 24;
+    return d->units.capacity() * sizeof(Unit) + d->picks.capacity() * sizeof(textmatch::Pick) +
+           d->texts.capacity() * sizeof(Text) + d->items.capacity() * sizeof(ItemRec) +
+           d->usageSlots.capacity() * sizeof(int) + d->matcher.memoryBytes() +
+           d->memoTable.capacity() * sizeof(std::uint32_t) + originals;
 }
 
 } // namespace search

@@ -28,20 +28,30 @@ struct ItemRef {
 
 // How well an Item matched, best first.
 enum class MatchKind {
-    Exact,     // the whole name: its text, its full pinyin or its initials
-    Prefix,    // the start of the name
-    WordStart, // the start of a word or of a Chinese character's syllable
-    Substring, // anywhere else in the name
-    Path,      // the file name of the Item's path
+    Exact,         // the whole name: its text, its full pinyin or its initials
+    Prefix,        // the start of the name
+    WordStart,     // the start of a word or of a Chinese character's syllable
+    Initials,      // starts of words in order: "vsc", "vscode", "ps" (PhotoShop)
+    Substring,     // anywhere else in the name
+    Words,         // every word of the query somewhere in the name, in order
+    WordsAnyOrder, // every word of the query somewhere in the name
+    Path,          // the file name of the Item's path
 };
 
 struct Match {
     ItemRef ref;
     MatchKind kind = MatchKind::Substring;
+    // Within a kind: matched by a character's rare reading (重要 as "c"), or
+    // only once marks or width were folded away ("cafe" for Café).
+    bool rareReading = false;
+    bool folded = false;
 };
 
 class ItemIndex {
 public:
+    // Longer queries match nothing (the search field holds no more).
+    static constexpr int kMaxQueryLength = 256;
+
     ItemIndex();
     ~ItemIndex();
     ItemIndex(const ItemIndex&) = delete;
@@ -58,15 +68,25 @@ public:
     int size() const;
 
     // Matching Items, best first, at most `limit` (a negative limit: all).
-    // Case is ignored, and so are spaces in the query. From any character
-    // but a separator, each character of the name is typed as itself or, for
-    // a Chinese character, as any non-empty start of any of its readings
-    // ("文档": wendang, wd, wdang, wendan); separators (spaces, punctuation)
-    // inside the name may be typed or left out. An empty or blank query
-    // matches nothing. Ties within a MatchKind go to the Item launched more
-    // often and more recently (`usage` may be null), then to catalog order.
+    // Case, width and the marks on letters are folded away in names and
+    // queries. From any character but a separator, each character of the
+    // name is typed as itself or, for a Chinese character, as any non-empty
+    // start of any of its readings ("文档": wendang, wd, wdang, wendan; ü as
+    // v or u); separators (spaces, punctuation) inside the name may be typed
+    // or left out, and so may punctuation that begins or ends the query.
+    // The query is first matched with its spaces left out; failing that,
+    // each of its words on its own. An empty or blank query matches nothing.
+    // Ties within a MatchKind go to common readings and literal matches,
+    // then to the Item launched more often and more recently (`usage` may
+    // be null), then to catalog order.
     std::vector<ItemRef> find(const QString& query, const UsageStore* usage, int limit) const;
     std::vector<Match> findMatches(const QString& query, const UsageStore* usage, int limit) const;
+
+    // The same search straight over a Catalog root, with no index: for the
+    // moments before the first index is built. Slower than an index's, but
+    // needs no build first.
+    static std::vector<Match> scan(const catalog::Value& root, const QString& query, const UsageStore* usage,
+                                   int limit);
 
     // Bytes held by the index (text, readings, per-Item records, memo).
     std::size_t memoryBytes() const;

@@ -17,6 +17,37 @@ struct Run {
 
 #include "search/pinyintable.inc"
 
+struct Word {
+    std::uint16_t offset; // into kWordText
+    std::uint8_t picks[4];
+};
+
+#include "search/pinyinwords.inc"
+
+constexpr int kWordTextSize = int(std::size(kWordText));
+constexpr int kLongestWord = int(std::size(Word{}.picks));
+
+int wordLength(int w) {
+    return (w + 1 < kWordCount ? kWords[w + 1].offset : kWordTextSize) - kWords[w].offset;
+}
+
+// The word of exactly `n` characters at `text`, or -1.
+int findWord(const char16_t* text, int n) {
+    int lo = 0, hi = kWordCount;
+    while (lo < hi) { // the first word not below the text
+        const int mid = (lo + hi) / 2;
+        const char16_t* w = kWordText + kWords[mid].offset;
+        if (std::lexicographical_compare(w, w + wordLength(mid), text, text + n))
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    if (lo == kWordCount || wordLength(lo) != n)
+        return -1;
+    const char16_t* w = kWordText + kWords[lo].offset;
+    return std::equal(w, w + n, text) ? lo : -1;
+}
+
 struct Syllables {
     std::array<Syllable, kSyllableCount> list;
     Syllables() {
@@ -96,6 +127,23 @@ std::uint32_t letterMask(int set) {
 
 std::uint32_t initialMask(int set) {
     return validSet(set) ? masks().initials[size_t(set)] : 0;
+}
+
+void commonReadings(const char16_t* text, int n, std::uint8_t* picks) {
+    std::fill(picks, picks + n, std::uint8_t(0));
+    for (int u = 0; u + 1 < n;) {
+        int taken = 1;
+        if (readingSet(text[u]) && readingSet(text[u + 1])) {
+            for (int len = std::min(kLongestWord, n - u); len >= 2; --len) {
+                if (const int w = findWord(text + u, len); w >= 0) {
+                    std::copy(kWords[w].picks, kWords[w].picks + len, picks + u);
+                    taken = len;
+                    break;
+                }
+            }
+        }
+        u += taken;
+    }
 }
 
 QStringList readingsOf(char32_t codePoint) {

@@ -13,7 +13,8 @@ namespace search::pinyin {
 // below 4096 shared by every character with the same readings.
 int readingSet(char32_t codePoint);
 
-// The readings in a set, lowercase ASCII, the customary one first.
+// The readings in a set, lowercase ASCII, the customary one first (the one
+// a character alone is most often read with).
 struct Syllable {
     const char* text = nullptr;
     int length = 0;
@@ -25,6 +26,12 @@ Syllable reading(int set, int n);
 std::uint32_t letterMask(int set);
 // Bits 0-25: the first letters of the set's readings.
 std::uint32_t initialMask(int set);
+
+// The common reading of each character of a text, as its index in the
+// character's reading set: where a word read otherwise than its characters
+// alone covers it (重庆 chongqing, 银行 yinhang), that word's reading, else
+// 0. Words are taken greedily, longest first. `picks` has room for `n`.
+void commonReadings(const char16_t* text, int n, std::uint8_t* picks);
 
 // Every reading of a code point, for display and tests.
 QStringList readingsOf(char32_t codePoint);
