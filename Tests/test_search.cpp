@@ -66,7 +66,7 @@ QStringList names(const catalog::Document& doc, const std::vector<ItemRef>& refs
 // character that is not a separator (or a separator typed as itself), each
 // character is typed as itself or as a non-empty start of one of its
 // readings; separators inside may be left out, and so may punctuation that
-// begins or ends the query. Failing that with the query's spaces left out:
+// begins the query. Failing that with the query's spaces left out:
 // starts of words in order, each typed in part; failing that, each word of
 // the query on its own.
 bool separator(uint c) {
@@ -77,7 +77,6 @@ bool separator(uint c) {
 struct Typed {
     QVector<uint> q;
     int lead = 0;
-    int tail = 0;
 };
 
 Typed typed(const QString& folded) {
@@ -85,10 +84,8 @@ Typed typed(const QString& folded) {
     t.q = folded.toUcs4();
     while (t.lead < t.q.size() && separator(t.q[t.lead]))
         ++t.lead;
-    while (t.tail < t.q.size() - t.lead && separator(t.q[t.q.size() - 1 - t.tail]))
-        ++t.tail;
     if (t.lead == t.q.size())
-        t.lead = t.tail = 0;
+        t.lead = 0;
     return t;
 }
 
@@ -97,7 +94,7 @@ QString text(const QVector<uint>& codePoints, int from, int count) {
 }
 
 bool plainMatchFrom(const QVector<uint>& t, int u, const Typed& q, int p) {
-    if (p == q.q.size() || (q.tail > 0 && p >= q.q.size() - q.tail))
+    if (p == q.q.size())
         return true;
     if (u == t.size())
         return false;
@@ -159,7 +156,7 @@ bool initialsFrom(const QVector<uint>& t, const QVector<bool>& starts, int u, co
 }
 
 bool initials(const QString& original, const QVector<uint>& t, const Typed& typedQuery) {
-    const QVector<uint> q = typedQuery.q.mid(typedQuery.lead, typedQuery.q.size() - typedQuery.lead - typedQuery.tail);
+    const QVector<uint> q = typedQuery.q.mid(typedQuery.lead);
     if (q.size() < 2)
         return false;
     const QVector<bool> starts = wordStarts(original, t);
@@ -282,6 +279,82 @@ private slots:
         QCOMPARE(found.size(), matches ? 1 : 0);
     }
 
+    // What people type, and what should come first: each row is a catalog
+    // (names separated by "|"), a query and the names found, best first.
+    void findsWhatPeopleType_data() {
+        QTest::addColumn<QString>("catalog");
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QString>("found");
+        const auto row = [](const char* label, const char* cat, const char* query, const char* found) {
+            QTest::newRow(label) << u8(cat) << u8(query) << u8(found);
+        };
+        // Width: what an input method sends in fullwidth mode, and names
+        // written in it.
+        row("fullwidth name", "ＱＱ浏览器|Other", "qq", "ＱＱ浏览器");
+        row("fullwidth digit", "第２版|第3版", "di2", "第２版");
+        row("fullwidth digit typed plain", "第２版|第3版", "第2", "第２版");
+        row("fullwidth query", "文档|Other", "ＷＤ", "文档");
+        row("ideographic space", "Visual Studio|Other", "visual\u3000studio", "Visual Studio");
+        // Words in any order; in order ranks higher.
+        row("words reversed", "Notepad|Other", "pad note", "Notepad");
+        row("words in order first", "Code Visual Thing|Visual Studio Code", "visual code",
+            "Visual Studio Code|Code Visual Thing");
+        row("pinyin words reversed", "音乐播放器|Other", "bofang yinyue", "音乐播放器");
+        row("every word needed", "Notepad|Other", "pad word", "");
+        // Marks on letters.
+        row("accent in name", "Café Finder|Other", "cafe", "Café Finder");
+        row("umlaut in name", "Ärger Manager|Other", "arger", "Ärger Manager");
+        row("greek", "Αθήνα Maps|Other", "αθηνα", "Αθήνα Maps");
+        row("cyrillic", "Ёлка|Other", "елка", "Ёлка");
+        row("literal accent first", "Cafe Bar|Café Finder", "café", "Café Finder|Cafe Bar");
+        row("literal plain first", "Café Finder|Cafe Bar", "cafe", "Cafe Bar|Café Finder");
+        row("sharp s", "Straße Atlas|Other", "strasse", "Straße Atlas");
+        // ü typed for the pinyin's v or u.
+        row("lü", "绿色软件|Other", "lü", "绿色软件");
+        row("nü", "女儿|Other", "nü", "女儿");
+        row("lüse", "绿色软件|Other", "lüse", "绿色软件");
+        // Initials of Latin names, below prefix and word-start matches.
+        row("initials", "Visual Studio Code|Other", "vsc", "Visual Studio Code");
+        row("initials and a word", "Visual Studio Code|Other", "vscode", "Visual Studio Code");
+        row("camel initials", "PhotoShop CS6|Other", "ps", "PhotoShop CS6");
+        row("initials rank below prefix and word start", "PhotoShop CS6|Maps|Psst|My Psalms", "ps",
+            "Psst|My Psalms|PhotoShop CS6|Maps");
+        // Punctuation at the ends of the query.
+        row("leading punctuation", "Writer (LibreOffice)|Other", "(libre", "Writer (LibreOffice)");
+        row("punctuation typed as it stands", "C++ IDE|Calc", "c++", "C++ IDE");
+        row("only punctuation", "C++ IDE|Calc", "++", "C++ IDE");
+        // Polyphones: every reading matches, the common one ranks higher.
+        row("rare reading below", "重要文件|Calculator", "c", "Calculator|重要文件");
+        row("word reading", "钟情|重庆", "chongqing", "重庆");
+        row("customary reading first", "重庆|钟情", "zhongqing", "钟情|重庆");
+        row("word reading first", "隐形|银行", "yinhang", "银行");
+        row("word reading over customary", "银行|隐形", "yinxing", "隐形|银行");
+    }
+    void findsWhatPeopleType() {
+        QFETCH(QString, catalog);
+        QFETCH(QString, query);
+        QFETCH(QString, found);
+        std::vector<QByteArray> bytes;
+        for (const QString& name : catalog.split(QLatin1Char('|')))
+            bytes.push_back(name.toUtf8());
+        std::vector<Entry> entries;
+        for (const QByteArray& b : bytes)
+            entries.push_back(Entry{b.constData(), "/x"});
+        query.replace(u8("\\u3000"), QString(QChar(0x3000)));
+        QCOMPARE(find({entries}, query).join(QLatin1Char('|')), found);
+    }
+
+    // A long query is matched whole: nothing beyond some length is dropped
+    // unseen, and a query longer than any field holds finds nothing.
+    void longQueriesMatchWhole() {
+        const QByteArray name = (QString(64, QLatin1Char('a')) + u8("zzz")).toUtf8();
+        const std::vector<std::vector<Entry>> cat = {{{name.constData(), "/a"}}};
+        QCOMPARE(find(cat, QString(64, QLatin1Char('a'))).size(), 1);
+        QVERIFY(find(cat, QString(64, QLatin1Char('a')) + u8("b")).isEmpty());
+        QCOMPARE(find(cat, QString(64, QLatin1Char('a')) + u8("zzz")).size(), 1);
+        QVERIFY(find(cat, QString(ItemIndex::kMaxQueryLength + 1, QLatin1Char('a'))).isEmpty());
+    }
+
     // The index's filters and shortcuts never lose a match the plain rule
     // finds, nor invent one, on random names mixing every kind of character.
     void agreesWithThePlainRule() {
@@ -319,8 +392,15 @@ private slots:
             for (int i = int(rng() % 4) + 1; i > 0; --i)
                 query += letters[int(rng() % unsigned(letters.size()))];
             std::vector<bool> found(300, false);
-            for (const ItemRef& r : index.find(query, nullptr, -1))
+            const std::vector<ItemRef> refs = index.find(query, nullptr, -1);
+            for (const ItemRef& r : refs)
                 found[size_t(r.item)] = true;
+            // Before the index is built, the catalog is searched straight
+            // through: the same Items in the same order.
+            std::vector<ItemRef> scanned;
+            for (const search::Match& m : ItemIndex::scan(doc, query, nullptr, -1))
+                scanned.push_back(m.ref);
+            QVERIFY2(scanned == refs, qPrintable(query));
             for (int i = 0; i < 300; ++i) {
                 const bool expected = plainMatch(QString::fromUtf8(names[size_t(i)]), query) ||
                                       plainMatch(QString::fromUtf8(files[size_t(i)]).mid(3), query, false);

@@ -82,13 +82,12 @@ Outcome rarer(Outcome o) {
 // A character matches itself; a character with readings also matches any
 // non-empty start of any reading, so full pinyin, initials and mixes of
 // the two all match; spaces and punctuation in the text may be left out,
-// and so may the pattern's leading and trailing punctuation.
+// and so may the pattern's leading punctuation ("(libre").
 struct Run {
     const View& t;
     const char16_t* q;
     int m;
     int lead;
-    int tail;
     std::uint8_t* memo; // (n + 1) * (m + 1)
 
     bool restSkippable(int u) const {
@@ -121,7 +120,7 @@ struct Run {
         if (p == m)
             return done(u);
         if (u >= t.n)
-            return tail > 0 && p >= m - tail ? done(u) : Fail;
+            return Fail;
         std::uint8_t& slot = memo[u * (m + 1) + p];
         if (slot != Unknown)
             return Outcome(slot);
@@ -131,8 +130,6 @@ struct Run {
                 best = o;
             return best == Whole;
         };
-        if (tail > 0 && p >= m - tail && consider(done(u)))
-            return Outcome(slot = best);
         const Unit* s = t.s;
         const int len = (u + 1 < t.n && (s[u + 1].info & kTrail)) ? 2 : 1;
         if (p + len <= m && s[u].c == q[p] && (len == 1 || s[u + 1].c == q[p + 1]) &&
@@ -288,13 +285,11 @@ Pattern pattern(const QString& folded) {
     const int m = int(p.q.size());
     while (p.lead < m && isSeparator(p.q[std::size_t(p.lead)]))
         ++p.lead;
-    while (p.tail < m - p.lead && isSeparator(p.q[std::size_t(m - 1 - p.tail)]))
-        ++p.tail;
     if (p.lead == m) // nothing but punctuation: typed as it stands
-        p.lead = p.tail = 0;
-    for (int k = p.lead; k < m - p.tail; ++k) {
+        p.lead = 0;
+    for (int k = p.lead; k < m; ++k) {
         p.chars |= charBit(p.q[std::size_t(k)]);
-        if (k + 1 < m - p.tail)
+        if (k + 1 < m)
             p.pairs |= pairBit(p.q[std::size_t(k)], p.q[std::size_t(k + 1)]);
     }
     return p;
@@ -313,8 +308,8 @@ Found Matcher::contiguous(const View& t, const Pattern& pat) {
     const int m = int(pat.q.size());
     if (t.n == 0 || m == 0)
         return best;
-    Run run{t, pat.q.data(), m, pat.lead, pat.tail, nullptr};
-    const bool literalOnly = t.plain && pat.lead == 0 && pat.tail == 0;
+    Run run{t, pat.q.data(), m, pat.lead, nullptr};
+    const bool literalOnly = t.plain && pat.lead == 0;
     for (int u = 0; u < t.n; ++u) {
         if (!run.canStart(u))
             continue;
@@ -351,7 +346,7 @@ int Matcher::firstFrom(const View& t, const Pattern& pat, int from) {
     const int m = int(pat.q.size());
     if (m == 0)
         return -1;
-    Run run{t, pat.q.data(), m, pat.lead, pat.tail, nullptr};
+    Run run{t, pat.q.data(), m, pat.lead, nullptr};
     for (int u = std::max(from, 0); u < t.n; ++u) {
         if (!run.canStart(u))
             continue;
@@ -404,7 +399,7 @@ constexpr int kMaxInitialsUnits = 128;
 } // namespace
 
 bool Matcher::initials(const View& t, const Pattern& pat) {
-    const int m = int(pat.q.size()) - pat.lead - pat.tail;
+    const int m = int(pat.q.size()) - pat.lead;
     if (m < 2 || t.n > kMaxInitialsUnits)
         return false;
     Initials run{t.s, t.n, pat.q.data() + pat.lead, m, clearedMemo(t.n, m)};

@@ -60,7 +60,6 @@ std::uint32_t startBit(char16_t c);
 struct Pattern {
     std::u16string q;
     int lead = 0; // punctuation it starts with: typed or not
-    int tail = 0; // punctuation it ends with: typed or not
     std::uint64_t chars = 0;
     std::uint64_t pairs = 0;
     bool passes(const Facts& f) const { return (f.chars & chars) == chars && (f.pairs & pairs) == pairs; }
