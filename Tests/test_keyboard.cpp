@@ -310,6 +310,34 @@ private slots:
         QCOMPARE(w.field->text(), QStringLiteral("item0"));
     }
 
+    void tabWhileSearchingGoesBetweenFieldAndResults() {
+        Window w(catalogText());
+        QVERIFY(w.active);
+        type("item0");
+        QCOMPARE(w.results->count(), 10);
+        press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), w.results);
+        press(Qt::Key_Right);
+        QCOMPARE(w.results->currentRow(), 1);
+        press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), w.field);
+        press(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), w.results);
+        press(Qt::Key_Down);
+        press(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), w.field);
+        QVERIFY(w.field->isVisible());
+        QCOMPARE(w.field->text(), QStringLiteral("item0"));
+        QCOMPARE(w.results->count(), 10);
+        // Back in the field, the query goes on where it was: a field that
+        // came back all selected would lose it to the next key.
+        type("5");
+        QCOMPARE(w.field->text(), QStringLiteral("item05"));
+        press(Qt::Key_Tab);
+        press(Qt::Key_Backspace);
+        QCOMPARE(w.field->text(), QStringLiteral("item0"));
+    }
+
     void aRenameKeepsTheScrollPosition() {
         Window w(catalogText());
         QVERIFY(w.active);

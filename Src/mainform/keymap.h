@@ -30,7 +30,7 @@ enum class Command {
     Rename,         // F2
     Delete,         // Delete: asks first
     Escape,         // clears a search, otherwise hides the window
-    FocusNext,      // Tab: Type list -> Group strip -> grid
+    FocusNext,      // Tab: Type list -> Group strip -> grid; while searching, field <-> results
     FocusPrevious,  // Shift+Tab
     NextGroup,      // Ctrl+Tab
     PreviousGroup,  // Ctrl+Shift+Tab

@@ -192,11 +192,21 @@ bool MainForm::handleKey(QWidget* where, QKeyEvent* event) {
 }
 
 void MainForm::cycleFocus(bool forward) {
-    QWidget* const chain[] = {ui->listWidget_type, ui->listWidget_group,
-                              searching() ? ui->listWidget_result : ui->listWidget_item};
     const QWidget* focus = focusWidget();
-    if (focus == ui->lineEdit_search)
-        focus = ui->listWidget_result;
+    if (searching()) {
+        // A search keeps the focus between its field and its results: the
+        // lists would end it at the first arrow. Esc is the way out.
+        QLineEdit* const field = ui->lineEdit_search;
+        if (focus == field || (focus != ui->listWidget_result && !forward)) {
+            ui->listWidget_result->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        } else {
+            // Not all selected, as a field tabbed into is: the next key goes
+            // on with the query rather than replacing it.
+            field->setFocus(Qt::OtherFocusReason);
+        }
+        return;
+    }
+    QWidget* const chain[] = {ui->listWidget_type, ui->listWidget_group, ui->listWidget_item};
     int at = -1;
     for (int i = 0; i < 3; ++i)
         if (chain[i] == focus)
