@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The keyboard: typing starts a search, arrows and Enter launch, the menu
-// opens at the selected entry, Tab moves between the lists and Ctrl+Tab
-// between Groups.
+// The keyboard: typing or pasting starts a search, arrows and Enter launch,
+// the menu opens at the selected entry, Tab moves between the lists and
+// Ctrl+Tab between Groups.
 #include "mainform/mainform.h"
 
 #include "ui_mainform.h"
@@ -9,7 +9,9 @@
 #include "mainform/keymap.h"
 #include "mainform/searchpanel.h"
 
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 
@@ -128,6 +130,11 @@ bool MainForm::handleKey(QWidget* where, QKeyEvent* event) {
         return false;
     case Command::TypeText:
         searchPanel->start(event->text());
+        return true;
+    case Command::Paste:
+        // Into the field at its cursor, over its selection, as typing goes.
+        if (const QString text = keymap::pasteText(QGuiApplication::clipboard()->text()); !text.isEmpty())
+            searchPanel->start(text);
         return true;
     case Command::EraseSearch:
         field->setFocus(Qt::OtherFocusReason);
