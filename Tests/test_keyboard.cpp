@@ -12,6 +12,7 @@
 #include "support/modalwatchdog.h"
 #include "support/urlrecorder.h"
 
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QLineEdit>
 #include <QListWidget>
@@ -307,6 +308,86 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), w.field);
         press(Qt::Key_Right);
         QCOMPARE(w.results->currentRow(), 1);
+        QCOMPARE(w.field->text(), QStringLiteral("item0"));
+    }
+
+    void pasteSearchesForTheClipboardsFirstLine() {
+        Window w(catalogText());
+        QVERIFY(w.active);
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        clipboard->setText(" \t\n \n");
+        press(Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(!w.field->isVisible());
+        QCOMPARE(QApplication::focusWidget(), w.grid);
+
+        // Copied from a longer text: its first line, without the blanks.
+        clipboard->setText("\n  zeta \r\nsecond line\n");
+        press(Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(w.field->isVisible());
+        QCOMPARE(w.field->text(), QStringLiteral("zeta"));
+        QCOMPARE(texts(w.results), QStringList{"zeta"});
+        QCOMPARE(QApplication::focusWidget(), w.field);
+
+        // In the field a paste replaces the selection, as the field's own
+        // does, but a line edit would keep the line breaks; a blank
+        // clipboard leaves the query alone.
+        press(Qt::Key_A, Qt::ControlModifier);
+        clipboard->setText("\n");
+        press(Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(w.field->text(), QStringLiteral("zeta"));
+        clipboard->setText("dump\nmore");
+        press(Qt::Key_Insert, Qt::ShiftModifier);
+        QCOMPARE(w.field->text(), QStringLiteral("dump"));
+        QCOMPARE(texts(w.results), QStringList{"Dumper"});
+
+        // On the results it goes on the query, as typing does.
+        press(Qt::Key_Escape);
+        type("item0");
+        QTest::mouseClick(w.results->viewport(), Qt::LeftButton, {},
+                          w.results->visualItemRect(w.results->item(0)).center());
+        QCOMPARE(QApplication::focusWidget(), w.results);
+        clipboard->setText("5");
+        press(Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(w.field->text(), QStringLiteral("item05"));
+        QCOMPARE(texts(w.results), QStringList{"item05"});
+        QCOMPARE(QApplication::focusWidget(), w.field);
+
+        // The Type list starts a search as the grid does.
+        press(Qt::Key_Escape);
+        press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), w.types);
+        clipboard->setText(" alpha");
+        press(Qt::Key_Insert, Qt::ShiftModifier);
+        QCOMPARE(w.field->text(), QStringLiteral("alpha"));
+        QCOMPARE(texts(w.results), QStringList{"alpha"});
+        QCOMPARE(w.types->currentRow(), 0);
+    }
+
+    void tabWhileSearchingGoesBetweenFieldAndResults() {
+        Window w(catalogText());
+        QVERIFY(w.active);
+        type("item0");
+        QCOMPARE(w.results->count(), 10);
+        press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), w.results);
+        press(Qt::Key_Right);
+        QCOMPARE(w.results->currentRow(), 1);
+        press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), w.field);
+        press(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), w.results);
+        press(Qt::Key_Down);
+        press(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), w.field);
+        QVERIFY(w.field->isVisible());
+        QCOMPARE(w.field->text(), QStringLiteral("item0"));
+        QCOMPARE(w.results->count(), 10);
+        // Back in the field, the query goes on where it was: a field that
+        // came back all selected would lose it to the next key.
+        type("5");
+        QCOMPARE(w.field->text(), QStringLiteral("item05"));
+        press(Qt::Key_Tab);
+        press(Qt::Key_Backspace);
         QCOMPARE(w.field->text(), QStringLiteral("item0"));
     }
 

@@ -47,6 +47,10 @@ Command command(int key, Qt::KeyboardModifiers modifiers, const QString& text, P
             return Command::None;
         return back ? Command::FocusPrevious : Command::FocusNext;
     }
+    // In the search field too: its own paste would keep the line breaks.
+    if ((key == Qt::Key_V && mods == Qt::ControlModifier) ||
+        (key == Qt::Key_Insert && mods == Qt::ShiftModifier))
+        return Command::Paste;
     if (key == Qt::Key_Escape && mods == Qt::NoModifier)
         return Command::Escape;
     if (key == Qt::Key_Menu || (key == Qt::Key_F10 && mods == Qt::ShiftModifier))
@@ -90,6 +94,17 @@ Command command(int key, Qt::KeyboardModifiers modifiers, const QString& text, P
 
 Command command(const QKeyEvent& event, Place place, bool searching) {
     return command(event.key(), event.modifiers(), event.text(), place, searching);
+}
+
+QString pasteText(const QString& clipboard) {
+    // Trimmed first, so that a copy that began at the end of a line still
+    // gives the line that follows.
+    const QString text = clipboard.trimmed();
+    int end = 0;
+    while (end < text.size() && text.at(end) != QLatin1Char('\n') && text.at(end) != QLatin1Char('\r') &&
+           text.at(end) != QChar::LineSeparator && text.at(end) != QChar::ParagraphSeparator)
+        ++end;
+    return text.left(end).trimmed();
 }
 
 } // namespace keymap

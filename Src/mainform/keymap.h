@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QString>
 #include <Qt>
 
 class QKeyEvent;
@@ -21,6 +22,7 @@ enum class Place {
 enum class Command {
     None,           // the widget's own handling
     TypeText,       // starts the search, or adds to it, with the key's text
+    Paste,          // Ctrl+V, Shift+Insert: as TypeText, with pasteText() of the clipboard
     EraseSearch,    // Backspace on the results: takes the last character off
     MoveInResults,  // arrows in the search field move the selection in the results
     EndSearchFirst, // the Type or Group is about to change: the search ends, then the key goes on
@@ -30,7 +32,7 @@ enum class Command {
     Rename,         // F2
     Delete,         // Delete: asks first
     Escape,         // clears a search, otherwise hides the window
-    FocusNext,      // Tab: Type list -> Group strip -> grid
+    FocusNext,      // Tab: Type list -> Group strip -> grid; while searching, field <-> results
     FocusPrevious,  // Shift+Tab
     NextGroup,      // Ctrl+Tab
     PreviousGroup,  // Ctrl+Shift+Tab
@@ -38,5 +40,9 @@ enum class Command {
 
 Command command(int key, Qt::KeyboardModifiers modifiers, const QString& text, Place place, bool searching);
 Command command(const QKeyEvent& event, Place place, bool searching);
+
+// What a paste types into the search: the first line of the clipboard's
+// text, without the blanks around it; empty when there is nothing to find.
+QString pasteText(const QString& clipboard);
 
 } // namespace keymap

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The keyboard: typing starts a search, arrows and Enter launch, the menu
-// opens at the selected entry, Tab moves between the lists and Ctrl+Tab
-// between Groups.
+// The keyboard: typing or pasting starts a search, arrows and Enter launch,
+// the menu opens at the selected entry, Tab moves between the lists and
+// Ctrl+Tab between Groups.
 #include "mainform/mainform.h"
 
 #include "ui_mainform.h"
@@ -9,7 +9,9 @@
 #include "mainform/keymap.h"
 #include "mainform/searchpanel.h"
 
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 
@@ -129,6 +131,11 @@ bool MainForm::handleKey(QWidget* where, QKeyEvent* event) {
     case Command::TypeText:
         searchPanel->start(event->text());
         return true;
+    case Command::Paste:
+        // Into the field at its cursor, over its selection, as typing goes.
+        if (const QString text = keymap::pasteText(QGuiApplication::clipboard()->text()); !text.isEmpty())
+            searchPanel->start(text);
+        return true;
     case Command::EraseSearch:
         field->setFocus(Qt::OtherFocusReason);
         field->backspace();
@@ -192,11 +199,21 @@ bool MainForm::handleKey(QWidget* where, QKeyEvent* event) {
 }
 
 void MainForm::cycleFocus(bool forward) {
-    QWidget* const chain[] = {ui->listWidget_type, ui->listWidget_group,
-                              searching() ? ui->listWidget_result : ui->listWidget_item};
     const QWidget* focus = focusWidget();
-    if (focus == ui->lineEdit_search)
-        focus = ui->listWidget_result;
+    if (searching()) {
+        // A search keeps the focus between its field and its results: the
+        // lists would end it at the first arrow. Esc is the way out.
+        QLineEdit* const field = ui->lineEdit_search;
+        if (focus == field || (focus != ui->listWidget_result && !forward)) {
+            ui->listWidget_result->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        } else {
+            // Not all selected, as a field tabbed into is: the next key goes
+            // on with the query rather than replacing it.
+            field->setFocus(Qt::OtherFocusReason);
+        }
+        return;
+    }
+    QWidget* const chain[] = {ui->listWidget_type, ui->listWidget_group, ui->listWidget_item};
     int at = -1;
     for (int i = 0; i < 3; ++i)
         if (chain[i] == focus)
