@@ -15,6 +15,8 @@ constexpr int kBusyRetryMs = 500;
 } // namespace
 
 CatalogDocument::Edit::Edit(CatalogDocument* document) : owner(document) {
+    if (owner->waitForReader)
+        owner->waitForReader();
     ++owner->openEdits;
 }
 
@@ -193,6 +195,8 @@ void CatalogDocument::followOutsideChange() {
     // A file that is not whole is left to the next write, which keeps a copy.
     if (!sync.reread(fresh))
         return;
+    if (waitForReader)
+        waitForReader();
     // Swapped, not copied: a copy would stay in the pool beside the old tree
     // for as long as Tarn runs, once more for every change from elsewhere.
     tree.Swap(fresh);

@@ -81,6 +81,9 @@ public:
     // Something outside holds on to a piece of the tree for a while (a
     // modal box, a drag): a change from elsewhere waits until it is over.
     void setBusyCheck(std::function<bool()> check) { busy = std::move(check); }
+    // Something reads the tree itself on another thread: `wait` returns once
+    // it is done. Every change of the tree calls it first.
+    void setReaderWait(std::function<void()> wait) { waitForReader = std::move(wait); }
     void setAutosaveDelay(int ms) { autosaveTimer.setInterval(ms); }
 
     // Writes the tree now, after a write under way; false when it could not,
@@ -116,6 +119,7 @@ private:
     CatalogSync sync;
     QTimer autosaveTimer;
     std::function<bool()> busy;
+    std::function<void()> waitForReader;
     bool tracking = false;
     // Set when the file was found read-only, unreadable, or holding text
     // that could not be copied aside: it is then never written.

@@ -12,6 +12,8 @@
 #include <QListWidget>
 #include <QSignalBlocker>
 
+#include <chrono>
+
 namespace {
 
 // More than anyone scrolls through; a short query in a large catalog would
@@ -41,6 +43,13 @@ SearchPanel::SearchPanel(CatalogDocument& doc, ItemCells& itemCells, QLineEdit* 
     indexTimer.setInterval(kIndexDelayMs);
     connect(&indexTimer, &QTimer::timeout, this, &SearchPanel::startIndexBuild);
 
+    // A longer query could match nothing anyway; the field shows what counts.
+    field->setMaxLength(search::ItemIndex::kMaxQueryLength);
+    document.setReaderWait([this] {
+        if (buildReadsTree && indexBuild.valid())
+            indexBuild.wait();
+    });
+
     results->setDragEnabled(false);
     results->setSelectionMode(QAbstractItemView::SingleSelection);
     results->viewport()->installEventFilter(this);
@@ -53,6 +62,7 @@ SearchPanel::~SearchPanel() {
     // The build's thread reports back to this object: let it end first.
     if (indexBuild.valid())
         indexBuild.wait();
+    document.setReaderWait(nullptr);
     saveUsage();
 }
 
@@ -108,7 +118,7 @@ search::ItemRef SearchPanel::selectedRef() const {
 
 void SearchPanel::startIndexing() {
     indexing = true;
-    indexTimer.start();
+    startIndexBuild();
 }
 
 void SearchPanel::startIndexBuild() {
@@ -119,13 +129,21 @@ void SearchPanel::startIndexBuild() {
         releaseStartUpMemory();
         return;
     }
-    // The copy costs a fraction of the build, which works out every name's
-    // readings. The index goes along with what it knows of earlier names.
-    auto snapshot = std::make_shared<catalog::Document>();
-    snapshot->CopyFrom(document.doc(), snapshot->GetAllocator());
+    // The first build reads the document's own tree: copying 100,000 Items
+    // would hold up a keystroke typed right after start. Later ones work
+    // from a copy, which costs a fraction of the build, so that edits need
+    // not wait for them. The index goes along with what it knows of earlier
+    // names.
+    std::shared_ptr<catalog::Document> snapshot;
+    if (indexBuilt) {
+        snapshot = std::make_shared<catalog::Document>();
+        snapshot->CopyFrom(document.doc(), snapshot->GetAllocator());
+    }
+    const catalog::Value* tree = snapshot ? snapshot.get() : &document.doc();
+    buildReadsTree = !snapshot;
     indexStale = false;
-    indexBuild = std::async(std::launch::async, [this, built = std::move(index), snapshot]() mutable {
-        built->rebuild(*snapshot);
+    indexBuild = std::async(std::launch::async, [this, built = std::move(index), snapshot, tree]() mutable {
+        built->rebuild(*tree);
         snapshot.reset();
         QMetaObject::invokeMethod(this, &SearchPanel::indexBuildDone, Qt::QueuedConnection);
         return std::move(built);
@@ -143,6 +161,8 @@ void SearchPanel::indexBuildDone() {
 search::ItemIndex& SearchPanel::currentIndex() {
     if (indexBuild.valid()) {
         index = indexBuild.get();
+        indexBuilt = true;
+        buildReadsTree = false;
         releaseStartUpMemory();
     }
     return *index;
@@ -156,14 +176,28 @@ void SearchPanel::releaseStartUpMemory() {
     releaseFreedMemory();
 }
 
-void SearchPanel::run() {
+std::vector<search::ItemRef> SearchPanel::find(const QString& text) {
+    const bool firstBuildRunning =
+        indexBuild.valid() && indexBuild.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
+    if (!indexBuilt && (firstBuildRunning || !indexBuild.valid())) {
+        if (!indexBuild.valid())
+            startIndexBuild();
+        std::vector<search::ItemRef> found;
+        for (const search::Match& m : search::ItemIndex::scan(document.doc(), text, &usage, kMaxResults))
+            found.push_back(m.ref);
+        return found;
+    }
     search::ItemIndex& current = currentIndex();
     if (indexStale) {
         current.rebuild(document.doc());
         indexStale = false;
     }
+    return current.find(text, &usage, kMaxResults);
+}
+
+void SearchPanel::run() {
     fillTimer.stop();
-    refs = current.find(field->text(), &usage, kMaxResults);
+    refs = find(field->text());
     results->clear();
     filled = 0;
     // The first screenful now, in one go; the rest in later turns.

@@ -20,7 +20,8 @@ class QListWidget;
 // place of the Item grid, which keeps the current Group as it was
 // underneath; each result row keeps the real place of its Item. The index
 // follows the document, rebuilt on another thread a moment after an edit,
-// and launch counts rank the results.
+// and launch counts rank the results. Until the first index is there, a
+// search goes straight through the catalog.
 class SearchPanel : public QObject {
     Q_OBJECT
 
@@ -38,8 +39,7 @@ public:
     // The place of the selected result; rows of -1 where there is none.
     search::ItemRef selectedRef() const;
     void recordLaunch(const catalog::Value& item);
-    // Builds the first index now, and follows edits from now on. Until then
-    // a search builds the index itself.
+    // Builds the first index now, and follows edits from now on.
     void startIndexing();
     void saveUsage();
     // Where the launch counts were copied because they could not be read
@@ -52,6 +52,7 @@ protected:
 private:
     void textChanged(const QString& text);
     void run();
+    std::vector<search::ItemRef> find(const QString& text);
     void fillResults(int count);
     void catalogChanged();
     void startIndexBuild();
@@ -67,11 +68,16 @@ private:
     QLineEdit* const field;
     QListWidget* const results;
     QListWidget* const grid;
-    // Built on another thread from a copy of the Catalog, so that neither
-    // the first build after start nor the one after an edit holds up input;
-    // a search started meanwhile waits for it. Null while that thread has it.
+    // Built on another thread, so that neither the first build after start
+    // nor the one after an edit holds up input: the first straight from the
+    // document's tree (which waits for it before any change), the rest from
+    // a copy. A search started meanwhile waits for a rebuild; before the
+    // first index it searches the catalog instead. Null while that thread
+    // has it.
     std::unique_ptr<search::ItemIndex> index;
     std::future<std::unique_ptr<search::ItemIndex>> indexBuild;
+    bool indexBuilt = false;
+    bool buildReadsTree = false;
     bool indexStale = true;
     bool indexing = false;
     bool startUpMemoryReleased = false;
