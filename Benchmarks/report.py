@@ -257,6 +257,10 @@ def main():
         f"{t['keystroke_median_ms']:.2f} ms (CPU {t['keystroke_cpu_median_ms']:.2f}; slowest {t['keystroke_max_ms']:.2f},"
         f" CPU {t['keystroke_cpu_max_ms']:.2f}; {int(t['first_screenful_cells'])} cells)", "<= 10 ms",
         t["keystroke_median_ms"] <= 10)
+    row("  slowest keystroke", f"{t['keystroke_max_ms']:.2f} ms", "<= 16 ms", t["keystroke_max_ms"] <= 16)
+    row("  first keystrokes right after start, before the first index: slowest (median)",
+        f"{t['first_after_start_max_ms']:.2f} ms ({t['first_after_start_median_ms']:.2f})", "<= 16 ms",
+        t["first_after_start_max_ms"] <= 16)
 
     width = [max(len(r[i]) for r in rows + [("What", "Measured", "Target", "Met")]) for i in range(4)]
     line = lambda cells: "| " + " | ".join(c.ljust(w) for c, w in zip(cells, width)) + " |"

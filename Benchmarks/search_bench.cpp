@@ -97,10 +97,25 @@ void SearchQuery(benchmark::State& state) {
     state.counters["matching"] = double(index.find(query, &usage, -1).size());
 }
 
+// Before the first index: the catalog searched straight through.
+void SearchScan(benchmark::State& state) {
+    const catalog::Document& doc = sharedCatalog();
+    const QString query = QString::fromUtf8(kQueries[state.range(0)]);
+    std::size_t found = 0;
+    for (auto _ : state) {
+        const auto matches = search::ItemIndex::scan(doc, query, nullptr, kScreenful);
+        found = matches.size();
+        benchmark::DoNotOptimize(matches.data());
+    }
+    state.SetLabel(kQueries[state.range(0)]);
+    state.counters["shown"] = double(found);
+}
+
 } // namespace
 
 BENCHMARK(SearchIndexBuildCold)->Unit(benchmark::kMillisecond);
 BENCHMARK(SearchIndexRebuildWarm)->Unit(benchmark::kMillisecond);
 BENCHMARK(SearchQuery)->DenseRange(0, int(std::size(kQueries)) - 1)->Unit(benchmark::kMillisecond);
+BENCHMARK(SearchScan)->DenseRange(0, int(std::size(kQueries)) - 1)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -26,6 +26,16 @@ constexpr int kFillStep = 100;
 constexpr int kIndexDelayMs = 150;
 // Launch counts are written this long after the last launch.
 constexpr int kUsageSaveDelayMs = 1500;
+// A scan of the catalog goes on in turns this long, so typing goes on.
+constexpr double kScanSliceMs = 8;
+
+std::vector<search::ItemRef> refsOf(const std::vector<search::Match>& matches) {
+    std::vector<search::ItemRef> refs;
+    refs.reserve(matches.size());
+    for (const search::Match& m : matches)
+        refs.push_back(m.ref);
+    return refs;
+}
 
 } // namespace
 
@@ -39,6 +49,8 @@ SearchPanel::SearchPanel(CatalogDocument& doc, ItemCells& itemCells, QLineEdit* 
     connect(&usageSaveTimer, &QTimer::timeout, this, &SearchPanel::saveUsage);
     fillTimer.setInterval(0);
     connect(&fillTimer, &QTimer::timeout, this, [this] { fillResults(kFillStep); });
+    scanTimer.setInterval(0);
+    connect(&scanTimer, &QTimer::timeout, this, &SearchPanel::continueScan);
     indexTimer.setSingleShot(true);
     indexTimer.setInterval(kIndexDelayMs);
     connect(&indexTimer, &QTimer::timeout, this, &SearchPanel::startIndexBuild);
@@ -91,6 +103,8 @@ void SearchPanel::end() {
     if (!isActive())
         return;
     fillTimer.stop();
+    scanTimer.stop();
+    scan.reset();
     const QWidget* focus = field->window()->focusWidget();
     const bool hadFocus = focus == field || focus == results;
     {
@@ -109,7 +123,11 @@ void SearchPanel::end() {
     filled = 0;
 }
 
-search::ItemRef SearchPanel::selectedRef() const {
+search::ItemRef SearchPanel::selectedRef() {
+    if (scan) {
+        scan->advance(document.doc(), -1);
+        continueScan();
+    }
     const int row = results->currentRow();
     if (row < 0 || row >= int(refs.size()))
         return {};
@@ -176,34 +194,63 @@ void SearchPanel::releaseStartUpMemory() {
     releaseFreedMemory();
 }
 
-std::vector<search::ItemRef> SearchPanel::find(const QString& text) {
+void SearchPanel::find(const QString& text) {
+    scanTimer.stop();
+    scan.reset();
     const bool firstBuildRunning =
         indexBuild.valid() && indexBuild.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
     if (!indexBuilt && (firstBuildRunning || !indexBuild.valid())) {
         if (!indexBuild.valid())
             startIndexBuild();
-        std::vector<search::ItemRef> found;
-        for (const search::Match& m : search::ItemIndex::scan(document.doc(), text, &usage, kMaxResults))
-            found.push_back(m.ref);
-        return found;
+        // No keystroke waits for the first index: what the first turn of a
+        // scan finds is shown at once, the whole ranking a few turns later.
+        scan = std::make_unique<search::CatalogScan>(text, &usage);
+        if (!scan->advance(document.doc(), kScanSliceMs))
+            scanTimer.start();
+        refs = refsOf(scan->results(kMaxResults));
+        if (scan->isDone())
+            scan.reset();
+        return;
     }
     search::ItemIndex& current = currentIndex();
     if (indexStale) {
         current.rebuild(document.doc());
         indexStale = false;
     }
-    return current.find(text, &usage, kMaxResults);
+    refs = current.find(text, &usage, kMaxResults);
 }
 
 void SearchPanel::run() {
+    find(field->text());
+    showResults();
+}
+
+void SearchPanel::showResults() {
     fillTimer.stop();
-    refs = find(field->text());
     results->clear();
     filled = 0;
     // The first screenful now, in one go; the rest in later turns.
     fillResults(firstScreenful());
     if (!refs.empty())
         results->setCurrentRow(0);
+}
+
+void SearchPanel::continueScan() {
+    if (!scan) {
+        scanTimer.stop();
+        return;
+    }
+    if (!scan->advance(document.doc(), kScanSliceMs))
+        return;
+    scanTimer.stop();
+    // Every Item seen: the whole ranking, the selection kept where it was.
+    const int row = results->currentRow();
+    refs = refsOf(scan->results(kMaxResults));
+    scan.reset();
+    showResults();
+    const int count = results->count();
+    if (row > 0 && count > 0)
+        results->setCurrentRow(std::min(row, count - 1));
 }
 
 void SearchPanel::fillResults(int count) {
@@ -258,7 +305,7 @@ bool SearchPanel::eventFilter(QObject* watched, QEvent* event) {
     if (watched != results->viewport())
         return false;
     if (event->type() == QEvent::Paint) {
-        if (isActive() && refs.empty())
+        if (isActive() && refs.empty() && !scan)
             ItemCells::paintNoMatchHint(results);
     } else if (event->type() == QEvent::ToolTip) {
         // Made when asked for rather than stored in every cell, so filling

@@ -36,8 +36,10 @@ public:
     void start(const QString& text);
     // Empties the field and brings the grid back as it was.
     void end();
-    // The place of the selected result; rows of -1 where there is none.
-    search::ItemRef selectedRef() const;
+    // The place of the selected result; rows of -1 where there is none. A
+    // search still going through the catalog is finished first, so that
+    // what is launched is the best match.
+    search::ItemRef selectedRef();
     void recordLaunch(const catalog::Value& item);
     // Builds the first index now, and follows edits from now on.
     void startIndexing();
@@ -52,7 +54,11 @@ protected:
 private:
     void textChanged(const QString& text);
     void run();
-    std::vector<search::ItemRef> find(const QString& text);
+    // Finds `text`: in the index, or before the first index is built by a
+    // scan of the catalog, whose first turn's results come at once.
+    void find(const QString& text);
+    void continueScan();
+    void showResults();
     void fillResults(int count);
     void catalogChanged();
     void startIndexBuild();
@@ -75,6 +81,8 @@ private:
     // first index it searches the catalog instead. Null while that thread
     // has it.
     std::unique_ptr<search::ItemIndex> index;
+    std::unique_ptr<search::CatalogScan> scan;
+    QTimer scanTimer;
     std::future<std::unique_ptr<search::ItemIndex>> indexBuild;
     bool indexBuilt = false;
     bool buildReadsTree = false;

@@ -2,14 +2,17 @@
 #include "search/itemindex.h"
 
 #include "search/hashing.h"
+#include "search/pinyin.h"
 #include "search/textfold.h"
 #include "search/textmatch.h"
 #include "search/usagestore.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <limits>
 #include <unordered_map>
 
 namespace search {
@@ -45,14 +48,42 @@ struct ItemRec {
 
 // The last part of a path, trailing separators aside; a web address gives
 // its last part too ("www.example.com" or a page name).
+void fileNameRange(const char* s, std::size_t length, std::size_t* begin, std::size_t* end) {
+    *end = length;
+    while (*end > 0 && (s[*end - 1] == '/' || s[*end - 1] == '\\'))
+        --*end;
+    *begin = *end;
+    while (*begin > 0 && s[*begin - 1] != '/' && s[*begin - 1] != '\\')
+        --*begin;
+}
+
 QString fileNameOf(const char* s, std::size_t length) {
-    std::size_t end = length;
-    while (end > 0 && (s[end - 1] == '/' || s[end - 1] == '\\'))
-        --end;
-    std::size_t begin = end;
-    while (begin > 0 && s[begin - 1] != '/' && s[begin - 1] != '\\')
-        --begin;
+    std::size_t begin = 0, end = 0;
+    fileNameRange(s, length, &begin, &end);
     return QString::fromUtf8(s + begin, int(end - begin));
+}
+
+// The quick filter's bits of UTF-8 text, read straight off its bytes: ASCII
+// as it folds, Chinese characters and kana as themselves and their reading
+// letters. Anything else might fold into anything: every bit.
+std::uint64_t rawChars(const char* s, std::size_t length) {
+    std::uint64_t bits = 0;
+    for (std::size_t i = 0; i < length;) {
+        const unsigned char b = static_cast<unsigned char>(s[i]);
+        if (b < 0x80) {
+            bits |= textmatch::charBit(char16_t(b >= 'A' && b <= 'Z' ? b + ('a' - 'A') : b));
+            ++i;
+            continue;
+        }
+        if ((b & 0xf0) != 0xe0 || i + 2 >= length || (s[i + 1] & 0xc0) != 0x80 || (s[i + 2] & 0xc0) != 0x80)
+            return ~0ULL;
+        const char32_t c = char32_t(b & 0x0f) << 12 | char32_t(s[i + 1] & 0x3f) << 6 | char32_t(s[i + 2] & 0x3f);
+        if (c < 0x3040 || c > 0x9fff)
+            return ~0ULL;
+        bits |= textmatch::charBit(char16_t(c)) | pinyin::letterMask(pinyin::readingSet(c));
+        i += 3;
+    }
+    return bits;
 }
 
 // A typed query, ready to match: whole with its spaces left out, and word
@@ -453,49 +484,110 @@ std::vector<Match> ItemIndex::findMatches(const QString& text, const UsageStore*
     return out;
 }
 
-std::vector<Match> ItemIndex::scan(const catalog::Value& root, const QString& text, const UsageStore* usage,
-                                   int limit) {
-    std::vector<Match> out;
-    const Query query(text);
-    if (query.isEmpty() || limit == 0)
-        return out;
+struct CatalogScan::State {
+    explicit State(const QString& text) : query(text) { scratch.d->withPairs = false; }
+    Query query;
+    const UsageStore* usage = nullptr;
+    qint64 now = 0;
     // Each Item's texts are worked out into a scratch index, matched and
     // dropped again.
     ItemIndex scratch;
-    Data& d = *scratch.d;
-    d.withPairs = false;
     std::vector<Hit> hits;
-    std::vector<ItemRec> found;
-    const bool ranked = usage && !usage->isEmpty();
-    const qint64 now = ranked ? QDateTime::currentMSecsSinceEpoch() : 0;
-    forEachItem(root, [&](const ItemRef& ref, const catalog::Value& item) {
-        d.units.clear();
-        d.picks.clear();
-        d.texts.clear();
-        d.originals.clear();
-        std::size_t length = 0;
-        const char* s = bytesOf(item, catalog::kName, &length);
-        ItemRec rec;
-        rec.ref = ref;
-        rec.name = d.addText(QString::fromUtf8(s, int(length)), 0);
-        s = bytesOf(item, catalog::kPath, &length);
-        rec.file = d.addText(fileNameOf(s, length), 0);
-        Hit hit{0, 0, 0, 0.0};
-        if (!d.match(rec, query, hit))
-            return;
-        if (ranked)
-            if (const int slot = usage->slotOf(UsageStore::keyOf(item)); slot >= 0)
-                hit.weight = usage->weight(slot, now);
-        hit.item = std::uint32_t(found.size());
-        found.push_back(rec);
-        hits.push_back(hit);
-    });
+    std::vector<ItemRef> found;
+    // Where the next slice goes on.
+    rapidjson::SizeType type = 0, group = 0, item = 0;
+    bool done = false;
+
+    void visit(const ItemRef& ref, const catalog::Value& item);
+};
+
+void CatalogScan::State::visit(const ItemRef& ref, const catalog::Value& object) {
+    ItemIndex::Data& d = *scratch.d;
+    std::size_t nameLength = 0, pathLength = 0;
+    const char* name = bytesOf(object, catalog::kName, &nameLength);
+    const char* path = bytesOf(object, catalog::kPath, &pathLength);
+    std::size_t fileBegin = 0, fileEnd = 0;
+    fileNameRange(path, pathLength, &fileBegin, &fileEnd);
+    // Most Items lack a letter of the query: turned down before their texts
+    // are worked out.
+    const std::uint64_t need = query.joined.chars;
+    const bool nameMay = (rawChars(name, nameLength) & need) == need;
+    const bool fileMay = (rawChars(path + fileBegin, fileEnd - fileBegin) & need) == need;
+    if (!nameMay && !fileMay)
+        return;
+    d.units.clear();
+    d.picks.clear();
+    d.texts.clear();
+    d.originals.clear();
+    ItemRec rec;
+    rec.ref = ref;
+    rec.name = d.addText(nameMay ? QString::fromUtf8(name, int(nameLength)) : QString(), 0);
+    rec.file = d.addText(fileMay ? QString::fromUtf8(path + fileBegin, int(fileEnd - fileBegin)) : QString(), 0);
+    Hit hit{0, 0, 0, 0.0};
+    if (!d.match(rec, query, hit))
+        return;
+    if (usage && !usage->isEmpty())
+        if (const int slot = usage->slotOf(UsageStore::keyOf(object)); slot >= 0)
+            hit.weight = usage->weight(slot, now);
+    hit.item = std::uint32_t(found.size());
+    found.push_back(ref);
+    hits.push_back(hit);
+}
+
+CatalogScan::CatalogScan(const QString& query, const UsageStore* usage) : s(new State(query)) {
+    s->usage = usage;
+    s->now = QDateTime::currentMSecsSinceEpoch();
+    s->done = s->query.isEmpty();
+}
+
+CatalogScan::~CatalogScan() = default;
+
+bool CatalogScan::isDone() const {
+    return s->done;
+}
+
+bool CatalogScan::advance(const catalog::Value& root, double budgetMs) {
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 budgetNs = budgetMs < 0 ? std::numeric_limits<qint64>::max() : qint64(budgetMs * 1e6);
+    int sinceLook = 0;
+    const catalog::Value* types = arrayOf(root, catalog::kType);
+    for (; !s->done && types && s->type < types->Size(); ++s->type, s->group = 0) {
+        const catalog::Value* groups = arrayOf((*types)[s->type], catalog::kGroup);
+        for (; groups && s->group < groups->Size(); ++s->group, s->item = 0) {
+            const catalog::Value* items = arrayOf((*groups)[s->group], catalog::kItem);
+            for (; items && s->item < items->Size(); ++s->item) {
+                if (++sinceLook == 64) {
+                    sinceLook = 0;
+                    if (clock.nsecsElapsed() > budgetNs)
+                        return false;
+                }
+                const catalog::Value& item = (*items)[s->item];
+                if (item.IsObject())
+                    s->visit(ItemRef{int(s->type), int(s->group), int(s->item)}, item);
+            }
+        }
+    }
+    s->done = true;
+    return true;
+}
+
+std::vector<Match> CatalogScan::results(int limit) const {
+    std::vector<Hit> hits = s->hits;
     rank(hits, limit);
+    std::vector<Match> out;
     out.reserve(hits.size());
     for (const Hit& h : hits)
-        out.push_back(Match{found[h.item].ref, MatchKind(h.kind), bool(h.quality & RareReading),
+        out.push_back(Match{s->found[h.item], MatchKind(h.kind), bool(h.quality & RareReading),
                             bool(h.quality & Folded)});
     return out;
+}
+
+std::vector<Match> ItemIndex::scan(const catalog::Value& root, const QString& query, const UsageStore* usage,
+                                   int limit) {
+    CatalogScan scan(query, usage);
+    scan.advance(root, -1);
+    return scan.results(limit);
 }
 
 std::vector<ItemRef> ItemIndex::find(const QString& query, const UsageStore* usage, int limit) const {

@@ -82,9 +82,8 @@ public:
     std::vector<ItemRef> find(const QString& query, const UsageStore* usage, int limit) const;
     std::vector<Match> findMatches(const QString& query, const UsageStore* usage, int limit) const;
 
-    // The same search straight over a Catalog root, with no index: for the
-    // moments before the first index is built. Slower than an index's, but
-    // needs no build first.
+    // The same search straight over a Catalog root, with no index (see
+    // CatalogScan).
     static std::vector<Match> scan(const catalog::Value& root, const QString& query, const UsageStore* usage,
                                    int limit);
 
@@ -92,8 +91,32 @@ public:
     std::size_t memoryBytes() const;
 
 private:
+    friend class CatalogScan;
     struct Data;
     std::unique_ptr<Data> d;
+};
+
+// The search straight over a Catalog root, for the moments before the first
+// index is built: slower than an index's by far, but needs no build first,
+// and goes in slices so that input is not held up.
+class CatalogScan {
+public:
+    CatalogScan(const QString& query, const UsageStore* usage);
+    ~CatalogScan();
+    CatalogScan(const CatalogScan&) = delete;
+    CatalogScan& operator=(const CatalogScan&) = delete;
+
+    // Goes on through the Items of `root` for about `budgetMs` (negative:
+    // to the end); true once every Item is seen. The root must be the same,
+    // unchanged, at every call.
+    bool advance(const catalog::Value& root, double budgetMs);
+    bool isDone() const;
+    // What matched so far, best first, as ItemIndex::findMatches().
+    std::vector<Match> results(int limit) const;
+
+private:
+    struct State;
+    std::unique_ptr<State> s;
 };
 
 } // namespace search

@@ -75,7 +75,9 @@ bool validSet(int set) {
 
 } // namespace
 
-int readingSet(char32_t codePoint) {
+namespace {
+
+int searchedSet(char32_t codePoint) {
     const Run* end = std::end(kRanges);
     const Run* run = std::upper_bound(std::begin(kRanges), end, codePoint,
                                       [](char32_t cp, const Run& r) { return cp < r.first; });
@@ -85,6 +87,28 @@ int readingSet(char32_t codePoint) {
     if (codePoint >= run->first + run->length)
         return 0;
     return kSetOfCode[run->index + (codePoint - run->first)] + 1;
+}
+
+// The blocks nearly every Chinese name is written in, looked up directly.
+constexpr char32_t kDirectFirst = 0x3400;
+constexpr char32_t kDirectLast = 0x9fff;
+
+struct DirectSets {
+    std::array<std::uint16_t, kDirectLast - kDirectFirst + 1> sets{};
+    DirectSets() {
+        for (char32_t c = kDirectFirst; c <= kDirectLast; ++c)
+            sets[c - kDirectFirst] = std::uint16_t(searchedSet(c));
+    }
+};
+
+} // namespace
+
+int readingSet(char32_t codePoint) {
+    if (codePoint >= kDirectFirst && codePoint <= kDirectLast) {
+        static const DirectSets direct;
+        return direct.sets[codePoint - kDirectFirst];
+    }
+    return searchedSet(codePoint);
 }
 
 int readingCount(int set) {

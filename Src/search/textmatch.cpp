@@ -252,7 +252,6 @@ Facts appendText(const QString& text, std::vector<Unit>& units, std::vector<Pick
     }
     const int n = std::min(int(folded.size()), kMaxTextUnits);
     const char16_t* src = reinterpret_cast<const char16_t*>(folded.utf16());
-    units.reserve(base + std::size_t(n));
     for (int u = 0; u < n; ++u) {
         units.push_back(Unit{src[u], info[std::size_t(u)]});
         f.chars |= charBit(src[u]);
