@@ -480,9 +480,9 @@ private slots:
         QVERIFY(accepted.isAccepted());
     }
 
-    // The search index is built on another thread from a copy of the
-    // Catalog. An Item dropped while such a build runs is not in that copy,
-    // and the next search still finds it.
+    // The first search index is built on another thread from the window's
+    // own tree. An Item dropped while it runs waits for the build, is not in
+    // what it read, and the next search still finds it.
     void anItemAddedDuringTheIndexBuildIsFound() {
         QStringList many; // enough for a build that takes a while
         for (int i = 0; i < 20000; ++i)
@@ -491,7 +491,7 @@ private slots:
         QVERIFY(w.show(json(QStringLiteral("{'type':[{'name':'T','group':[{'name':'G','item':[]},"
                                            "{'name':'H','item':[%1]}]}]}")
                                 .arg(many.join(QLatin1Char(','))))));
-        QTest::qWait(170); // the first build starts 150 ms after start-up
+        QTest::qWait(20); // start-up ends, the first build begins
         QTemporaryDir dir;
         DataFolder::writeFile(dir.filePath("zzfresh.txt"), "x");
         drop(w.form(), {QUrl::fromLocalFile(dir.filePath("zzfresh.txt"))});
@@ -499,6 +499,23 @@ private slots:
         auto* results = w.form().findChild<QListWidget*>(QStringLiteral("listWidget_result"));
         QVERIFY(results->isVisible());
         QCOMPARE(texts(results), QStringList{QStringLiteral("zzfresh")});
+    }
+
+    // Before the first index is there, a search goes through the catalog in
+    // turns: something shows at once, and the whole ranking follows.
+    void aSearchBeforeTheFirstIndexRanksTheWholeCatalog() {
+        QStringList many;
+        for (int i = 0; i < 20000; ++i)
+            many << QStringLiteral("{'name':'wx%1','type':2,'param':'','path':'x%1.org'}").arg(i);
+        many << QStringLiteral("{'name':'w','type':2,'param':'','path':'w.org'}");
+        MainFormFixture w;
+        QVERIFY(w.show(json(QStringLiteral("{'type':[{'name':'T','group':[{'name':'G','item':[%1]}]}]}")
+                                .arg(many.join(QLatin1Char(','))))));
+        QTest::keyClick(w.itemList(), Qt::Key_W);
+        auto* results = w.form().findChild<QListWidget*>(QStringLiteral("listWidget_result"));
+        QVERIFY(results->count() > 0);
+        QTRY_COMPARE(texts(results).value(0), QStringLiteral("w"));
+        QTRY_COMPARE(results->currentRow(), 0);
     }
 
     void droppedMenuEntryIsNamedByItsLocalizedName() {
