@@ -26,7 +26,9 @@ constexpr int kFillStep = 100;
 constexpr int kIndexDelayMs = 150;
 // Launch counts are written this long after the last launch.
 constexpr int kUsageSaveDelayMs = 1500;
-// A scan of the catalog goes on in turns this long, so typing goes on.
+// A scan of the catalog goes on in turns this long, so typing goes on; the
+// first is shorter, since the keystroke also shows the field and the cells.
+constexpr double kFirstScanSliceMs = 5;
 constexpr double kScanSliceMs = 8;
 
 std::vector<search::ItemRef> refsOf(const std::vector<search::Match>& matches) {
@@ -205,7 +207,7 @@ void SearchPanel::find(const QString& text) {
         // No keystroke waits for the first index: what the first turn of a
         // scan finds is shown at once, the whole ranking a few turns later.
         scan = std::make_unique<search::CatalogScan>(text, &usage);
-        if (!scan->advance(document.doc(), kScanSliceMs))
+        if (!scan->advance(document.doc(), kFirstScanSliceMs))
             scanTimer.start();
         refs = refsOf(scan->results(kMaxResults));
         if (scan->isDone())
@@ -259,7 +261,11 @@ void SearchPanel::fillResults(int count) {
     for (; filled < end; ++filled) {
         const search::ItemRef& ref = refs[std::size_t(filled)];
         const catalog::Value* item = catalog::itemAt(document.doc(), ref.type, ref.group, ref.item);
-        results->addItem(item ? cells.cell(*item) : new QListWidgetItem());
+        // While a scan goes on, icons wait for its whole ranking: the first
+        // look-ups of a run cost more than the rest of the keystroke.
+        QListWidgetItem* entry = !item ? new QListWidgetItem() : scan ? cells.blankCell(*item, results)
+                                                                       : cells.cell(*item);
+        results->addItem(entry);
     }
     if (filled < total)
         fillTimer.start();
