@@ -325,9 +325,8 @@ private slots:
         row("only punctuation", "C++ IDE|Calc", "++", "C++ IDE");
         // Polyphones: every reading matches, the common one ranks higher.
         row("rare reading below", "重要文件|Calculator", "c", "Calculator|重要文件");
-        row("word reading", "钟情|重庆", "chongqing", "重庆");
+        row("word reading as common as customary", "重庆|冲青", "chongqing", "重庆|冲青");
         row("customary reading first", "重庆|钟情", "zhongqing", "钟情|重庆");
-        row("word reading first", "隐形|银行", "yinhang", "银行");
         row("word reading over customary", "银行|隐形", "yinxing", "隐形|银行");
     }
     void findsWhatPeopleType() {
@@ -340,7 +339,6 @@ private slots:
         std::vector<Entry> entries;
         for (const QByteArray& b : bytes)
             entries.push_back(Entry{b.constData(), "/x"});
-        query.replace(u8("\\u3000"), QString(QChar(0x3000)));
         QCOMPARE(find({entries}, query).join(QLatin1Char('|')), found);
     }
 
@@ -381,11 +379,10 @@ private slots:
         ItemIndex index;
         index.rebuild(doc);
 
-        const QStringList letters = {u8("zh"), u8("ch"), u8("o"),  u8("ng"), u8("h"), u8("x"),
-                                     u8("i"),  u8("w"),  u8("e"),  u8("d"),  u8("a"), u8("l"),
-                                     u8("v"),  u8("u"),  u8("y"),  u8("b"),  u8("+"), u8("-"),
-                                     u8("7"),  u8(" "),  u8("文"), u8("é"),  u8("𠀀"), u8("ü"),
-                                     u8("("),  u8("Ｎ"), u8("bg"), u8("ab")};
+        const QStringList letters = {u8("zh"), u8("ch"), u8("o"), u8("ng"), u8("h"),  u8("x"),  u8("i"),
+                                     u8("w"),  u8("e"),  u8("d"), u8("a"),  u8("l"),  u8("v"),  u8("u"),
+                                     u8("y"),  u8("b"),  u8("+"), u8("-"),  u8("7"),  u8(" "),  u8("文"),
+                                     u8("é"),  u8("𠀀"), u8("ü"), u8("("),  u8("Ｎ"), u8("bg"), u8("ab")};
         int matched = 0;
         for (int n = 0; n < 400; ++n) {
             QString query;

@@ -245,14 +245,16 @@ void SearchPanel::continueScan() {
     if (!scan->advance(document.doc(), kScanSliceMs))
         return;
     scanTimer.stop();
-    // Every Item seen: the whole ranking, the selection kept where it was.
+    // Every Item seen: the whole ranking, with the Item picked meanwhile
+    // (if one was) still picked.
     const int row = results->currentRow();
+    const search::ItemRef picked = row > 0 && row < int(refs.size()) ? refs[std::size_t(row)] : search::ItemRef{};
     refs = refsOf(scan->results(kMaxResults));
     scan.reset();
     showResults();
-    const int count = results->count();
-    if (row > 0 && count > 0)
-        results->setCurrentRow(std::min(row, count - 1));
+    const auto at = std::find(refs.begin(), refs.end(), picked);
+    if (picked.item >= 0 && at != refs.end() && at - refs.begin() < results->count())
+        results->setCurrentRow(int(at - refs.begin()));
 }
 
 void SearchPanel::fillResults(int count) {
@@ -263,8 +265,9 @@ void SearchPanel::fillResults(int count) {
         const catalog::Value* item = catalog::itemAt(document.doc(), ref.type, ref.group, ref.item);
         // While a scan goes on, icons wait for its whole ranking: the first
         // look-ups of a run cost more than the rest of the keystroke.
-        QListWidgetItem* entry = !item ? new QListWidgetItem() : scan ? cells.blankCell(*item, results)
-                                                                       : cells.cell(*item);
+        QListWidgetItem* entry = !item  ? new QListWidgetItem()
+                                 : scan ? cells.blankCell(*item, results)
+                                        : cells.cell(*item);
         results->addItem(entry);
     }
     if (filled < total)

@@ -77,7 +77,8 @@ std::uint64_t rawChars(const char* s, std::size_t length) {
         }
         if ((b & 0xf0) != 0xe0 || i + 2 >= length || (s[i + 1] & 0xc0) != 0x80 || (s[i + 2] & 0xc0) != 0x80)
             return ~0ULL;
-        const char32_t c = char32_t(b & 0x0f) << 12 | char32_t(s[i + 1] & 0x3f) << 6 | char32_t(s[i + 2] & 0x3f);
+        const char32_t c =
+            char32_t(b & 0x0f) << 12 | char32_t(s[i + 1] & 0x3f) << 6 | char32_t(s[i + 2] & 0x3f);
         if (c < 0x3040 || c > 0x9fff)
             return ~0ULL;
         bits |= textmatch::charBit(char16_t(c)) | pinyin::letterMask(pinyin::readingSet(c));
@@ -101,7 +102,8 @@ struct Query {
         if (text.size() > ItemIndex::kMaxQueryLength)
             return;
         QString all;
-        for (const QString& word : text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts)) {
+        for (const QString& word :
+             text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts)) {
             QString folded = textfold::fold(word);
             folded.remove(QLatin1Char(' '));
             if (folded.isEmpty())
@@ -522,7 +524,8 @@ void CatalogScan::State::visit(const ItemRef& ref, const catalog::Value& object)
     ItemRec rec;
     rec.ref = ref;
     rec.name = d.addText(nameMay ? QString::fromUtf8(name, int(nameLength)) : QString(), 0);
-    rec.file = d.addText(fileMay ? QString::fromUtf8(path + fileBegin, int(fileEnd - fileBegin)) : QString(), 0);
+    rec.file =
+        d.addText(fileMay ? QString::fromUtf8(path + fileBegin, int(fileEnd - fileBegin)) : QString(), 0);
     Hit hit{0, 0, 0, 0.0};
     if (!d.match(rec, query, hit))
         return;

@@ -103,8 +103,9 @@ struct Run {
         if (!(t.s[u].info & kPicked) || !t.picks)
             return 0;
         const std::uint32_t at = t.base + std::uint32_t(u);
-        const auto it = std::lower_bound(t.picks->begin(), t.picks->end(), at,
-                                         [](const Pick& pick, std::uint32_t unit) { return pick.unit < unit; });
+        const auto it =
+            std::lower_bound(t.picks->begin(), t.picks->end(), at,
+                             [](const Pick& pick, std::uint32_t unit) { return pick.unit < unit; });
         return it != t.picks->end() && it->unit == at ? it->reading : 0;
     }
 
@@ -219,13 +220,14 @@ Facts appendText(const QString& text, std::vector<Unit>& units, std::vector<Pick
         for (int u = at; u < int(folded.size());) {
             char32_t fc = folded.at(u).unicode();
             int width = 1;
-            if (QChar::isHighSurrogate(fc) && u + 1 < int(folded.size()) && folded.at(u + 1).isLowSurrogate()) {
+            if (QChar::isHighSurrogate(fc) && u + 1 < int(folded.size()) &&
+                folded.at(u + 1).isLowSurrogate()) {
                 fc = QChar::surrogateToUcs4(char16_t(fc), folded.at(u + 1).unicode());
                 width = 2;
             }
-            const bool skippable = fc < 0x80 ? !((fc >= 'a' && fc <= 'z') || (fc >= '0' && fc <= '9')) &&
-                                                   isSeparator(fc)
-                                             : isSeparator(fc);
+            const bool skippable =
+                fc < 0x80 ? !((fc >= 'a' && fc <= 'z') || (fc >= '0' && fc <= '9')) && isSeparator(fc)
+                          : isSeparator(fc);
             const int set = fc < 0x80 ? 0 : pinyin::readingSet(fc);
             const bool han = set != 0 || isHan(fc);
             const bool digit = fc < 0x80 ? (fc >= '0' && fc <= '9') : QChar::isDigit(fc);

@@ -50,7 +50,8 @@ struct Facts {
 // Appends the folded units of a text (its first kMaxTextUnits) to `units`,
 // and its uncommon readings to `picks`. Without pairs, `pairs` lets any
 // query through (for a text matched once and dropped).
-Facts appendText(const QString& text, std::vector<Unit>& units, std::vector<Pick>& picks, bool withPairs = true);
+Facts appendText(const QString& text, std::vector<Unit>& units, std::vector<Pick>& picks,
+                 bool withPairs = true);
 
 // A quick filter's bit for one character.
 std::uint64_t charBit(char16_t c);
@@ -70,7 +71,7 @@ struct View {
     const Unit* s = nullptr;
     int n = 0;
     int firstUnit = 0;
-    bool plain = false; // no readings, no separators
+    bool plain = false;     // no readings, no separators
     std::uint32_t base = 0; // place of s[0] among all units, for picks
     const std::vector<Pick>* picks = nullptr;
 };
