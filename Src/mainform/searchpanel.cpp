@@ -248,7 +248,8 @@ void SearchPanel::continueScan() {
     // Every Item seen: the whole ranking, with the Item picked meanwhile
     // (if one was) still picked.
     const int row = results->currentRow();
-    const search::ItemRef picked = row > 0 && row < int(refs.size()) ? refs[std::size_t(row)] : search::ItemRef{};
+    const search::ItemRef picked =
+        row > 0 && row < int(refs.size()) ? refs[std::size_t(row)] : search::ItemRef{};
     refs = refsOf(scan->results(kMaxResults));
     scan.reset();
     showResults();
