@@ -491,7 +491,7 @@ private slots:
         QVERIFY(w.show(json(QStringLiteral("{'type':[{'name':'T','group':[{'name':'G','item':[]},"
                                            "{'name':'H','item':[%1]}]}]}")
                                 .arg(many.join(QLatin1Char(','))))));
-        QTest::qWait(20); // start-up ends, the first build begins
+        QTest::qWait(170); // the first build starts 150 ms after start-up
         QTemporaryDir dir;
         DataFolder::writeFile(dir.filePath("zzfresh.txt"), "x");
         drop(w.form(), {QUrl::fromLocalFile(dir.filePath("zzfresh.txt"))});

@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the formatting, builds Tarn and runs every test under a private X
 # server: the suites, the same suites built with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and a bounded fuzzing run over the catalog path
-# (about a minute). --quick runs the formatting check and the plain suites only.
+# UndefinedBehaviorSanitizer, and bounded fuzzing runs over the catalog path
+# and the search (about a minute each). --quick runs the formatting check and
+# the plain suites only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh test
@@ -25,7 +26,7 @@ cmake --build build-asan -j"$(nproc)"
 echo "== fuzzing the catalog path"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DTARN_FUZZ=ON -DTARN_BUILD_TESTS=OFF \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" >/dev/null
-cmake --build build-fuzz -j"$(nproc)" --target fuzz_catalog
+cmake --build build-fuzz -j"$(nproc)" --target fuzz_catalog fuzz_search
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export UBSAN_OPTIONS="suppressions=$PWD/Tests/fuzz/ubsan.supp:halt_on_error=1"
@@ -34,4 +35,8 @@ root=$PWD
 build-fuzz/fuzz_catalog Tests/fuzz/regressions/*
 (cd "$work" && "$root/build-fuzz/fuzz_catalog" -max_total_time="${TARN_FUZZ_SECONDS:-60}" -max_len=4096 \
   -print_final_stats=1 . "$root/Tests/fuzz/corpus")
-echo "fuzz: 1 passed, 0 failed"
+echo "== fuzzing the search"
+mkdir -p "$work/search"
+(cd "$work/search" && "$root/build-fuzz/fuzz_search" -max_total_time="${TARN_FUZZ_SECONDS:-60}" -max_len=512 \
+  -print_final_stats=1 . "$root/Tests/fuzz/search-corpus")
+echo "fuzz: 2 passed, 0 failed"

@@ -138,7 +138,9 @@ search::ItemRef SearchPanel::selectedRef() {
 
 void SearchPanel::startIndexing() {
     indexing = true;
-    startIndexBuild();
+    // Not at once: start-up's last work (the hotkey, the tray, the icons)
+    // goes first, and a search meanwhile scans the catalog.
+    indexTimer.start();
 }
 
 void SearchPanel::startIndexBuild() {

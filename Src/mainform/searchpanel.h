@@ -41,7 +41,7 @@ public:
     // what is launched is the best match.
     search::ItemRef selectedRef();
     void recordLaunch(const catalog::Value& item);
-    // Builds the first index now, and follows edits from now on.
+    // Builds the first index in a moment, and follows edits from then on.
     void startIndexing();
     void saveUsage();
     // Where the launch counts were copied because they could not be read
