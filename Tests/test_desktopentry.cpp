@@ -93,13 +93,22 @@ private slots:
         QTest::newRow("unterminated quote") << "prog \"open" << false << QStringList{};
         QTest::newRow("empty") << "  " << false << QStringList{};
         QTest::newRow("only a field code") << "%U" << false << QStringList{};
+        // The entry's own codes, as GLib expands them.
+        QTest::newRow("icon name location")
+            << "prog %i --name=%c %k %f" << true
+            << QStringList{"prog", "--icon", "org.example.Tool", "--name=Werkzeug Tool", "/apps/tool.desktop"};
+        QTest::newRow("icon joined") << "prog x%i" << true << QStringList{"prog", "x--icon", "org.example.Tool"};
     }
     void execQuotingAndFieldCodes() {
         QFETCH(QString, exec);
         QFETCH(bool, ok);
         QFETCH(QStringList, argv);
         QStringList out{"untouched"};
-        QCOMPARE(desktopentry::splitExec(exec, &out), ok);
+        const bool entryCodes = QByteArray(QTest::currentDataTag()).startsWith("icon");
+        const desktopentry::FieldValues fields =
+            entryCodes ? desktopentry::FieldValues{"org.example.Tool", "Werkzeug Tool", "/apps/tool.desktop"}
+                       : desktopentry::FieldValues{};
+        QCOMPARE(desktopentry::splitExec(exec, &out, fields), ok);
         QCOMPARE(out, ok ? argv : QStringList{"untouched"});
     }
 
@@ -111,11 +120,14 @@ private slots:
         QCOMPARE(c.program, tool);
         QCOMPARE(c.arguments, QStringList{"--new-window"});
         QCOMPARE(c.workingDirectory, QStringLiteral("/tmp"));
-        // A bare name comes from PATH; without Path the program's folder.
+        // A bare name comes from PATH; without Path the home folder.
         c = desktopentry::commandOf(entryFile("sh.desktop", "Exec=sh -c true\nTryExec=sh\n"));
         QCOMPARE(c.status, Command::Ready);
         QCOMPARE(c.program, QStandardPaths::findExecutable("sh"));
-        QCOMPARE(c.workingDirectory, QFileInfo(c.program).path());
+        QCOMPARE(c.workingDirectory, QDir::homePath());
+        // The entry's own codes: its icon, its name, its file.
+        c = desktopentry::commandOf(entryFile("codes.desktop", "Name=Entry\nExec=sh %i %c %k\nIcon=tool\n"));
+        QCOMPARE(c.arguments, (QStringList{"--icon", "tool", "Entry", at("codes.desktop")}));
         QCOMPARE(
             desktopentry::commandOf(entryFile("try.desktop", "Exec=sh\nTryExec=tarn-not-installed\n")).status,
             Command::Missing);

@@ -168,7 +168,7 @@ Entry read(const QString& file, const QString& locale) {
     return parse(in.read(kMaxEntryBytes), locale);
 }
 
-bool splitExec(const QString& exec, QStringList* argv) {
+bool splitExec(const QString& exec, QStringList* argv, const FieldValues& fields) {
     QStringList out;
     QString current;
     bool inArgument = false;   // something, even "", has started an argument
@@ -186,10 +186,21 @@ bool splitExec(const QString& exec, QStringList* argv) {
         const bool hasNext = i + 1 < exec.size();
         if (c == QLatin1Char('%') && hasNext) {
             inArgument = true;
-            if (exec.at(++i) == QLatin1Char('%'))
+            const QChar code = exec.at(++i);
+            if (code == QLatin1Char('%')) {
                 current += QLatin1Char('%');
-            else
+            } else if (code == QLatin1Char('i') && !fields.icon.isEmpty()) {
+                // Two arguments, the first joined to what came before it.
+                current += QLatin1String("--icon");
+                out << current;
+                current = fields.icon;
+            } else if (code == QLatin1Char('c') && !fields.name.isEmpty()) {
+                current += fields.name;
+            } else if (code == QLatin1Char('k') && !fields.location.isEmpty()) {
+                current += fields.location;
+            } else {
                 sawFieldCode = true;
+            }
         } else if (quoted) {
             if (c == QLatin1Char('"'))
                 quoted = false;
@@ -232,7 +243,8 @@ Command commandOf(const QString& file) {
     Command command;
     const Entry entry = read(file);
     QStringList argv;
-    if (!entry.valid || entry.type != QLatin1String("Application") || !splitExec(entry.exec, &argv))
+    const FieldValues fields{entry.icon, entry.name, QFileInfo(file).absoluteFilePath()};
+    if (!entry.valid || entry.type != QLatin1String("Application") || !splitExec(entry.exec, &argv, fields))
         return command;
     command.status = Command::Missing;
     if (!entry.tryExec.isEmpty() && findProgram(entry.tryExec).isEmpty())
@@ -242,7 +254,9 @@ Command commandOf(const QString& file) {
         return command;
     command.status = Command::Ready;
     command.arguments = argv;
-    command.workingDirectory = entry.path.isEmpty() ? QFileInfo(command.program).path() : entry.path;
+    // Not the program's folder (/usr/bin for most): a program started from
+    // the menu starts in the home folder, and so it does here.
+    command.workingDirectory = entry.path.isEmpty() ? QDir::homePath() : entry.path;
     return command;
 }
 

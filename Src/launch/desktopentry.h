@@ -33,10 +33,19 @@ QString currentLocale();
 Entry parse(const QByteArray& text, const QString& locale = currentLocale());
 Entry read(const QString& file, const QString& locale = currentLocale());
 
+// What the entry-level field codes stand for: %i (as "--icon" and the
+// icon), %c (the translated name) and %k (the entry's own file).
+struct FieldValues {
+    QString icon;
+    QString name;
+    QString location;
+};
+
 // Splits an Exec value into program and arguments: double quotes group,
-// \" \` \$ \\ escape inside them, field codes (%f, %U, %i, ...) are dropped
+// \" \` \$ \\ escape inside them, %i %c %k are expanded from `fields`
+// (nothing where empty), the file and URL codes (%f, %U, ...) are dropped
 // and %% gives %. False on an unterminated quote or an empty command.
-bool splitExec(const QString& exec, QStringList* argv);
+bool splitExec(const QString& exec, QStringList* argv, const FieldValues& fields = {});
 
 // A program as an Exec or TryExec names it: a path is taken as it is, a bare
 // name is looked up in PATH. Empty when there is no such executable.
@@ -51,7 +60,7 @@ struct Command {
     } status = NotStartable;
     QString program; // absolute
     QStringList arguments;
-    QString workingDirectory; // the entry's Path, else the program's folder
+    QString workingDirectory; // the entry's Path, else the home folder
 };
 Command commandOf(const QString& file);
 
