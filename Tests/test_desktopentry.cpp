@@ -94,10 +94,11 @@ private slots:
         QTest::newRow("empty") << "  " << false << QStringList{};
         QTest::newRow("only a field code") << "%U" << false << QStringList{};
         // The entry's own codes, as GLib expands them.
-        QTest::newRow("icon name location")
-            << "prog %i --name=%c %k %f" << true
-            << QStringList{"prog", "--icon", "org.example.Tool", "--name=Werkzeug Tool", "/apps/tool.desktop"};
-        QTest::newRow("icon joined") << "prog x%i" << true << QStringList{"prog", "x--icon", "org.example.Tool"};
+        QTest::newRow("icon name location") << "prog %i --name=%c %k %f" << true
+                                            << QStringList{"prog", "--icon", "org.example.Tool",
+                                                           "--name=Werkzeug Tool", "/apps/tool.desktop"};
+        QTest::newRow("icon joined") << "prog x%i" << true
+                                     << QStringList{"prog", "x--icon", "org.example.Tool"};
     }
     void execQuotingAndFieldCodes() {
         QFETCH(QString, exec);
