@@ -31,14 +31,6 @@ constexpr int kUsageSaveDelayMs = 1500;
 constexpr double kFirstScanSliceMs = 5;
 constexpr double kScanSliceMs = 8;
 
-std::vector<search::ItemRef> refsOf(const std::vector<search::Match>& matches) {
-    std::vector<search::ItemRef> refs;
-    refs.reserve(matches.size());
-    for (const search::Match& m : matches)
-        refs.push_back(m.ref);
-    return refs;
-}
-
 } // namespace
 
 SearchPanel::SearchPanel(CatalogDocument& doc, ItemCells& itemCells, QLineEdit* searchField,
@@ -60,7 +52,7 @@ SearchPanel::SearchPanel(CatalogDocument& doc, ItemCells& itemCells, QLineEdit* 
     // A longer query could match nothing anyway; the field shows what counts.
     field->setMaxLength(search::ItemIndex::kMaxQueryLength);
     document.setReaderWait([this] {
-        if (buildReadsTree && indexBuild.valid())
+        if (!indexBuilt && indexBuild.valid())
             indexBuild.wait();
     });
 
@@ -162,7 +154,6 @@ void SearchPanel::startIndexBuild() {
         snapshot->CopyFrom(document.doc(), snapshot->GetAllocator());
     }
     const catalog::Value* tree = snapshot ? snapshot.get() : &document.doc();
-    buildReadsTree = !snapshot;
     indexStale = false;
     indexBuild = std::async(std::launch::async, [this, built = std::move(index), snapshot, tree]() mutable {
         built->rebuild(*tree);
@@ -184,7 +175,6 @@ search::ItemIndex& SearchPanel::currentIndex() {
     if (indexBuild.valid()) {
         index = indexBuild.get();
         indexBuilt = true;
-        buildReadsTree = false;
         releaseStartUpMemory();
     }
     return *index;
@@ -201,9 +191,9 @@ void SearchPanel::releaseStartUpMemory() {
 void SearchPanel::find(const QString& text) {
     scanTimer.stop();
     scan.reset();
-    const bool firstBuildRunning =
-        indexBuild.valid() && indexBuild.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
-    if (!indexBuilt && (firstBuildRunning || !indexBuild.valid())) {
+    const bool buildDone =
+        indexBuild.valid() && indexBuild.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    if (!indexBuilt && !buildDone) {
         if (!indexBuild.valid())
             startIndexBuild();
         // No keystroke waits for the first index: what the first turn of a
@@ -211,7 +201,7 @@ void SearchPanel::find(const QString& text) {
         scan = std::make_unique<search::CatalogScan>(text, &usage);
         if (!scan->advance(document.doc(), kFirstScanSliceMs))
             scanTimer.start();
-        refs = refsOf(scan->results(kMaxResults));
+        refs = search::refsOf(scan->results(kMaxResults));
         if (scan->isDone())
             scan.reset();
         return;
@@ -252,7 +242,7 @@ void SearchPanel::continueScan() {
     const int row = results->currentRow();
     const search::ItemRef picked =
         row > 0 && row < int(refs.size()) ? refs[std::size_t(row)] : search::ItemRef{};
-    refs = refsOf(scan->results(kMaxResults));
+    refs = search::refsOf(scan->results(kMaxResults));
     scan.reset();
     showResults();
     const auto at = std::find(refs.begin(), refs.end(), picked);

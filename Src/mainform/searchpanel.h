@@ -84,8 +84,8 @@ private:
     std::unique_ptr<search::CatalogScan> scan;
     QTimer scanTimer;
     std::future<std::unique_ptr<search::ItemIndex>> indexBuild;
+    // The build in flight while this is false is the one that reads the tree.
     bool indexBuilt = false;
-    bool buildReadsTree = false;
     bool indexStale = true;
     bool indexing = false;
     bool startUpMemoryReleased = false;

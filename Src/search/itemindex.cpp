@@ -87,6 +87,11 @@ std::uint64_t rawChars(const char* s, std::size_t length) {
     return bits;
 }
 
+const QRegularExpression& spaces() {
+    static const QRegularExpression pattern(QStringLiteral("\\s+"));
+    return pattern;
+}
+
 // A typed query, ready to match: whole with its spaces left out, and word
 // by word.
 struct Query {
@@ -102,8 +107,7 @@ struct Query {
         if (text.size() > ItemIndex::kMaxQueryLength)
             return;
         QString all;
-        for (const QString& word :
-             text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts)) {
+        for (const QString& word : text.split(spaces(), Qt::SkipEmptyParts)) {
             QString folded = textfold::fold(word);
             folded.remove(QLatin1Char(' '));
             if (folded.isEmpty())
@@ -326,7 +330,8 @@ bool ItemIndex::Data::match(const ItemRec& rec, const Query& query, Hit& hit) co
     }
     if (kind < 0) {
         const Text& file = texts[rec.file];
-        if (!whole.passes(Facts{file.chars, file.pairs}) || matcher.firstFrom(view(file), whole, 0) < 0)
+        if ((file.chars & whole.chars) != whole.chars || (file.pairs & whole.pairs) != whole.pairs ||
+            matcher.firstFrom(view(file), whole, 0) < 0)
             return false;
         kind = int(MatchKind::Path);
         matched = rec.file;
@@ -368,18 +373,29 @@ const catalog::Value* arrayOf(const catalog::Value& object, const char* name) {
     return it != object.MemberEnd() && it->value.IsArray() ? &it->value : nullptr;
 }
 
-// Calls visit(ref, item) for every Item of the Catalog root, in order.
-template <typename Visit> void forEachItem(const catalog::Value& root, Visit visit) {
+// Where a walk over the Items stands: the array indices of the next one.
+struct ItemCursor {
+    rapidjson::SizeType type = 0, group = 0, item = 0;
+};
+
+// Calls visit(ref, item) for the Items of the Catalog root from `at` on, in
+// order, while it returns true; true once every Item is seen. `at` is then
+// left on the Item after the last one visited.
+template <typename Visit> bool walkItems(const catalog::Value& root, ItemCursor& at, Visit visit) {
     const catalog::Value* types = arrayOf(root, catalog::kType);
-    for (rapidjson::SizeType t = 0; types && t < types->Size(); ++t) {
-        const catalog::Value* groups = arrayOf((*types)[t], catalog::kGroup);
-        for (rapidjson::SizeType g = 0; groups && g < groups->Size(); ++g) {
-            const catalog::Value* items = arrayOf((*groups)[g], catalog::kItem);
-            for (rapidjson::SizeType i = 0; items && i < items->Size(); ++i)
-                if ((*items)[i].IsObject())
-                    visit(ItemRef{int(t), int(g), int(i)}, (*items)[i]);
+    for (; types && at.type < types->Size(); ++at.type, at.group = 0) {
+        const catalog::Value* groups = arrayOf((*types)[at.type], catalog::kGroup);
+        for (; groups && at.group < groups->Size(); ++at.group, at.item = 0) {
+            const catalog::Value* items = arrayOf((*groups)[at.group], catalog::kItem);
+            while (items && at.item < items->Size()) {
+                const rapidjson::SizeType i = at.item++;
+                if ((*items)[i].IsObject() &&
+                    !visit(ItemRef{int(at.type), int(at.group), int(i)}, (*items)[i]))
+                    return false;
+            }
         }
     }
+    return true;
 }
 
 } // namespace
@@ -420,7 +436,8 @@ void ItemIndex::rebuild(const catalog::Value& root) {
     const auto hintFor = [&previous, &next](std::size_t ahead) -> const ItemRec* {
         return next + ahead < previous.size() ? &previous[next + ahead] : nullptr;
     };
-    forEachItem(root, [&](const ItemRef& ref, const catalog::Value& item) {
+    ItemCursor from;
+    walkItems(root, from, [&](const ItemRef& ref, const catalog::Value& item) {
         ItemRec rec;
         rec.ref = ref;
         const ItemRec* here = hintFor(0);
@@ -440,6 +457,7 @@ void ItemIndex::rebuild(const catalog::Value& root) {
         rec.file = d->fileText(s, length, here ? here->file : kEmpty);
         rec.key = UsageStore::keyOf(item);
         d->items.push_back(rec);
+        return true;
     });
     fit(d->items);
     fit(d->texts);
@@ -497,7 +515,7 @@ struct CatalogScan::State {
     std::vector<Hit> hits;
     std::vector<ItemRef> found;
     // Where the next slice goes on.
-    rapidjson::SizeType type = 0, group = 0, item = 0;
+    ItemCursor at;
     bool done = false;
 
     void visit(const ItemRef& ref, const catalog::Value& item);
@@ -550,29 +568,20 @@ bool CatalogScan::isDone() const {
 }
 
 bool CatalogScan::advance(const catalog::Value& root, double budgetMs) {
+    if (s->done)
+        return true;
     QElapsedTimer clock;
     clock.start();
     const qint64 budgetNs = budgetMs < 0 ? std::numeric_limits<qint64>::max() : qint64(budgetMs * 1e6);
     int sinceLook = 0;
-    const catalog::Value* types = arrayOf(root, catalog::kType);
-    for (; !s->done && types && s->type < types->Size(); ++s->type, s->group = 0) {
-        const catalog::Value* groups = arrayOf((*types)[s->type], catalog::kGroup);
-        for (; groups && s->group < groups->Size(); ++s->group, s->item = 0) {
-            const catalog::Value* items = arrayOf((*groups)[s->group], catalog::kItem);
-            for (; items && s->item < items->Size(); ++s->item) {
-                if (++sinceLook == 64) {
-                    sinceLook = 0;
-                    if (clock.nsecsElapsed() > budgetNs)
-                        return false;
-                }
-                const catalog::Value& item = (*items)[s->item];
-                if (item.IsObject())
-                    s->visit(ItemRef{int(s->type), int(s->group), int(s->item)}, item);
-            }
-        }
-    }
-    s->done = true;
-    return true;
+    s->done = walkItems(root, s->at, [&](const ItemRef& ref, const catalog::Value& item) {
+        s->visit(ref, item);
+        if (++sinceLook < 64)
+            return true;
+        sinceLook = 0;
+        return clock.nsecsElapsed() <= budgetNs;
+    });
+    return s->done;
 }
 
 std::vector<Match> CatalogScan::results(int limit) const {
@@ -593,13 +602,16 @@ std::vector<Match> ItemIndex::scan(const catalog::Value& root, const QString& qu
     return scan.results(limit);
 }
 
-std::vector<ItemRef> ItemIndex::find(const QString& query, const UsageStore* usage, int limit) const {
+std::vector<ItemRef> refsOf(const std::vector<Match>& matches) {
     std::vector<ItemRef> refs;
-    const std::vector<Match> matches = findMatches(query, usage, limit);
     refs.reserve(matches.size());
     for (const Match& m : matches)
         refs.push_back(m.ref);
     return refs;
+}
+
+std::vector<ItemRef> ItemIndex::find(const QString& query, const UsageStore* usage, int limit) const {
+    return refsOf(findMatches(query, usage, limit));
 }
 
 std::size_t ItemIndex::memoryBytes() const {

@@ -47,6 +47,9 @@ struct Match {
     bool folded = false;
 };
 
+// The places of matches, in their order.
+std::vector<ItemRef> refsOf(const std::vector<Match>& matches);
+
 class ItemIndex {
 public:
     // Longer queries match nothing (the search field holds no more).

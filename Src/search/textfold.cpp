@@ -83,13 +83,4 @@ QString fold(const QString& text) {
     return out;
 }
 
-bool foldsBeyondCase(char32_t c) {
-    if (c < 0x80 || keepsForm(c))
-        return false;
-    QString folded;
-    append(c, folded);
-    const char32_t lower = QChar::toCaseFolded(c);
-    return folded != QString::fromUcs4(&lower, 1);
-}
-
 } // namespace search::textfold

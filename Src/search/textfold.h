@@ -13,7 +13,4 @@ void append(char32_t c, QString& out);
 
 QString fold(const QString& text);
 
-// True where folding does more than lowercase (marks, width, compatibility).
-bool foldsBeyondCase(char32_t c);
-
 } // namespace search::textfold

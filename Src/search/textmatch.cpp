@@ -213,8 +213,10 @@ Facts appendText(const QString& text, std::vector<Unit>& units, std::vector<Pick
         i += c > 0xffff ? 2 : 1;
         const int at = int(folded.size());
         textfold::append(c, folded);
-        if (!f.marked && c >= 0x80 && textfold::foldsBeyondCase(c))
-            f.marked = true;
+        if (!f.marked && c >= 0x80) {
+            const char32_t lower = QChar::toCaseFolded(c);
+            f.marked = QStringView(folded).mid(at) != QString::fromUcs4(&lower, 1);
+        }
         // Case is read off the original: a hump of camelCase starts a word.
         const bool upper = c < 0x80 ? (c >= 'A' && c <= 'Z') : QChar::isUpper(c);
         for (int u = at; u < int(folded.size());) {

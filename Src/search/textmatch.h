@@ -63,7 +63,6 @@ struct Pattern {
     int lead = 0; // punctuation it starts with: typed or not
     std::uint64_t chars = 0;
     std::uint64_t pairs = 0;
-    bool passes(const Facts& f) const { return (f.chars & chars) == chars && (f.pairs & pairs) == pairs; }
 };
 Pattern pattern(const QString& folded);
 
