@@ -77,6 +77,7 @@ int main(int argc, char* argv[]) {
     enableHighDpi();
     QApplication app(argc, argv);
     preload.applicationStarted();
+    language::rememberOption(commandLine.language);
     installTranslations(app, language::fromEnvironment(commandLine.language));
     QApplication::setFont(QFont(preload.fontFamily(), 10));
     MainForm window(nullptr, [&preload](const QString& path) { return preload.takeCatalog(path); });

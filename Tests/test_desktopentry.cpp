@@ -54,14 +54,14 @@ private slots:
     void localizedNameAndKeys() {
         QFETCH(QString, locale);
         QFETCH(QString, name);
-        const QByteArray text = "# comment\n[Other]\nName=other\n"
+        const QByteArray text = "# comment\n"
                                 "[Desktop Entry]\n"
                                 "Name[sr@latin]=sr@latin\nName[sr_RS]=sr_RS\nName = plain\n"
                                 "Name[sr_RS@latin]=sr_RS@latin\nName[zh]=zh\nName[zh_CN]=zh_CN\n"
                                 "Type=Application\nIcon=tool\nPath=/w\\sx\nHidden=true\n"
                                 "Exec=a\\sb \"c\\\\\\\\d\"\n"
                                 "[Desktop Action New]\nName=action\nExec=wrong\n";
-        const desktopentry::Entry entry = desktopentry::parse(text, locale);
+        const desktopentry::Entry entry = desktopentry::parse(text, QStringList{locale});
         QVERIFY(entry.valid);
         QCOMPARE(entry.name, name);
         QCOMPARE(entry.icon, QStringLiteral("tool"));
@@ -72,7 +72,7 @@ private slots:
         QStringList argv;
         QVERIFY(desktopentry::splitExec(entry.exec, &argv));
         QCOMPARE(argv, (QStringList{"a", "b", "c\\d"}));
-        QVERIFY(!desktopentry::parse("[Other]\nExec=x\n", locale).valid);
+        QVERIFY(!desktopentry::parse("[Other]\nExec=x\n", QStringList{locale}).valid);
     }
 
     void execQuotingAndFieldCodes_data() {
@@ -88,8 +88,17 @@ private slots:
         QTest::newRow("empty quotes stay") << "prog \"\" x" << true << QStringList{"prog", "", "x"};
         QTest::newRow("field codes go")
             << "prog %U -f %f %i %c %k %F %u" << true << QStringList{"prog", "-f"};
+        // Where GLib differs from a plain reading, GLib's argv.
         QTest::newRow("embedded and quoted codes")
-            << "prog --file=%f \"%u\" 100%%" << true << QStringList{"prog", "--file=", "100%"};
+            << "prog --file=%f \"%u\" '%F' 100%%" << true << QStringList{"prog", "--file=", "", "", "100%"};
+        QTest::newRow("single quotes")
+            << "prog 'a b' 'it''s' x'\\\"$'y" << true << QStringList{"prog", "a b", "its", "x\\\"$y"};
+        QTest::newRow("comment") << "prog -c true # not \"an argument" << true
+                                 << QStringList{"prog", "-c", "true"};
+        QTest::newRow("hash inside a word") << "prog a#b \"#c\"" << true << QStringList{"prog", "a#b", "#c"};
+        QTest::newRow("only a comment") << "#prog" << false << QStringList{};
+        QTest::newRow("unterminated single quote") << "prog 'open" << false << QStringList{};
+        QTest::newRow("continued line") << "prog a\\\nb" << true << QStringList{"prog", "ab"};
         QTest::newRow("unterminated quote") << "prog \"open" << false << QStringList{};
         QTest::newRow("empty") << "  " << false << QStringList{};
         QTest::newRow("only a field code") << "%U" << false << QStringList{};
@@ -99,18 +108,98 @@ private slots:
                                                            "--name=Werkzeug Tool", "/apps/tool.desktop"};
         QTest::newRow("icon joined") << "prog x%i" << true
                                      << QStringList{"prog", "x--icon", "org.example.Tool"};
+        // An Item's arguments, where the entry takes files or URLs.
+        QTest::newRow("files") << "prog --in=%F -- %u %f" << true
+                               << QStringList{"prog", "--in=a", "b c", "--", "a", "a"};
     }
     void execQuotingAndFieldCodes() {
         QFETCH(QString, exec);
         QFETCH(bool, ok);
         QFETCH(QStringList, argv);
         QStringList out{"untouched"};
-        const bool entryCodes = QByteArray(QTest::currentDataTag()).startsWith("icon");
-        const desktopentry::FieldValues fields =
-            entryCodes ? desktopentry::FieldValues{"org.example.Tool", "Werkzeug Tool", "/apps/tool.desktop"}
-                       : desktopentry::FieldValues{};
+        const QByteArray tag = QTest::currentDataTag();
+        desktopentry::FieldValues fields;
+        if (tag.startsWith("icon"))
+            fields = {"org.example.Tool", "Werkzeug Tool", "/apps/tool.desktop", {}};
+        if (tag == "files")
+            fields.files = QStringList{"a", "b c"};
         QCOMPARE(desktopentry::splitExec(exec, &out, fields), ok);
         QCOMPARE(out, ok ? argv : QStringList{"untouched"});
+    }
+
+    // What GLib makes of odd files: Name as it reads it, or no entry at all.
+    void keyFileAsGLibReadsIt_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<QString>("name");
+        const QByteArray head = "[Desktop Entry]\nType=Application\nExec=sh\n";
+        QTest::newRow("group before the entry") << "[Other]\nA=b\n" + head << false << "";
+        QTest::newRow("key before any group") << "Name=x\n" + head << false << "";
+        QTest::newRow("space before [") << head + "Name=A\nName [de]=B\n" << false << "";
+        QTest::newRow("space after ]") << head + "Name=A\nName[de] =B\n" << true << "B";
+        QTest::newRow("line without =") << head + "Name=A\nnonsense\n" << false << "";
+        QTest::newRow("bad key in an action") << head + "Name=A\n[Desktop Action x]\n=y\n" << false << "";
+        QTest::newRow("space inside a key") << head + "Name=A\nX-My Key=1\n" << true << "A";
+        QTest::newRow("indented, CRLF")
+            << QByteArray("  [Desktop Entry]\r\n\tName=A\r\nExec=sh\r\n") << true << "A";
+        QTest::newRow("group again, last key wins")
+            << head + "Name=A\n[Desktop Action x]\nName=X\n[Desktop Entry]\nName=B\n"
+            << true << "B";
+        QTest::newRow("invalid UTF-8 translation") << head + "Name=Good\nName[de]=b\xff"
+                                                             "d\n"
+                                                   << true << "Good";
+        QTest::newRow("invalid UTF-8 name") << head + "Name=b\xff"
+                                                      "d\n"
+                                            << true << "";
+    }
+    void keyFileAsGLibReadsIt() {
+        QFETCH(QByteArray, text);
+        QFETCH(bool, valid);
+        QFETCH(QString, name);
+        const desktopentry::Entry entry = desktopentry::parse(text, QStringList{"de_DE.UTF-8"});
+        QCOMPARE(entry.valid, valid);
+        QCOMPARE(entry.name, name);
+    }
+
+    void flagsAndBrokenValues() {
+        const QByteArray head = "[Desktop Entry]\nType=Application\nName=A\n";
+        QVERIFY(desktopentry::parse(head + "Terminal=true\n", {}).terminal);
+        QVERIFY(desktopentry::parse(head + "Terminal=1\n", {}).terminal);
+        QVERIFY(!desktopentry::parse(head + "Terminal=True\n", {}).terminal);
+        // An Exec that is not UTF-8 is no Exec: nothing to start.
+        QCOMPARE(desktopentry::commandOf(entryFile("badexec.desktop", "Exec=sh \xff\n")).status,
+                 Command::NotStartable);
+        // D-Bus activatable without Exec: started by its id on the bus.
+        Command c =
+            desktopentry::commandOf(entryFile("org.example.My-App.desktop", "DBusActivatable=true\n"));
+        QCOMPARE(c.status, Command::Activate);
+        QCOMPARE(c.busName, QStringLiteral("org.example.My-App"));
+        QCOMPARE(c.objectPath, QStringLiteral("/org/example/My_App"));
+        // An id that is no bus name cannot be; with an Exec, the Exec runs.
+        QCOMPARE(desktopentry::commandOf(entryFile("plain.desktop", "DBusActivatable=true\n")).status,
+                 Command::NotStartable);
+        QCOMPARE(
+            desktopentry::commandOf(entryFile("org.example.Both.desktop", "DBusActivatable=true\nExec=sh\n"))
+                .status,
+            Command::Ready);
+    }
+
+    void itemArgumentsGoWhereTheEntryTakesFiles() {
+        const QString list = entryFile("list.desktop", "Exec=sh -c true %U\n");
+        Command c = desktopentry::commandOf(list, {"a", "b c"});
+        QCOMPARE(c.arguments, (QStringList{"-c", "true", "a", "b c"}));
+        QVERIFY(c.moreArguments.isEmpty());
+        QVERIFY(desktopentry::takesFiles(list));
+        // One file a start: started once for each, as GLib does.
+        const QString one = entryFile("one.desktop", "Exec=sh --file=%f\n");
+        c = desktopentry::commandOf(one, {"a", "b"});
+        QCOMPARE(c.arguments, QStringList{"--file=a"});
+        QCOMPARE(c.moreArguments, QList<QStringList>{QStringList{"--file=b"}});
+        QVERIFY(desktopentry::takesFiles(one));
+        // None taken: none passed.
+        const QString none = entryFile("none.desktop", "Exec=sh -c true\n");
+        QCOMPARE(desktopentry::commandOf(none, {"a"}).arguments, (QStringList{"-c", "true"}));
+        QVERIFY(!desktopentry::takesFiles(none));
     }
 
     void commandOfAnEntry() {

@@ -168,6 +168,33 @@ private slots:
             json("{'name':'网站','type':2,'param':'p q','path':'https://www.debian.org','customIcon':''}"));
     }
 
+    // The arguments field is off, and says why, for a menu entry that takes
+    // no files; what it holds is kept.
+    void attributeArgumentsOnlyWhereTheEntryTakesThem() {
+        DataFolder::writeFile(at(QStringLiteral("plain.desktop")),
+                              "[Desktop Entry]\nType=Application\nName=P\nExec=sh -c true\n");
+        DataFolder::writeFile(at(QStringLiteral("files.desktop")),
+                              "[Desktop Entry]\nType=Application\nName=F\nExec=sh %U\n");
+        catalog::Value& item = parsedItem(json("{'name':'p','type':0,'param':'kept','path':'") +
+                                          at(QStringLiteral("plain.desktop")).toUtf8() + json("'}"));
+        FormAttribute dialog;
+        dialog.setItemData(&item, &doc.GetAllocator());
+        auto* param = child<QLineEdit>(dialog, "lineEdit_param");
+        QVERIFY(!param->isEnabled());
+        QVERIFY(!param->toolTip().isEmpty());
+        // Following the path as it is edited.
+        child<QLineEdit>(dialog, "lineEdit_path")->setText(at(QStringLiteral("files.desktop")));
+        QVERIFY(param->isEnabled());
+        QVERIFY(param->toolTip().isEmpty());
+        child<QLineEdit>(dialog, "lineEdit_path")->setText(at(QStringLiteral("plain.desktop")));
+        QVERIFY(!param->isEnabled());
+        child<QComboBox>(dialog, "comboBox_type")->setCurrentIndex(2);
+        QVERIFY(param->isEnabled());
+        child<QComboBox>(dialog, "comboBox_type")->setCurrentIndex(0);
+        QTest::keyClick(child<QLineEdit>(dialog, "lineEdit_name"), Qt::Key_Return);
+        QCOMPARE(catalog::memberText(item, catalog::kParam), QStringLiteral("kept"));
+    }
+
     void attributeKeypadEnterDoesNothing() {
         catalog::Value& item = parsedItem(json("{'name':'a','type':0,'param':'','path':''}"));
         FormAttribute dialog;

@@ -2,6 +2,7 @@
 // Which language Tarn speaks: the option, LANGUAGE, the locale.
 #include "app/commandline.h"
 #include "app/language.h"
+#include "launch/desktopentry.h"
 
 #include <QtTest>
 
@@ -99,6 +100,31 @@ private slots:
         qputenv("LANGUAGE", "zh_CN");
         QCOMPARE(language::fromEnvironment(QString()), QStringLiteral("zh_CN"));
         QCOMPARE(language::fromEnvironment(QStringLiteral("en")), QStringLiteral("en"));
+    }
+
+    // Menu entry names are looked up in the window's languages: --lang
+    // alone when given, else LANGUAGE's list and the locale, and the
+    // window's language last.
+    void entryNamesFollowTheWindowsLanguage() {
+        QCOMPARE(language::lookupOrder("en", "de:fr", "zh_CN.UTF-8"), QStringList{"en"});
+        QCOMPARE(language::lookupOrder("", "de:fr", "zh_CN.UTF-8"),
+                 (QStringList{"de", "fr", "zh_CN.UTF-8", "en"}));
+        QCOMPARE(language::lookupOrder("", "", "C"), (QStringList{"C", "zh_CN"}));
+        const QByteArray entry = "[Desktop Entry]\nType=Application\nExec=sh\n"
+                                 "Name=Editor\nName[zh_CN]=编辑器\nName[de]=Bearbeiter\n";
+        qputenv("LANG", "zh_CN.UTF-8");
+        qunsetenv("LC_ALL");
+        qunsetenv("LC_MESSAGES");
+        qunsetenv("LANGUAGE");
+        QCOMPARE(desktopentry::parse(entry).name, QStringLiteral("编辑器"));
+        qputenv("LANGUAGE", "de");
+        QCOMPARE(desktopentry::parse(entry).name, QStringLiteral("Bearbeiter"));
+        language::rememberOption("en");
+        QCOMPARE(desktopentry::parse(entry).name, QStringLiteral("Editor"));
+        language::rememberOption(QString());
+        qputenv("LANG", "C");
+        qunsetenv("LANGUAGE");
+        QCOMPARE(desktopentry::parse(entry).name, QStringLiteral("编辑器"));
     }
 
     void langOption() {

@@ -9,8 +9,12 @@
 #include "support/urlrecorder.h"
 
 #include <QClipboard>
+#ifdef Q_OS_LINUX
+#include <QDBusConnection>
+#endif
 #include <QDesktopServices>
 #include <QListWidget>
+#include <QScopeGuard>
 #include <QtTest>
 
 namespace {
@@ -29,6 +33,20 @@ QByteArray catalogOf(const QList<QByteArray>& items) {
         joined += (joined.isEmpty() ? "" : ",") + i;
     return R"({"type":[{"name":"T","group":[{"name":"G","item":[)" + joined + "]}]}]}";
 }
+
+#ifdef Q_OS_LINUX
+// An application the bus starts: it counts the requests to show itself.
+class ActivatedApplication : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Application")
+
+public:
+    int activations = 0;
+
+public slots:
+    void Activate(const QVariantMap&) { ++activations; }
+};
+#endif
 
 } // namespace
 
@@ -87,11 +105,13 @@ private slots:
         QDir(targets.path()).mkpath("menu");
         DataFolder::writeFile(entry, "[Desktop Entry]\nType=Application\nName=Dump\nExec=\"" +
                                          target("bin/dumper").toUtf8() +
-                                         "\" \"a  b\" %U --x=%f\nPath=" + targets.path().toUtf8() + "\n");
+                                         "\" \"a  b\" %U\nPath=" + targets.path().toUtf8() + "\n");
         MainFormFixture shown;
-        QVERIFY(show(shown, {item("d", 0, entry, "ignored")}, 0));
+        // The Item's arguments where the entry takes files, split as a
+        // program's are.
+        QVERIFY(show(shown, {item("d", 0, entry, "x.txt  y")}, 0));
         QVERIFY(shown.triggerAction("actOpen"));
-        QTRY_COMPARE(dumped(), (QStringList{targets.path(), "[a  b]", "[--x=]"}));
+        QTRY_COMPARE(dumped(), (QStringList{targets.path(), "[a  b]", "[x.txt]", "[]", "[y]"}));
         QVERIFY(recorder.urls.isEmpty());
 
         // A program that is not installed is an invalid target.
@@ -102,6 +122,72 @@ private slots:
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("警告"));
         QVERIFY(recorder.urls.isEmpty());
+    }
+
+    // Terminal=true starts the terminal with the program; without one Tarn
+    // says so instead of starting it where nobody sees it.
+    void terminalEntryStartsInTheTerminal() {
+#ifdef Q_OS_WIN
+        QSKIP("menu entries are a freedesktop matter");
+#endif
+        const QString entry = target("menu/vim.desktop");
+        QDir(targets.path()).mkpath("menu");
+        DataFolder::writeFile(entry, "[Desktop Entry]\nType=Application\nName=Vim\nTerminal=true\nExec=" +
+                                         target("bin/dumper").toUtf8() + " %F\n");
+        const QByteArray savedPath = qgetenv("PATH");
+        const auto restore = qScopeGuard([&] { qputenv("PATH", savedPath); });
+        QTemporaryDir bin;
+        qputenv("PATH", bin.path().toUtf8());
+        MainFormFixture shown;
+        QVERIFY(show(shown, {item("v", 0, entry, "notes.txt")}, 0));
+        {
+            ModalAnswerer answers;
+            answers.press("OK");
+            QVERIFY(shown.triggerAction("actOpen"));
+            QCOMPARE(answers.boxes().size(), 1);
+            QVERIFY(answers.boxes()[0].text.contains("TERMINAL"));
+        }
+        QVERIFY(QFile::copy(QStringLiteral(TARN_ARGVDUMP), bin.filePath("xdg-terminal-exec")));
+        QVERIFY(shown.triggerAction("actOpen"));
+        QTRY_COMPARE(dumped(),
+                     (QStringList{QDir::homePath(), "[" + target("bin/dumper") + "]", "[notes.txt]"}));
+    }
+
+    // An entry with DBusActivatable=true and no Exec: the bus is asked to
+    // start it; when it cannot, Tarn says why.
+    void dbusActivatableEntryIsActivated() {
+#ifndef Q_OS_LINUX
+        QSKIP("D-Bus activation is a freedesktop matter");
+#else
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (!bus.isConnected())
+            QSKIP("no session bus");
+        ActivatedApplication application;
+        QVERIFY(bus.registerService("org.example.TarnActivated"));
+        QVERIFY(
+            bus.registerObject("/org/example/TarnActivated", &application, QDBusConnection::ExportAllSlots));
+        QDir(targets.path()).mkpath("menu");
+        const QByteArray keys = "[Desktop Entry]\nType=Application\nName=A\nDBusActivatable=true\n";
+        DataFolder::writeFile(target("menu/org.example.TarnActivated.desktop"), keys);
+        DataFolder::writeFile(target("menu/org.example.TarnAbsent.desktop"), keys);
+        MainFormFixture shown;
+        QVERIFY(show(shown,
+                     {item("a", 0, target("menu/org.example.TarnActivated.desktop")),
+                      item("b", 0, target("menu/org.example.TarnAbsent.desktop"))},
+                     0));
+        QVERIFY(shown.triggerAction("actOpen"));
+        QTRY_COMPARE(application.activations, 1);
+        QVERIFY(recorder.urls.isEmpty());
+        ModalAnswerer answers;
+        answers.press("OK");
+        shown.itemList()->setCurrentRow(1);
+        QVERIFY(shown.triggerAction("actOpen"));
+        QVERIFY(answers.waitFor(1));
+        QVERIFY(answers.boxes()[0].text.contains("org.example.TarnAbsent"));
+        QVERIFY(recorder.urls.isEmpty());
+        bus.unregisterObject("/org/example/TarnActivated");
+        bus.unregisterService("org.example.TarnActivated");
+#endif
     }
 
     void executableWithoutSuffixStartsOnLinux() {

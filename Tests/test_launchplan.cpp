@@ -3,6 +3,7 @@
 
 #include "support/datafolder.h"
 
+#include <QScopeGuard>
 #include <QtTest>
 
 #ifndef Q_OS_WIN
@@ -137,6 +138,68 @@ private slots:
         if (road == Road::StartProgram) {
             QCOMPARE(plan.program, path);
             QCOMPARE(plan.workingDirectory, dir.path());
+        }
+    }
+
+    // Terminal=true: the first terminal of the rule, each given the command
+    // its own way; none at all is said, not started bare.
+    void terminalProgramsRunInTheUsersTerminal() {
+#ifdef Q_OS_WIN
+        QSKIP("menu entries are a freedesktop matter");
+#endif
+        const QByteArray savedPath = qgetenv("PATH");
+        const QByteArray savedTerminal = qgetenv("TERMINAL");
+        const auto restore = qScopeGuard([&] {
+            qputenv("PATH", savedPath);
+            if (savedTerminal.isNull())
+                qunsetenv("TERMINAL");
+            else
+                qputenv("TERMINAL", savedTerminal);
+        });
+        QTemporaryDir bin;
+        qputenv("PATH", bin.path().toUtf8());
+        qunsetenv("TERMINAL");
+        makeFile("vim", true);
+        DataFolder::writeFile(at("vim.desktop"),
+                              "[Desktop Entry]\nType=Application\nName=Vim\nTerminal=true\n"
+                              "Exec=" +
+                                  at("vim").toUtf8() + " %F\n");
+        auto install = [&](const char* name) {
+            DataFolder::writeFile(bin.filePath(name), "#!/bin/sh\n");
+            QFile::setPermissions(bin.filePath(name), QFile::ReadOwner | QFile::ExeOwner);
+        };
+        auto plan = [&] { return launch::planOpen(0, at("vim.desktop"), "a.txt"); };
+        QCOMPARE(plan().road, Road::NoTerminal);
+
+        const QStringList command{at("vim"), "a.txt"};
+        struct Step {
+            const char* install;
+            const char* terminalVariable;
+            const char* chosen;
+            QStringList prefix;
+        };
+        // Each row adds a better choice than the ones before it.
+        const Step steps[] = {
+            {"xterm", nullptr, "xterm", {"-e"}},
+            {"konsole", nullptr, "konsole", {"-e"}},
+            {"gnome-terminal", nullptr, "gnome-terminal", {"--"}},
+            {"x-terminal-emulator", nullptr, "x-terminal-emulator", {"-e"}},
+            {"kitty", "kitty", "kitty", {}},
+            {"my-term", "my-term", "my-term", {"-e"}},
+            {"xfce4-terminal", "xfce4-terminal", "xfce4-terminal", {"-x"}},
+            {nullptr, "absent-term", "x-terminal-emulator", {"-e"}},
+            {"xdg-terminal-exec", "kitty", "xdg-terminal-exec", {}},
+        };
+        for (const Step& step : steps) {
+            if (step.install)
+                install(step.install);
+            if (step.terminalVariable)
+                qputenv("TERMINAL", step.terminalVariable);
+            const launch::Plan p = plan();
+            QCOMPARE(p.road, Road::StartProgram);
+            QCOMPARE(p.program, bin.filePath(step.chosen));
+            QCOMPARE(p.arguments, step.prefix + command);
+            QCOMPARE(p.workingDirectory, QDir::homePath());
         }
     }
 

@@ -156,6 +156,10 @@ No: add the link itself</translation>
         <source>选择一个资源文件</source>
         <translation>Choose an Icon File</translation>
     </message>
+    <message>
+        <source>这个菜单项不接受文件或网址，参数不会传给它。</source>
+        <translation>This menu entry takes no files or web addresses, so the arguments are not passed to it.</translation>
+    </message>
 </context>
 <context>
     <name>FormMove</name>
@@ -480,6 +484,16 @@ The original was copied to:
 The original was copied to:
 %1</translation>
     </message>
+    <message>
+        <source>无法启动这个应用程序：%1</source>
+        <translation>Could not start this application: %1</translation>
+    </message>
+    <message>
+        <source>这个程序要在终端里运行，但没有找到终端程序。
+请安装一个终端（如 xterm），或用环境变量 TERMINAL 指定它。</source>
+        <translation>This program runs in a terminal, but no terminal program was found.
+Install a terminal (such as xterm), or name one in the TERMINAL environment variable.</translation>
+    </message>
 </context>
 <context>
     <name>Presence</name>
@@ -532,6 +546,10 @@ Tarn started later cannot hand its commands to this Tarn.</translation>
 请删除这个链接：%1</source>
         <translation>Data.lock in the data folder is a link. To protect the file it points to, Tarn does not use it, and so cannot notice another Tarn on the same folder.
 Please remove the link: %1</translation>
+    </message>
+    <message>
+        <source>没有会话总线。</source>
+        <translation>There is no session bus.</translation>
     </message>
 </context>
 <context>

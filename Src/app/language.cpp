@@ -22,6 +22,21 @@ QString environment(const char* name) {
     return QString::fromLocal8Bit(qgetenv(name));
 }
 
+QString messagesLocale() {
+    // POSIX order for the messages category: LC_ALL wins, then LC_MESSAGES, then LANG.
+    QString messages = environment("LC_ALL");
+    if (messages.isEmpty())
+        messages = environment("LC_MESSAGES");
+    if (messages.isEmpty())
+        messages = environment("LANG");
+    return messages;
+}
+
+QString& rememberedOption() {
+    static QString option;
+    return option;
+}
+
 } // namespace
 
 QString choose(const QString& option, const QString& languageVariable, const QString& messagesLocale) {
@@ -38,13 +53,32 @@ QString choose(const QString& option, const QString& languageVariable, const QSt
 }
 
 QString fromEnvironment(const QString& option) {
-    // POSIX order for the messages category: LC_ALL wins, then LC_MESSAGES, then LANG.
-    QString messages = environment("LC_ALL");
-    if (messages.isEmpty())
-        messages = environment("LC_MESSAGES");
-    if (messages.isEmpty())
-        messages = environment("LANG");
-    return choose(option, environment("LANGUAGE"), messages);
+    return choose(option, environment("LANGUAGE"), messagesLocale());
+}
+
+QStringList lookupOrder(const QString& option, const QString& languageVariable,
+                        const QString& messagesLocale) {
+    QStringList order;
+    if (!option.trimmed().isEmpty()) {
+        order << option.trimmed();
+    } else {
+        for (const QString& entry : languageVariable.split(QLatin1Char(':'), Qt::SkipEmptyParts))
+            order << entry.trimmed();
+        if (!messagesLocale.trimmed().isEmpty())
+            order << messagesLocale.trimmed();
+    }
+    const QString spoken = choose(option, languageVariable, messagesLocale);
+    if (!order.contains(spoken))
+        order << spoken;
+    return order;
+}
+
+void rememberOption(const QString& option) {
+    rememberedOption() = option;
+}
+
+QStringList lookupOrderFromEnvironment() {
+    return lookupOrder(rememberedOption(), environment("LANGUAGE"), messagesLocale());
 }
 
 } // namespace language

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Which language Tarn speaks. The texts in the code are Chinese; any other
 // language a user names gets the English translation, the only one there is.
@@ -18,5 +19,17 @@ QString choose(const QString& option, const QString& languageVariable, const QSt
 
 // The same, with LANGUAGE and the messages locale read from the environment.
 QString fromEnvironment(const QString& option);
+
+// The languages texts Tarn does not translate itself (the names in menu
+// entries) are looked up in, best first: the --lang option alone when given,
+// else each entry of LANGUAGE and the messages locale; then the language the
+// window speaks, so that a C locale still gets the names the window's
+// language has.
+QStringList lookupOrder(const QString& option, const QString& languageVariable,
+                        const QString& messagesLocale);
+
+// --lang as this start of Tarn was given it, for lookupOrderFromEnvironment().
+void rememberOption(const QString& option);
+QStringList lookupOrderFromEnvironment();
 
 } // namespace language

@@ -5,6 +5,7 @@
 
 #include "catalog/catalogedit.h"
 #include "icons/itemicon.h"
+#include "launch/launchplan.h"
 
 #include <QFileDialog>
 #include <QInputDialog>
@@ -22,6 +23,9 @@ FormAttribute::FormAttribute() : QDialog(nullptr), ui(new Ui::FormAttribute) {
     connect(ui->pushButton_default, &QPushButton::clicked, this, qOverload<>(&FormAttribute::setItemData));
     connect(ui->pushButton_yes, &QPushButton::clicked, this, &FormAttribute::setItemDataDone);
     connect(ui->pushButton_change, &QPushButton::clicked, this, &FormAttribute::changePath);
+    connect(ui->lineEdit_path, &QLineEdit::textChanged, this, &FormAttribute::updateParamField);
+    connect(ui->comboBox_type, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &FormAttribute::updateParamField);
 }
 
 FormAttribute::~FormAttribute() = default;
@@ -110,6 +114,13 @@ void FormAttribute::previewIcon(const QString& customIcon) {
     const QIcon icon =
         itemIcon(ui->comboBox_type->currentIndex(), ui->lineEdit_path->text(), customIcon, iconProvider);
     ui->label_icon->setPixmap(icon.pixmap(48, 48));
+}
+
+void FormAttribute::updateParamField() {
+    // What is typed stays stored: the field only shows that it goes unused.
+    const bool takes = launch::takesParam(ui->comboBox_type->currentIndex(), ui->lineEdit_path->text());
+    ui->lineEdit_param->setEnabled(takes);
+    ui->lineEdit_param->setToolTip(takes ? QString() : tr("这个菜单项不接受文件或网址，参数不会传给它。"));
 }
 
 QString FormAttribute::customPath() const {

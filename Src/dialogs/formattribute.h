@@ -39,6 +39,8 @@ protected:
 private:
     // Shows in the icon label what the grid would draw with `customIcon`.
     void previewIcon(const QString& customIcon);
+    // Off, with the reason as its tip, for a menu entry that takes no files.
+    void updateParamField();
     QString customPath() const;
 
     std::unique_ptr<Ui::FormAttribute> ui;

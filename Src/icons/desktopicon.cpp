@@ -29,7 +29,7 @@ QString entryIcon(const QFileInfo& file) {
         return found->icon;
     if (remembered.size() >= kMaxRemembered)
         remembered.clear();
-    const QString icon = desktopentry::read(path, QString()).icon;
+    const QString icon = desktopentry::read(path, {}).icon;
     remembered.insert(path, {modified, icon});
     return icon;
 }

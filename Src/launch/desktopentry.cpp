@@ -9,6 +9,9 @@
 #include <QSet>
 #include <QStandardPaths>
 
+#include <cctype>
+#include <optional>
+
 namespace desktopentry {
 
 namespace {
@@ -85,6 +88,97 @@ QStringList localeCandidates(const QString& locale) {
     return out;
 }
 
+// A key as the key-file format allows it: a name without surrounding spaces,
+// then at most one [locale]. Anything else makes the whole file unreadable,
+// as it does for GLib.
+bool isKeyName(const QByteArray& key) {
+    int end = 0;
+    while (end < key.size() && key.at(end) != '[' && key.at(end) != ']')
+        ++end;
+    if (end == 0 || key.at(0) == ' ' || key.at(end - 1) == ' ')
+        return false;
+    if (end == key.size())
+        return true;
+    if (key.at(end) != '[' || !key.endsWith(']'))
+        return false;
+    for (int i = end + 1; i < key.size() - 1; ++i) {
+        const char c = key.at(i);
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.' || c == '@'))
+            return false;
+    }
+    return true;
+}
+
+// The keys of the [Desktop Entry] group as raw bytes, the last of a repeated
+// key winning; nullopt when the text is no key file or does not start with
+// that group.
+std::optional<QHash<QByteArray, QByteArray>> entryGroup(const QByteArray& text) {
+    QHash<QByteArray, QByteArray> keys;
+    bool sawGroup = false;
+    bool inEntry = false;
+    for (QByteArray line : text.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        int first = 0;
+        while (first < line.size() && (line.at(first) == ' ' || line.at(first) == '\t'))
+            ++first;
+        line = line.mid(first);
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        if (line.startsWith('[')) {
+            const int close = line.indexOf(']');
+            if (close < 0 || !line.mid(close + 1).trimmed().isEmpty())
+                return std::nullopt;
+            const QByteArray name = line.mid(1, close - 1);
+            if (name.isEmpty() || name.contains('['))
+                return std::nullopt;
+            // Only an entry that starts with its own group is one.
+            if (!sawGroup && name != "Desktop Entry")
+                return std::nullopt;
+            sawGroup = true;
+            inEntry = name == "Desktop Entry";
+            continue;
+        }
+        const int equals = line.indexOf('=');
+        if (!sawGroup || equals < 0)
+            return std::nullopt;
+        QByteArray key = line.left(equals);
+        while (key.endsWith(' ') || key.endsWith('\t'))
+            key.chop(1);
+        if (!isKeyName(key))
+            return std::nullopt;
+        if (inEntry) {
+            QByteArray value = line.mid(equals + 1);
+            int lead = 0;
+            while (lead < value.size() && (value.at(lead) == ' ' || value.at(lead) == '\t'))
+                ++lead;
+            keys.insert(key, value.mid(lead));
+        }
+    }
+    if (!sawGroup)
+        return std::nullopt;
+    return keys;
+}
+
+// A value that is not valid UTF-8 counts as absent.
+std::optional<QString> stringValue(const QHash<QByteArray, QByteArray>& keys, const QByteArray& key) {
+    const auto found = keys.constFind(key);
+    if (found == keys.constEnd())
+        return std::nullopt;
+    const QString text = QString::fromUtf8(*found);
+    // Decoding is exact only for valid UTF-8: anything else comes back as
+    // replacement characters and encodes differently.
+    if (text.toUtf8() != *found)
+        return std::nullopt;
+    return unescapeValue(text.trimmed());
+}
+
+// "true" and "1" only, as GLib reads a boolean.
+bool booleanValue(const QHash<QByteArray, QByteArray>& keys, const QByteArray& key) {
+    const QByteArray value = keys.value(key).trimmed();
+    return value == "true" || value == "1";
+}
+
 bool isExecutableFile(const QString& path) {
     const QFileInfo info(path);
     return info.isFile() && info.isExecutable();
@@ -96,139 +190,173 @@ bool isEntryFile(const QString& path) {
     return path.endsWith(QLatin1String(".desktop"));
 }
 
-QString currentLocale() {
-    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const QString value = qEnvironmentVariable(variable);
-        if (!value.isEmpty())
-            return value;
-    }
-    return QLocale::system().name();
-}
-
-Entry parse(const QByteArray& text, const QString& locale) {
+Entry parse(const QByteArray& text, const QStringList& languages) {
     Entry entry;
-    const QStringList candidates = localeCandidates(locale);
-    int nameRank = candidates.size() + 1; // lower is better; unlocalized is size()
-    bool inGroup = false;
-    const QString content = QString::fromUtf8(text);
-    for (const QStringRef& raw : content.splitRef(QLatin1Char('\n'))) {
-        const QStringRef line = raw.trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
-            continue;
-        if (line.startsWith(QLatin1Char('['))) {
-            // The groups after it (actions) are not the entry.
-            if (inGroup)
-                break;
-            inGroup = line == QLatin1String("[Desktop Entry]");
-            entry.valid = entry.valid || inGroup;
-            continue;
-        }
-        if (!inGroup)
-            continue;
-        const int equals = line.indexOf(QLatin1Char('='));
-        if (equals <= 0)
-            continue;
-        const QStringRef key = line.left(equals).trimmed();
-        const QString value = unescapeValue(line.mid(equals + 1).trimmed().toString());
-        if (key.startsWith(QLatin1String("Name"))) {
-            int rank = -1;
-            if (key == QLatin1String("Name")) {
-                rank = candidates.size();
-            } else if (key.endsWith(QLatin1Char(']')) && key.at(4) == QLatin1Char('[')) {
-                rank = candidates.indexOf(key.mid(5, key.size() - 6).toString());
-            }
-            if (rank >= 0 && rank < nameRank) {
-                nameRank = rank;
-                entry.name = value;
-            }
-        } else if (key == QLatin1String("Type")) {
-            entry.type = value;
-        } else if (key == QLatin1String("Exec")) {
-            entry.exec = value;
-        } else if (key == QLatin1String("TryExec")) {
-            entry.tryExec = value;
-        } else if (key == QLatin1String("Path")) {
-            entry.path = value;
-        } else if (key == QLatin1String("Icon")) {
-            entry.icon = value;
-        } else if (key == QLatin1String("Hidden")) {
-            entry.hidden = value == QLatin1String("true");
+    const auto keys = entryGroup(text);
+    if (!keys)
+        return entry;
+    entry.valid = true;
+    QStringList candidates;
+    for (const QString& language : languages) {
+        for (const QString& candidate : localeCandidates(language)) {
+            if (!candidates.contains(candidate))
+                candidates << candidate;
         }
     }
+    for (const QString& candidate : candidates) {
+        if (auto name = stringValue(*keys, "Name[" + candidate.toUtf8() + ']')) {
+            entry.name = *name;
+            break;
+        }
+    }
+    if (entry.name.isNull())
+        entry.name = stringValue(*keys, "Name").value_or(QString());
+    entry.type = stringValue(*keys, "Type").value_or(QString());
+    entry.exec = stringValue(*keys, "Exec").value_or(QString());
+    entry.tryExec = stringValue(*keys, "TryExec").value_or(QString());
+    entry.path = stringValue(*keys, "Path").value_or(QString());
+    entry.icon = stringValue(*keys, "Icon").value_or(QString());
+    entry.hidden = booleanValue(*keys, "Hidden");
+    entry.terminal = booleanValue(*keys, "Terminal");
+    entry.dbusActivatable = booleanValue(*keys, "DBusActivatable");
     return entry;
 }
 
-Entry read(const QString& file, const QString& locale) {
+Entry read(const QString& file, const QStringList& languages) {
     // Never open a pipe or device that merely ends in ".desktop".
     if (!QFileInfo(file).isFile())
         return {};
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly) || in.size() > kMaxEntryBytes)
         return {};
-    return parse(in.read(kMaxEntryBytes), locale);
+    return parse(in.read(kMaxEntryBytes), languages);
 }
 
 bool splitExec(const QString& exec, QStringList* argv, const FieldValues& fields) {
+    // As GLib does it: the field codes are replaced in the text, which is
+    // then split as a shell splits words (double and single quotes,
+    // backslashes, # comments) without any expansion. A code that stands for
+    // nothing leaves nothing, not an empty argument.
+    enum class Quote { None, Double, Single } quote = Quote::None;
     QStringList out;
     QString current;
-    bool inArgument = false;   // something, even "", has started an argument
-    bool sawFieldCode = false; // a field code was dropped from it
-    bool quoted = false;
+    bool inArgument = false; // something, even "", has started an argument
     auto finish = [&] {
-        // An argument that was nothing but field codes goes with them.
-        if (inArgument && !(current.isEmpty() && sawFieldCode))
+        if (inArgument)
             out << current;
         current.clear();
-        inArgument = sawFieldCode = false;
+        inArgument = false;
+    };
+    // Values that are separate words outside quotes: the first joins what
+    // came before it, the last what follows.
+    auto insert = [&](const QStringList& values) {
+        if (values.isEmpty())
+            return;
+        if (quote != Quote::None) {
+            current += values.join(QLatin1Char(' '));
+        } else {
+            for (int v = 0; v + 1 < values.size(); ++v) {
+                out << current + values.at(v);
+                current.clear();
+            }
+            current += values.last();
+        }
+        inArgument = true;
     };
     for (int i = 0; i < exec.size(); ++i) {
         const QChar c = exec.at(i);
         const bool hasNext = i + 1 < exec.size();
         if (c == QLatin1Char('%') && hasNext) {
-            inArgument = true;
-            const QChar code = exec.at(++i);
-            if (code == QLatin1Char('%')) {
-                current += QLatin1Char('%');
-            } else if (code == QLatin1Char('i') && !fields.icon.isEmpty()) {
-                // Two arguments, the first joined to what came before it.
-                current += QLatin1String("--icon");
-                out << current;
-                current = fields.icon;
-            } else if (code == QLatin1Char('c') && !fields.name.isEmpty()) {
-                current += fields.name;
-            } else if (code == QLatin1Char('k') && !fields.location.isEmpty()) {
-                current += fields.location;
-            } else {
-                sawFieldCode = true;
+            const char16_t code = exec.at(++i).unicode();
+            switch (code) {
+            case '%':
+                insert({QStringLiteral("%")});
+                break;
+            case 'i':
+                if (!fields.icon.isEmpty())
+                    insert({QStringLiteral("--icon"), fields.icon});
+                break;
+            case 'c':
+                if (!fields.name.isEmpty())
+                    insert({fields.name});
+                break;
+            case 'k':
+                if (!fields.location.isEmpty())
+                    insert({fields.location});
+                break;
+            case 'f':
+            case 'u':
+                if (!fields.files.isEmpty())
+                    insert({fields.files.first()});
+                break;
+            case 'F':
+            case 'U':
+                insert(fields.files);
+                break;
+            default: // deprecated and unknown codes stand for nothing
+                break;
             }
-        } else if (quoted) {
-            if (c == QLatin1Char('"'))
-                quoted = false;
-            else if (c == QLatin1Char('\\') && hasNext && QStringLiteral("\"`$\\").contains(exec.at(i + 1)))
-                current += exec.at(++i);
+        } else if (quote == Quote::Single) {
+            if (c == QLatin1Char('\''))
+                quote = Quote::None;
             else
                 current += c;
+        } else if (quote == Quote::Double) {
+            if (c == QLatin1Char('"')) {
+                quote = Quote::None;
+            } else if (c == QLatin1Char('\\') && hasNext && exec.at(i + 1) == QLatin1Char('\n')) {
+                ++i; // a continued line
+            } else if (c == QLatin1Char('\\') && hasNext &&
+                       QStringLiteral("\"`$\\").contains(exec.at(i + 1))) {
+                current += exec.at(++i);
+            } else {
+                current += c;
+            }
         } else if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n')) {
             finish();
+        } else if (c == QLatin1Char('#') && !inArgument) {
+            // A comment, to the end of its line.
+            while (i + 1 < exec.size() && exec.at(i + 1) != QLatin1Char('\n'))
+                ++i;
         } else if (c == QLatin1Char('"')) {
-            quoted = inArgument = true;
+            quote = Quote::Double;
+            inArgument = true;
+        } else if (c == QLatin1Char('\'')) {
+            quote = Quote::Single;
+            inArgument = true;
+        } else if (c == QLatin1Char('\\') && hasNext) {
+            // Outside quotes a backslash takes the next character as it is;
+            // before a line break it continues the line.
+            if (exec.at(++i) != QLatin1Char('\n')) {
+                current += exec.at(i);
+                inArgument = true;
+            }
         } else {
-            // A backslash outside quotes is not allowed; take the next
-            // character as it is, as a shell would.
-            if (c == QLatin1Char('\\') && hasNext)
-                current += exec.at(++i);
-            else
-                current += c;
+            current += c;
             inArgument = true;
         }
     }
-    if (quoted)
+    if (quote != Quote::None)
         return false;
     finish();
     if (out.isEmpty() || out.first().isEmpty())
         return false;
     *argv = out;
     return true;
+}
+
+FileCodes fileCodes(const QString& exec) {
+    FileCodes found = FileCodes::None;
+    for (int i = 0; i + 1 < exec.size(); ++i) {
+        if (exec.at(i) != QLatin1Char('%'))
+            continue;
+        const QChar code = exec.at(++i);
+        if (code == QLatin1Char('F') || code == QLatin1Char('U'))
+            return FileCodes::Many;
+        if (code == QLatin1Char('f') || code == QLatin1Char('u'))
+            found = FileCodes::One;
+    }
+    return found;
 }
 
 QString findProgram(const QString& program) {
@@ -239,12 +367,50 @@ QString findProgram(const QString& program) {
     return QStandardPaths::findExecutable(program);
 }
 
-Command commandOf(const QString& file) {
+namespace {
+
+// The name an entry has on the session bus is its desktop id; only an id
+// that is a valid bus name can be one.
+bool isBusName(const QString& id) {
+    const QStringList elements = id.split(QLatin1Char('.'));
+    if (elements.size() < 2 || id.size() > 255)
+        return false;
+    for (const QString& element : elements) {
+        if (element.isEmpty() || element.at(0).isDigit())
+            return false;
+        for (const QChar c : element) {
+            if (!(c.unicode() < 128 &&
+                  (c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('-'))))
+                return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+Command commandOf(const QString& file, const QStringList& files) {
     Command command;
     const Entry entry = read(file);
+    if (!entry.valid || entry.type != QLatin1String("Application"))
+        return command;
+    command.terminal = entry.terminal;
+    command.workingDirectory = entry.path.isEmpty() ? QDir::homePath() : entry.path;
+    if (entry.exec.isEmpty() && entry.dbusActivatable) {
+        // Such an entry is started by asking the bus for the application.
+        const QString id = QFileInfo(file).completeBaseName();
+        if (!isBusName(id))
+            return command;
+        command.status = Command::Activate;
+        command.busName = id;
+        command.objectPath = QLatin1Char('/') + QString(id)
+                                                    .replace(QLatin1Char('.'), QLatin1Char('/'))
+                                                    .replace(QLatin1Char('-'), QLatin1Char('_'));
+        return command;
+    }
+    const FieldValues fields{entry.icon, entry.name, QFileInfo(file).absoluteFilePath(), files};
     QStringList argv;
-    const FieldValues fields{entry.icon, entry.name, QFileInfo(file).absoluteFilePath()};
-    if (!entry.valid || entry.type != QLatin1String("Application") || !splitExec(entry.exec, &argv, fields))
+    if (!splitExec(entry.exec, &argv, fields))
         return command;
     command.status = Command::Missing;
     if (!entry.tryExec.isEmpty() && findProgram(entry.tryExec).isEmpty())
@@ -254,10 +420,27 @@ Command commandOf(const QString& file) {
         return command;
     command.status = Command::Ready;
     command.arguments = argv;
-    // Not the program's folder (/usr/bin for most): a program started from
-    // the menu starts in the home folder, and so it does here.
-    command.workingDirectory = entry.path.isEmpty() ? QDir::homePath() : entry.path;
+    // An entry that takes one file at a time is started once for each.
+    if (files.size() > 1 && fileCodes(entry.exec) == FileCodes::One) {
+        for (int f = 0; f < files.size(); ++f) {
+            FieldValues one = fields;
+            one.files = QStringList{files.at(f)};
+            QStringList more;
+            splitExec(entry.exec, &more, one);
+            more.removeFirst();
+            if (f == 0)
+                command.arguments = more;
+            else
+                command.moreArguments << more;
+        }
+    }
     return command;
+}
+
+bool takesFiles(const QString& file) {
+    const Entry entry = read(file, {});
+    return entry.valid && entry.type == QLatin1String("Application") &&
+           fileCodes(entry.exec) != FileCodes::None;
 }
 
 QHash<QString, QString> programIcons(const QStringList& applicationFolders) {
@@ -276,7 +459,7 @@ QHash<QString, QString> programIcons(const QStringList& applicationFolders) {
                 continue;
             seenIds.insert(id);
             // The language does not matter here: no Name is used.
-            const Entry entry = read(file, QString());
+            const Entry entry = read(file, {});
             QStringList argv;
             if (entry.icon.isEmpty() || entry.hidden || entry.type != QLatin1String("Application") ||
                 !splitExec(entry.exec, &argv))

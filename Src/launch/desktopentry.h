@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/language.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -18,34 +20,44 @@ struct Entry {
     QString path;
     QString icon;
     bool hidden = false;
+    bool terminal = false;        // runs in a terminal
+    bool dbusActivatable = false; // started over D-Bus by its id
 };
 
 // An Item whose path ends in ".desktop" is a desktop entry.
 bool isEntryFile(const QString& path);
 
-// The locale the localized keys are chosen by, as "lang_COUNTRY.ENCODING@MODIFIER"
-// (LC_ALL, LC_MESSAGES, LANG, then the system locale).
-QString currentLocale();
+// Reads the [Desktop Entry] group as GLib does: a file that does not start
+// with it, or holds a line that is no group, key or comment, is no entry; a
+// value that is not UTF-8 counts as absent. For each of `languages`
+// ("lang_COUNTRY.ENCODING@MODIFIER"), Name[lang_COUNTRY@MODIFIER],
+// Name[lang_COUNTRY], Name[lang@MODIFIER] and Name[lang] are tried in that
+// order, then Name.
+Entry parse(const QByteArray& text, const QStringList& languages = language::lookupOrderFromEnvironment());
+Entry read(const QString& file, const QStringList& languages = language::lookupOrderFromEnvironment());
 
-// Reads the [Desktop Entry] group. Name[lang_COUNTRY@MODIFIER],
-// Name[lang_COUNTRY], Name[lang@MODIFIER], Name[lang] and Name are tried in
-// that order.
-Entry parse(const QByteArray& text, const QString& locale = currentLocale());
-Entry read(const QString& file, const QString& locale = currentLocale());
-
-// What the entry-level field codes stand for: %i (as "--icon" and the
-// icon), %c (the translated name) and %k (the entry's own file).
+// What the field codes stand for: %i (as "--icon" and the icon), %c (the
+// translated name), %k (the entry's own file), %f and %u (the first of
+// `files`), %F and %U (all of them).
 struct FieldValues {
     QString icon;
     QString name;
     QString location;
+    QStringList files;
 };
 
-// Splits an Exec value into program and arguments: double quotes group,
-// \" \` \$ \\ escape inside them, %i %c %k are expanded from `fields`
-// (nothing where empty), the file and URL codes (%f, %U, ...) are dropped
-// and %% gives %. False on an unterminated quote or an empty command.
+// Splits an Exec value into program and arguments as GLib does: the field
+// codes are expanded from `fields` (a code that stands for nothing leaves no
+// argument; %% gives %), then the words are split as a shell would without
+// expanding anything: double quotes (\" \` \$ \\ escape inside them),
+// single quotes, backslashes and # comments. False on an unterminated quote
+// or an empty command.
 bool splitExec(const QString& exec, QStringList* argv, const FieldValues& fields = {});
+
+// Which files or URLs an Exec takes: none, one per start (%f, %u) or a list
+// (%F, %U).
+enum class FileCodes { None, One, Many };
+FileCodes fileCodes(const QString& exec);
 
 // A program as an Exec or TryExec names it: a path is taken as it is, a bare
 // name is looked up in PATH. Empty when there is no such executable.
@@ -57,12 +69,24 @@ struct Command {
         NotStartable, // not an application entry with a usable Exec: open it as a file
         Missing,      // TryExec or the program is not installed
         Ready,
+        Activate, // no Exec, but D-Bus activatable: ask the bus to start it
     } status = NotStartable;
     QString program; // absolute
     QStringList arguments;
+    // An entry that takes one file at a time, given more, starts once more
+    // with each of these.
+    QList<QStringList> moreArguments;
     QString workingDirectory; // the entry's Path, else the home folder
+    bool terminal = false;    // the program wants a terminal to run in
+    // Activate: the application's name on the session bus and its object.
+    QString busName;
+    QString objectPath;
 };
-Command commandOf(const QString& file);
+// `files` (the Item's arguments) go where the Exec takes files or URLs.
+Command commandOf(const QString& file, const QStringList& files = {});
+// Whether the entry takes files or URLs at all; its Item's arguments are
+// passed only then.
+bool takesFiles(const QString& file);
 
 // Program (canonical path) -> Icon of the application entries in the given
 // "applications" folders; an entry shadows those of the same id in later

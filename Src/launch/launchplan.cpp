@@ -3,6 +3,7 @@
 
 #include "catalog/catalogjson.h"
 #include "launch/desktopentry.h"
+#include "launch/terminal.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -51,6 +52,35 @@ bool startsAsProgram(const QString& path) {
 } // namespace
 #endif
 
+namespace {
+
+Plan startPlan(const desktopentry::Command& command) {
+    Plan plan;
+    plan.road = Road::StartProgram;
+    plan.program = command.program;
+    plan.arguments = command.arguments;
+    plan.moreArguments = command.moreArguments;
+    plan.workingDirectory = command.workingDirectory;
+    if (!command.terminal)
+        return plan;
+    const auto emulator = terminal::find();
+    if (!emulator) {
+        plan.road = Road::NoTerminal;
+        return plan;
+    }
+    // The terminal runs the program, with its arguments as they are.
+    auto wrapped = [&](const QStringList& arguments) {
+        return emulator->prefix + QStringList{command.program} + arguments;
+    };
+    plan.program = emulator->program;
+    plan.arguments = wrapped(command.arguments);
+    for (QStringList& more : plan.moreArguments)
+        more = wrapped(more);
+    return plan;
+}
+
+} // namespace
+
 bool isProgram(const QString& path) {
     const QFileInfo info(path);
     if (!info.isFile())
@@ -77,15 +107,19 @@ Plan planOpen(int kind, const QString& path, const QString& param) {
     // A menu entry starts the program it names; one that names nothing
     // startable is opened as a file.
     if (kind != catalog::KindWeb && desktopentry::isEntryFile(path) && QFileInfo::exists(path)) {
-        const desktopentry::Command command = desktopentry::commandOf(path);
-        if (command.status == desktopentry::Command::Missing)
+        const desktopentry::Command command = desktopentry::commandOf(path, splitParam(param));
+        switch (command.status) {
+        case desktopentry::Command::Missing:
             return plan;
-        if (command.status == desktopentry::Command::Ready) {
-            plan.road = Road::StartProgram;
-            plan.program = command.program;
-            plan.arguments = command.arguments;
-            plan.workingDirectory = command.workingDirectory;
+        case desktopentry::Command::Activate:
+            plan.road = Road::ActivateApplication;
+            plan.busName = command.busName;
+            plan.objectPath = command.objectPath;
             return plan;
+        case desktopentry::Command::Ready:
+            return startPlan(command);
+        case desktopentry::Command::NotStartable:
+            break;
         }
     }
     if (isProgram(path)) {
@@ -98,6 +132,12 @@ Plan planOpen(int kind, const QString& path, const QString& param) {
         plan.url = urlFor(kind, path);
     }
     return plan;
+}
+
+bool takesParam(int kind, const QString& path) {
+    if (kind == catalog::KindWeb || !desktopentry::isEntryFile(path) || !QFileInfo(path).isFile())
+        return true;
+    return desktopentry::takesFiles(path);
 }
 
 Plan planOpenDir(int kind, const QString& path) {

@@ -10,17 +10,23 @@
 namespace launch {
 
 enum class Road {
-    StartProgram,  // QProcess::startDetached(program, arguments, workingDirectory)
-    OpenUrl,       // the desktop opener
-    InvalidTarget, // the target is gone: ask whether to remove the Item
+    StartProgram,        // QProcess::startDetached(program, arguments, workingDirectory)
+    OpenUrl,             // the desktop opener
+    InvalidTarget,       // the target is gone: ask whether to remove the Item
+    ActivateApplication, // ask the session bus to start the application `busName`
+    NoTerminal,          // the program runs in a terminal, and there is none
 };
 
 struct Plan {
     Road road = Road::InvalidTarget;
     QString program;
     QStringList arguments;
+    // Further starts of the same program, with these arguments.
+    QList<QStringList> moreArguments;
     QString workingDirectory;
     QUrl url;
+    QString busName;
+    QString objectPath;
 };
 
 // Splits at every single space, keeping empty parts; no quoting. An empty
@@ -39,9 +45,13 @@ bool isProgram(const QString& path);
 QUrl urlFor(int kind, const QString& path);
 
 // Double-click and "打开". A ".desktop" file starts the program its Exec
-// names (its "param" unused), or takes the invalid-target road when that
-// program is not installed.
+// names, in a terminal when it asks for one, with "param" split into the
+// files or URLs it takes (none when it takes none), or takes the
+// invalid-target road when that program is not installed.
 Plan planOpen(int kind, const QString& path, const QString& param);
+// Whether the Item's "param" is passed at all: not to a menu entry that takes
+// no files or URLs.
+bool takesParam(int kind, const QString& path);
 // "打开文件位置": the folder that holds the target.
 Plan planOpenDir(int kind, const QString& path);
 

@@ -4,6 +4,7 @@
 
 #include "ui_mainform.h"
 
+#include "desktop/applicationactivation.h"
 #include "mainform/searchpanel.h"
 #include "settings/appsettings.h"
 
@@ -21,7 +22,7 @@ void MainForm::openThis() {
     const launch::Plan plan =
         launch::planOpen(catalog::kindOf(*item), catalog::memberText(*item, catalog::kPath),
                          catalog::memberText(*item, catalog::kParam));
-    if (plan.road != launch::Road::InvalidTarget)
+    if (plan.road != launch::Road::InvalidTarget && plan.road != launch::Road::NoTerminal)
         searchPanel->recordLaunch(*item);
     launch(plan, ref);
 }
@@ -45,7 +46,19 @@ void MainForm::launch(const launch::Plan& plan, const search::ItemRef& ref) {
     switch (plan.road) {
     case launch::Road::StartProgram:
         QProcess::startDetached(plan.program, plan.arguments, plan.workingDirectory);
+        for (const QStringList& arguments : plan.moreArguments)
+            QProcess::startDetached(plan.program, arguments, plan.workingDirectory);
         break;
+    case launch::Road::ActivateApplication:
+        activateApplication(plan.busName, plan.objectPath, this, [this](const QString& reason) {
+            QMessageBox::warning(this, tr("警告"), tr("无法启动这个应用程序：%1").arg(reason));
+        });
+        break;
+    case launch::Road::NoTerminal:
+        QMessageBox::warning(this, tr("警告"),
+                             tr("这个程序要在终端里运行，但没有找到终端程序。\n"
+                                "请安装一个终端（如 xterm），或用环境变量 TERMINAL 指定它。"));
+        return;
     case launch::Road::OpenUrl:
         QDesktopServices::openUrl(plan.url);
         break;

@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "launch/terminal.h"
+
+#include "launch/desktopentry.h"
+
+#include <QFileInfo>
+
+namespace terminal {
+
+namespace {
+
+struct Known {
+    const char* name;
+    std::initializer_list<const char*> prefix;
+};
+
+// Checked in this order when no better way names the user's terminal:
+// the desktops' own first, then the common stand-alone ones.
+const Known kKnown[] = {
+    {"gnome-terminal", {"--"}}, {"konsole", {"-e"}},    {"xfce4-terminal", {"-x"}},
+    {"mate-terminal", {"-x"}},  {"lxterminal", {"-e"}}, {"qterminal", {"-e"}},
+    {"alacritty", {"-e"}},      {"kitty", {}},          {"foot", {}},
+    {"xterm", {"-e"}},
+};
+
+// Not looked for, but known when $TERMINAL names them.
+const Known kOthers[] = {
+    {"xdg-terminal-exec", {}}, {"terminator", {"-x"}}, {"wezterm", {"start", "--"}},
+    {"ptyxis", {"--"}},        {"kgx", {"--"}},        {"tilix", {"-e"}},
+};
+
+QStringList toList(std::initializer_list<const char*> words) {
+    QStringList out;
+    for (const char* word : words)
+        out << QLatin1String(word);
+    return out;
+}
+
+std::optional<Emulator> installed(const QString& program) {
+    const QString found = desktopentry::findProgram(program);
+    if (found.isEmpty())
+        return std::nullopt;
+    return Emulator{found, prefixFor(program)};
+}
+
+} // namespace
+
+QStringList prefixFor(const QString& program) {
+    const QString name = QFileInfo(program).fileName();
+    for (const Known& known : kKnown) {
+        if (name == QLatin1String(known.name))
+            return toList(known.prefix);
+    }
+    for (const Known& known : kOthers) {
+        if (name == QLatin1String(known.name))
+            return toList(known.prefix);
+    }
+    // What x-terminal-emulator promises, and most others understand.
+    return {QStringLiteral("-e")};
+}
+
+std::optional<Emulator> find() {
+    if (auto chosen = installed(QStringLiteral("xdg-terminal-exec")))
+        return chosen;
+    const QString named = qEnvironmentVariable("TERMINAL").trimmed();
+    if (!named.isEmpty()) {
+        if (auto chosen = installed(named))
+            return chosen;
+    }
+    if (auto chosen = installed(QStringLiteral("x-terminal-emulator")))
+        return chosen;
+    for (const Known& known : kKnown) {
+        if (auto chosen = installed(QLatin1String(known.name)))
+            return chosen;
+    }
+    return std::nullopt;
+}
+
+} // namespace terminal
