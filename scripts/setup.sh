@@ -16,7 +16,7 @@ packages=(build-essential git cmake pkg-config qtbase5-dev libqt5x11extras5-dev 
 case "${1:-}" in
   "") ;;
   test) packages+=(python3 xvfb xauth xdotool x11-utils clang-format openbox trayer clang libclang-rt-dev
-                   desktop-file-utils appstream weston) ;;
+                   desktop-file-utils appstream weston python3-gi gir1.2-glib-2.0) ;;
   bench) packages+=(libbenchmark-dev libxcb-xtest0-dev python3 xvfb xauth valgrind) ;;
   *) echo "usage: $0 [test|bench]" >&2; exit 2 ;;
 esac
