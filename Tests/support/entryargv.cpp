@@ -20,15 +20,16 @@ int main(int argc, char* argv[]) {
         const desktopentry::Entry entry = desktopentry::read(file);
         const desktopentry::Command command = desktopentry::commandOf(file);
         QJsonObject line{{"file", file}};
-        const bool loaded =
-            command.status == desktopentry::Command::Ready || command.status == desktopentry::Command::Activate;
+        const bool loaded = command.status == desktopentry::Command::Ready ||
+                            command.status == desktopentry::Command::Activate;
         line.insert("loaded", loaded);
         if (loaded) {
             line.insert("name", entry.name);
             line.insert("terminal", entry.terminal);
             line.insert("path", entry.path.isEmpty() ? QJsonValue() : QJsonValue(entry.path));
             QStringList words;
-            const desktopentry::FieldValues fields{entry.icon, entry.name, QFileInfo(file).absoluteFilePath(), {}};
+            const desktopentry::FieldValues fields{
+                entry.icon, entry.name, QFileInfo(file).absoluteFilePath(), {}};
             if (desktopentry::splitExec(entry.exec, &words, fields))
                 line.insert("argv", QJsonArray::fromStringList(words));
         }
