@@ -173,6 +173,32 @@ std::optional<QString> stringValue(const QHash<QByteArray, QByteArray>& keys, co
     return unescapeValue(text.trimmed());
 }
 
+// A list value: items ended by ';' (the last one may lack it), "\\;" for a
+// ';' inside one.
+QStringList listValue(const QHash<QByteArray, QByteArray>& keys, const QByteArray& key) {
+    const auto text = stringValue(keys, key);
+    QStringList out;
+    if (!text)
+        return out;
+    QString current;
+    for (int i = 0; i < text->size(); ++i) {
+        const QChar c = text->at(i);
+        if (c == QLatin1Char('\\') && i + 1 < text->size() && text->at(i + 1) == QLatin1Char(';')) {
+            current += QLatin1Char(';');
+            ++i;
+        } else if (c == QLatin1Char(';')) {
+            if (!current.isEmpty())
+                out << current;
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    if (!current.isEmpty())
+        out << current;
+    return out;
+}
+
 // "true" and "1" only, as GLib reads a boolean.
 bool booleanValue(const QHash<QByteArray, QByteArray>& keys, const QByteArray& key) {
     const QByteArray value = keys.value(key).trimmed();
@@ -219,6 +245,10 @@ Entry parse(const QByteArray& text, const QStringList& languages) {
     entry.hidden = booleanValue(*keys, "Hidden");
     entry.terminal = booleanValue(*keys, "Terminal");
     entry.dbusActivatable = booleanValue(*keys, "DBusActivatable");
+    entry.noDisplay = booleanValue(*keys, "NoDisplay");
+    entry.categories = listValue(*keys, "Categories");
+    entry.onlyShowIn = listValue(*keys, "OnlyShowIn");
+    entry.notShowIn = listValue(*keys, "NotShowIn");
     return entry;
 }
 
@@ -443,9 +473,8 @@ bool takesFiles(const QString& file) {
            fileCodes(entry.exec) != FileCodes::None;
 }
 
-QHash<QString, QString> programIcons(const QStringList& applicationFolders) {
-    QHash<QString, QString> icons;
-    QSet<QString> ambiguous; // started by entries with different icons: a wrapper such as env
+void forEachEntry(const QStringList& applicationFolders,
+                  const std::function<void(const QString& id, const QString& file)>& visit) {
     QSet<QString> seenIds;
     for (const QString& folder : applicationFolders) {
         const QDir root(folder);
@@ -458,25 +487,33 @@ QHash<QString, QString> programIcons(const QStringList& applicationFolders) {
             if (seenIds.contains(id))
                 continue;
             seenIds.insert(id);
-            // The language does not matter here: no Name is used.
-            const Entry entry = read(file, {});
-            QStringList argv;
-            if (entry.icon.isEmpty() || entry.hidden || entry.type != QLatin1String("Application") ||
-                !splitExec(entry.exec, &argv))
-                continue;
-            const QString program = findProgram(argv.first());
-            const QString canonical = program.isEmpty() ? QString() : QFileInfo(program).canonicalFilePath();
-            if (canonical.isEmpty() || ambiguous.contains(canonical))
-                continue;
-            const auto known = icons.constFind(canonical);
-            if (known == icons.constEnd()) {
-                icons.insert(canonical, entry.icon);
-            } else if (*known != entry.icon) {
-                icons.remove(canonical);
-                ambiguous.insert(canonical);
-            }
+            visit(id, file);
         }
     }
+}
+
+QHash<QString, QString> programIcons(const QStringList& applicationFolders) {
+    QHash<QString, QString> icons;
+    QSet<QString> ambiguous; // started by entries with different icons: a wrapper such as env
+    forEachEntry(applicationFolders, [&](const QString&, const QString& file) {
+        // The language does not matter here: no Name is used.
+        const Entry entry = read(file, {});
+        QStringList argv;
+        if (entry.icon.isEmpty() || entry.hidden || entry.type != QLatin1String("Application") ||
+            !splitExec(entry.exec, &argv))
+            return;
+        const QString program = findProgram(argv.first());
+        const QString canonical = program.isEmpty() ? QString() : QFileInfo(program).canonicalFilePath();
+        if (canonical.isEmpty() || ambiguous.contains(canonical))
+            return;
+        const auto known = icons.constFind(canonical);
+        if (known == icons.constEnd()) {
+            icons.insert(canonical, entry.icon);
+        } else if (*known != entry.icon) {
+            icons.remove(canonical);
+            ambiguous.insert(canonical);
+        }
+    });
     return icons;
 }
 

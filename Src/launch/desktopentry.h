@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Desktop Entry files (the ".desktop" files of application menus): what a
 // launcher needs from them, read without ever handing a command to a shell.
 namespace desktopentry {
@@ -22,6 +24,10 @@ struct Entry {
     bool hidden = false;
     bool terminal = false;        // runs in a terminal
     bool dbusActivatable = false; // started over D-Bus by its id
+    bool noDisplay = false;       // installed, but not for the menu
+    QStringList categories;
+    QStringList onlyShowIn; // desktops (XDG_CURRENT_DESKTOP names)
+    QStringList notShowIn;
 };
 
 // An Item whose path ends in ".desktop" is a desktop entry.
@@ -87,6 +93,12 @@ Command commandOf(const QString& file, const QStringList& files = {});
 // Whether the entry takes files or URLs at all; its Item's arguments are
 // passed only then.
 bool takesFiles(const QString& file);
+
+// Calls `visit` with each entry of the given "applications" folders and its
+// desktop-file id (the path below the folder, '/' as '-'); an id found in an
+// earlier folder shadows the same id in later ones.
+void forEachEntry(const QStringList& applicationFolders,
+                  const std::function<void(const QString& id, const QString& file)>& visit);
 
 // Program (canonical path) -> Icon of the application entries in the given
 // "applications" folders; an entry shadows those of the same id in later

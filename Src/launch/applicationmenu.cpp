@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "launch/applicationmenu.h"
+
+#include "launch/desktopentry.h"
+
+#include <QCollator>
+#include <QFileInfo>
+#include <QLocale>
+
+#include <algorithm>
+
+namespace applicationmenu {
+
+namespace {
+
+const char* const kMainCategories[] = {"AudioVideo", "Development", "Education", "Game",
+                                       "Graphics",   "Network",     "Office",    "Science",
+                                       "Settings",   "System",      "Utility"};
+static_assert(std::size(kMainCategories) == kCategoryCount - 1);
+
+bool shownOn(const desktopentry::Entry& entry, const QStringList& desktops) {
+    auto named = [&](const QStringList& list) {
+        return std::any_of(desktops.begin(), desktops.end(),
+                           [&](const QString& desktop) { return list.contains(desktop); });
+    };
+    if (!entry.onlyShowIn.isEmpty() && !named(entry.onlyShowIn))
+        return false;
+    return !named(entry.notShowIn);
+}
+
+// The program, when the entry starts it with nothing but files.
+QString soleProgram(const desktopentry::Entry& entry, const desktopentry::Command& command) {
+    QStringList argv;
+    if (command.status != desktopentry::Command::Ready || command.terminal ||
+        !desktopentry::splitExec(entry.exec, &argv))
+        return QString();
+    if (argv.size() > 1)
+        return QString();
+    return QFileInfo(command.program).canonicalFilePath();
+}
+
+} // namespace
+
+Category mainCategory(const QStringList& categories) {
+    for (const QString& category : categories) {
+        if (category == QLatin1String("Audio") || category == QLatin1String("Video"))
+            return Category::AudioVideo;
+        for (int c = 0; c < kCategoryCount - 1; ++c) {
+            if (category == QLatin1String(kMainCategories[c]))
+                return Category(c);
+        }
+    }
+    return Category::Other;
+}
+
+QStringList currentDesktops() {
+    return qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+}
+
+QVector<Application> scan(const QStringList& applicationFolders, const QStringList& desktops,
+                          const QStringList& languages) {
+    QVector<Application> found;
+    desktopentry::forEachEntry(applicationFolders, [&](const QString& id, const QString& file) {
+        const desktopentry::Entry entry = desktopentry::read(file, languages);
+        if (!entry.valid || entry.type != QLatin1String("Application") || entry.hidden || entry.noDisplay ||
+            !shownOn(entry, desktops))
+            return;
+        // TryExec and the program itself: what cannot start is not offered.
+        const desktopentry::Command command = desktopentry::commandOf(file);
+        if (command.status != desktopentry::Command::Ready &&
+            command.status != desktopentry::Command::Activate)
+            return;
+        Application application;
+        application.id = id;
+        application.file = QFileInfo(file).absoluteFilePath();
+        application.name = entry.name.isEmpty() ? QFileInfo(file).completeBaseName() : entry.name;
+        application.program = soleProgram(entry, command);
+        application.category = mainCategory(entry.categories);
+        found << application;
+    });
+    QCollator collator(languages.isEmpty() ? QLocale() : QLocale(languages.first()));
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(found.begin(), found.end(), [&](const Application& a, const Application& b) {
+        return collator.compare(a.name, b.name) < 0;
+    });
+    return found;
+}
+
+} // namespace applicationmenu
