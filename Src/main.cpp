@@ -99,6 +99,12 @@ int main(int argc, char* argv[]) {
                     .arg(instance.listenError()));
     });
 
+    // Started to import: the import follows the first frame, as a handed
+    // over one would.
+    if (command == InstanceCommand::ImportApplications)
+        QObject::connect(&window, &MainForm::startUpFinished, &window,
+                         [&window] { window.runCommand(InstanceCommand::ImportApplications); });
+
     // Whatever ends Tarn besides "退出" (logout, shutdown, a signal) still
     // writes the Catalog and the window size first.
     auto saveOnTheWayOut = [&window] {

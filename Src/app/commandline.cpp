@@ -19,6 +19,8 @@ constexpr Known kCommands[] = {
     {InstanceCommand::Hide, "hide", "Hide the window of the running Tarn."},
     {InstanceCommand::Toggle, "toggle", "Show or hide the window (starts Tarn when none runs)."},
     {InstanceCommand::Quit, "quit", "Write the catalog and end the running Tarn."},
+    {InstanceCommand::ImportApplications, "import-applications",
+     "Add the installed applications to the catalog of the running Tarn (starts Tarn when none runs)."},
 };
 
 // Qt's own options, which the application object takes from the command
@@ -120,7 +122,7 @@ int answerCommandLine(const QStringList& arguments) {
         !parser.positionalArguments().isEmpty() ? "Tarn: unexpected argument.\n"
         : parser.isSet(QStringLiteral("data")) && parser.value(QStringLiteral("data")).isEmpty()
             ? "Tarn: --data needs a folder.\n"
-            : "Tarn: give only one of --show, --hide, --toggle, --quit.\n";
+            : "Tarn: give only one of --show, --hide, --toggle, --quit, --import-applications.\n";
     std::fputs(mistake, stderr);
     std::fputs(qPrintable(parser.helpText()), stderr);
     return 1;

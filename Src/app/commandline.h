@@ -8,7 +8,7 @@
 class QCommandLineParser;
 
 // What a start of Tarn asks of the Tarn that runs on the same data folder.
-enum class InstanceCommand { None, Show, Hide, Toggle, Quit };
+enum class InstanceCommand { None, Show, Hide, Toggle, Quit, ImportApplications };
 
 struct CommandLine {
     InstanceCommand command = InstanceCommand::None;

@@ -61,6 +61,19 @@ Value namedArrayHolder(const QString& name, const char* arrayName, Allocator& al
 
 } // namespace
 
+bool isUntouchedStart(const Document& doc) {
+    const Value* typeList = types(doc);
+    if (!typeList || !typeList->IsArray() || typeList->Size() != 1)
+        return false;
+    const Value* groups = groupsOf(doc, 0);
+    if (!groups)
+        return true;
+    if (!groups->IsArray() || groups->Size() > 1)
+        return false;
+    const Value* items = itemsOf(doc, 0, 0);
+    return !items || !items->IsArray() || items->Empty();
+}
+
 int importApplications(Document& doc, const QVector<applicationmenu::Application>& applications,
                        const ImportNames& names, const QStringList& applicationFolders) {
     // What the catalog holds already, wherever the user has put it.

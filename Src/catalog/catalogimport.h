@@ -18,6 +18,10 @@ struct ImportNames {
     QStringList groups; // applicationmenu::kCategoryCount names
 };
 
+// A catalog as a new Tarn starts it: one Type with at most one Group, and no
+// Item anywhere. Such a catalog is offered the import.
+bool isUntouchedStart(const Document& doc);
+
 // Adds to the Type named `names.type` (made at the end when there is none)
 // an Item for each application not yet anywhere in the catalog: not its
 // entry file, no entry of the same desktop id in `applicationFolders`, not

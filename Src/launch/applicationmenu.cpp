@@ -78,7 +78,16 @@ QVector<Application> scan(const QStringList& applicationFolders, const QStringLi
         application.category = mainCategory(entry.categories);
         found << application;
     });
-    QCollator collator(languages.isEmpty() ? QLocale() : QLocale(languages.first()));
+    // Sorted in the first real language the names were looked up in.
+    QLocale sortLocale = QLocale::c();
+    for (const QString& language : languages) {
+        const QLocale locale(language.section(QLatin1Char('.'), 0, 0).section(QLatin1Char('@'), 0, 0));
+        if (locale.language() != QLocale::C) {
+            sortLocale = locale;
+            break;
+        }
+    }
+    QCollator collator(sortLocale);
     collator.setNumericMode(true);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::stable_sort(found.begin(), found.end(), [&](const Application& a, const Application& b) {

@@ -144,8 +144,9 @@ void MainForm::createMenus() {
     actTypeAdd = action("actTypeAdd", tr("新建分类"), &MainForm::jsonTypeItmeAdd);
     actTypeRename = action("actTypeRename", tr("重命名"), &MainForm::jsonTypeItmeRename);
     actTypeDelete = action("actTypeDelete", tr("删除"), &MainForm::jsonTypeItmeDelete);
-    menuTypeBlank = menu({actTypeAdd});
-    menuTypeEntry = menu({actTypeAdd, actTypeRename, actTypeDelete});
+    actImportApps = action("actImportApps", tr("导入应用程序…"), &MainForm::importApplications);
+    menuTypeBlank = menu({actTypeAdd, nullptr, actImportApps});
+    menuTypeEntry = menu({actTypeAdd, actTypeRename, actTypeDelete, nullptr, actImportApps});
 
     actGroupAdd = action("actGroupAdd", tr("新建分组"), &MainForm::jsonGroupItmeAdd);
     actGroupDelete = action("actGroupDelete", tr("删除"), &MainForm::jsonGroupItmeDelete);

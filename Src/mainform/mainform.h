@@ -18,8 +18,10 @@
 #include <memory>
 #include <optional>
 
+class ApplicationImport;
 class Presence;
 class QAction;
+class QLabel;
 class QListWidget;
 class QListWidgetItem;
 class QMenu;
@@ -97,6 +99,8 @@ private slots:
     void openFormSettings();
     void openFormAttribute();
     void hotKeyReset();
+    // "导入应用程序…": the installed applications into the catalog.
+    void importApplications();
 
 private:
     void setupLists(QListWidget* list);
@@ -116,6 +120,13 @@ private:
     // The catalog file was changed by someone else and read again.
     void catalogReloaded();
     void fillTypeList();
+    // The import added or removed Items: the lists follow, showing the Type
+    // at `typeRow` (-1: the one shown before).
+    void applicationsImported(int importedRow);
+    // Under the empty Group's hint, while the catalog is as a new Tarn
+    // starts it: a link to the import.
+    void updateImportLink();
+    ApplicationImport& importer();
 
     // One edit of the Catalog: `apply` to what `find` finds in it now. False,
     // with nothing changed, where it finds nothing (a question kept the event
@@ -191,6 +202,10 @@ private:
     std::unique_ptr<SearchPanel> searchPanel;
     // The hotkey and the tray icon; a child of the window.
     Presence* presence = nullptr;
+    // A child of the window, made when first asked for.
+    ApplicationImport* applicationImport = nullptr;
+    // Made only for a catalog that can show it.
+    QLabel* importLink = nullptr;
     FormMove* formMove = nullptr;
     // The settings window deletes itself when closed.
     QPointer<FormSettings> formSettings;
@@ -234,6 +249,7 @@ private:
     QAction* actItemMove;
     QAction* actAttribute;
     QAction* actQuit;
+    QAction* actImportApps;
 
     QMenu* menuTypeBlank;
     QMenu* menuTypeEntry;

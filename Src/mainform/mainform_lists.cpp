@@ -50,6 +50,7 @@ void MainForm::typeCurrentRowChanged(int index) {
 
 void MainForm::groupCurrentRowChanged(int index) {
     iconsDeferred = false;
+    updateImportLink();
     if (index < 0)
         return;
     const catalog::Value* items = jsonItems();

@@ -6,6 +6,7 @@
 #include "ui_mainform.h"
 
 #include "dialogs/formsettings.h"
+#include "mainform/applicationimport.h"
 #include "mainform/presence.h"
 #include "mainform/searchpanel.h"
 #include "mainform/windowplacement.h"
@@ -117,6 +118,9 @@ void MainForm::runCommand(InstanceCommand command) {
         break;
     case InstanceCommand::Quit:
         quitTarn();
+        break;
+    case InstanceCommand::ImportApplications:
+        importer().start(false);
         break;
     case InstanceCommand::None:
         break;
