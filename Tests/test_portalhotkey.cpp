@@ -174,6 +174,23 @@ private slots:
         QTRY_COMPARE(activated.count(), 1);
     }
 
+    void aResponseBeforeTheReplyStillBinds() {
+        // A busy portal may send a request's Response before the method's
+        // reply that names the request.
+        FakePortal portal;
+        portal.bindAnswer = FakePortal::Answer::GrantEarly;
+        QVERIFY(portal.publish());
+        GlobalHotkey hotkey(native("alt+`"), true);
+        QSignalSpy finished(&hotkey, &GlobalHotkey::registrationFinished);
+        QSignalSpy activated(&hotkey, &GlobalHotkey::activated);
+        QTRY_COMPARE(finished.count(), 1);
+        QCOMPARE(finished[0][0].toBool(), true);
+        QVERIFY(hotkey.isRegistered());
+        QCOMPARE(portal.bindings.size(), 1);
+        portal.activate(portal.bindings[0].session, QStringLiteral("show-hide"));
+        QTRY_COMPARE(activated.count(), 1);
+    }
+
     void thePortalsKeyTogglesTheWindow() {
         FakePortal portal;
         QVERIFY(portal.publish());

@@ -192,9 +192,20 @@ void PortalShortcut::stopAwaiting() {
     awaited.clear();
 }
 
-void PortalShortcut::followRequest(QDBusPendingCallWatcher* call) {
-    call->deleteLater();
-    const QDBusPendingReply<QDBusObjectPath> reply = *call;
+void PortalShortcut::call(const QDBusMessage& message, Step sent) {
+    step = sent;
+    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(message), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, sent](QDBusPendingCallWatcher* reply) { followRequest(reply, sent); });
+}
+
+void PortalShortcut::followRequest(QDBusPendingCallWatcher* watcher, Step sent) {
+    watcher->deleteLater();
+    // Answered already: the path the reply names is done with, and the one
+    // listened to now is the next request's.
+    if (step != sent)
+        return;
+    const QDBusPendingReply<QDBusObjectPath> reply = *watcher;
     if (reply.isError()) {
         finish(State::Missing);
         return;
@@ -209,12 +220,10 @@ void PortalShortcut::createSession() {
     // an early Response is not missed.
     const QString token = newToken();
     awaitResponse(requestPathFor(token));
-    step = Step::Creating;
-    QDBusMessage call = portalCall(portal::globalShortcuts, "CreateSession");
-    call << QVariantMap{{QStringLiteral("handle_token"), token},
-                        {QStringLiteral("session_handle_token"), newToken()}};
-    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, &PortalShortcut::followRequest);
+    QDBusMessage message = portalCall(portal::globalShortcuts, "CreateSession");
+    message << QVariantMap{{QStringLiteral("handle_token"), token},
+                           {QStringLiteral("session_handle_token"), newToken()}};
+    call(message, Step::Creating);
 }
 
 void PortalShortcut::bindShortcut() {
@@ -227,16 +236,14 @@ void PortalShortcut::bindShortcut() {
 
     const QString token = newToken();
     awaitResponse(requestPathFor(token));
-    step = Step::Binding;
     PortalShortcutEntry entry{id, {{QStringLiteral("description"), description}}};
     if (!preferred.isEmpty())
         entry.properties.insert(QStringLiteral("preferred_trigger"), preferred);
-    QDBusMessage call = portalCall(portal::globalShortcuts, "BindShortcuts");
-    call << QVariant::fromValue(QDBusObjectPath(sessionPath))
-         << QVariant::fromValue(PortalShortcutList{entry}) << QString()
-         << QVariantMap{{QStringLiteral("handle_token"), token}};
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, &PortalShortcut::followRequest);
+    QDBusMessage message = portalCall(portal::globalShortcuts, "BindShortcuts");
+    message << QVariant::fromValue(QDBusObjectPath(sessionPath))
+            << QVariant::fromValue(PortalShortcutList{entry}) << QString()
+            << QVariantMap{{QStringLiteral("handle_token"), token}};
+    call(message, Step::Binding);
 }
 
 void PortalShortcut::requestAnswered(uint response, const QVariantMap& results) {

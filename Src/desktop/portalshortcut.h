@@ -9,6 +9,7 @@
 #include <QVariantMap>
 
 class QDBusArgument;
+class QDBusMessage;
 class QDBusPendingCallWatcher;
 
 // One shortcut as the GlobalShortcuts portal passes it: an id and its
@@ -84,8 +85,11 @@ private:
     void awaitResponse(const QString& requestPath);
     void stopAwaiting();
     // A method reply carries the request's real path: follow it if it
-    // differs from the one predicted from the token.
-    void followRequest(QDBusPendingCallWatcher* watcher);
+    // differs from the one predicted from the token, unless the request of
+    // `sent` was answered before its reply came.
+    void followRequest(QDBusPendingCallWatcher* watcher, Step sent);
+    // Sends a CreateSession or BindShortcuts call made for `sent`.
+    void call(const QDBusMessage& message, Step sent);
     QString newToken();
     QString requestPathFor(const QString& token) const;
     void finish(State outcome);
