@@ -191,6 +191,29 @@ private slots:
         QTRY_COMPARE(activated.count(), 1);
     }
 
+    void aKeyChangedOnTheDesktopIsFollowed() {
+        // The user picks another key in the desktop's settings; the desktop
+        // tells every session's changes on one signal.
+        FakePortal portal;
+        QVERIFY(portal.publish());
+        GlobalHotkey hotkey(native("alt+`"), true);
+        QTRY_VERIFY(hotkey.isRegistered());
+        QVERIFY(hotkey.isBoundByDesktop());
+        QCOMPARE(hotkey.triggerDescription(), QStringLiteral("ALT+grave"));
+        QSignalSpy changed(&hotkey, &GlobalHotkey::triggerDescriptionChanged);
+        const QString session = portal.bindings.value(0).session;
+        portal.change(QStringLiteral("/org/freedesktop/portal/desktop/session/x/y"),
+                      QStringLiteral("show-hide"), QStringLiteral("Ctrl+Q"));
+        portal.change(session, QStringLiteral("other"), QStringLiteral("Ctrl+W"));
+        portal.change(session, QStringLiteral("show-hide"), QStringLiteral("Meta+F9"));
+        QTRY_COMPARE(changed.count(), 1);
+        QCOMPARE(changed[0][0].toString(), QStringLiteral("Meta+F9"));
+        QCOMPARE(hotkey.triggerDescription(), QStringLiteral("Meta+F9"));
+        // Released for the key editor, the desktop's key is still its own.
+        QVERIFY(!hotkey.setRegistered(false));
+        QVERIFY(hotkey.isBoundByDesktop());
+    }
+
     void thePortalsKeyTogglesTheWindow() {
         FakePortal portal;
         QVERIFY(portal.publish());

@@ -133,6 +133,9 @@ PortalShortcut::~PortalShortcut() {
         bus.disconnect(QLatin1String(portal::service), QLatin1String(portal::path),
                        QLatin1String(portal::globalShortcuts), QStringLiteral("Activated"), this,
                        SLOT(shortcutActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
+        bus.disconnect(QLatin1String(portal::service), QLatin1String(portal::path),
+                       QLatin1String(portal::globalShortcuts), QStringLiteral("ShortcutsChanged"), this,
+                       SLOT(shortcutsChanged(QDBusObjectPath, PortalShortcutList)));
         bus.disconnect(QLatin1String(portal::service), sessionPath, QLatin1String(portal::session),
                        QStringLiteral("Closed"), this, SLOT(sessionClosed()));
         bus.send(QDBusMessage::createMethodCall(QLatin1String(portal::service), sessionPath,
@@ -231,6 +234,10 @@ void PortalShortcut::bindShortcut() {
     bus.connect(QLatin1String(portal::service), QLatin1String(portal::path),
                 QLatin1String(portal::globalShortcuts), QStringLiteral("Activated"), this,
                 SLOT(shortcutActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
+    // The user may give the shortcut another key in the desktop's settings.
+    bus.connect(QLatin1String(portal::service), QLatin1String(portal::path),
+                QLatin1String(portal::globalShortcuts), QStringLiteral("ShortcutsChanged"), this,
+                SLOT(shortcutsChanged(QDBusObjectPath, PortalShortcutList)));
     bus.connect(QLatin1String(portal::service), sessionPath, QLatin1String(portal::session),
                 QStringLiteral("Closed"), this, SLOT(sessionClosed()));
 
@@ -274,7 +281,7 @@ void PortalShortcut::requestAnswered(uint response, const QVariantMap& results) 
         const auto shortcuts = qdbus_cast<PortalShortcutList>(listed.value<QDBusArgument>());
         for (const PortalShortcutEntry& entry : shortcuts) {
             if (entry.id == id) {
-                described = entry.properties.value(QStringLiteral("trigger_description")).toString();
+                describe(entry.properties.value(QStringLiteral("trigger_description")).toString());
                 finish(State::Bound);
                 return;
             }
@@ -293,6 +300,22 @@ void PortalShortcut::sessionClosed() {
     sessionPath.clear();
     if (current == State::Bound || current == State::Asking)
         finish(State::Refused);
+}
+
+void PortalShortcut::shortcutsChanged(const QDBusObjectPath& session, const PortalShortcutList& shortcuts) {
+    if (session.path() != sessionPath)
+        return;
+    const QString key = QStringLiteral("trigger_description");
+    for (const PortalShortcutEntry& entry : shortcuts)
+        if (entry.id == id && entry.properties.contains(key))
+            describe(entry.properties.value(key).toString());
+}
+
+void PortalShortcut::describe(const QString& triggerDescription) {
+    if (triggerDescription == described)
+        return;
+    described = triggerDescription;
+    emit triggerDescriptionChanged(described);
 }
 
 void PortalShortcut::finish(State outcome) {

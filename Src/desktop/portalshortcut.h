@@ -64,18 +64,22 @@ public:
 
     void start();
     State state() const { return current; }
-    // How the desktop says the shortcut is triggered, when it told.
+    // How the desktop says the shortcut is triggered, when it told: in its
+    // answer to the binding, and again whenever the user changes the key in
+    // the desktop's settings.
     QString triggerDescription() const { return described; }
 
 signals:
     void activated();
     void finished(bool bound);
+    void triggerDescriptionChanged(const QString& description);
 
 private slots:
     void requestAnswered(uint response, const QVariantMap& results);
     void shortcutActivated(const QDBusObjectPath& session, const QString& id, qulonglong timestamp,
                            const QVariantMap& options);
     void sessionClosed();
+    void shortcutsChanged(const QDBusObjectPath& session, const PortalShortcutList& shortcuts);
 
 private:
     enum class Step { None, Creating, Binding };
@@ -92,6 +96,7 @@ private:
     void call(const QDBusMessage& message, Step sent);
     QString newToken();
     QString requestPathFor(const QString& token) const;
+    void describe(const QString& triggerDescription);
     void finish(State outcome);
 
     QString id;

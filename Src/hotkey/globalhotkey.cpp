@@ -26,6 +26,14 @@ bool GlobalHotkey::needsDesktopBinding() const {
     return backend && backend->needsDesktopBinding();
 }
 
+bool GlobalHotkey::isBoundByDesktop() const {
+    return backend && backend->isBoundByDesktop();
+}
+
+QString GlobalHotkey::triggerDescription() const {
+    return backend ? backend->triggerDescription() : QString();
+}
+
 bool GlobalHotkey::setRegistered(bool registered) {
     const bool before = isRegistered();
     if (backend && registered != before) {

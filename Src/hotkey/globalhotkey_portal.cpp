@@ -26,6 +26,8 @@ public:
             emit owner->registrationFinished(isGrabbed());
             emit owner->registeredChanged(isGrabbed());
         });
+        QObject::connect(shortcut.get(), &PortalShortcut::triggerDescriptionChanged, hotkey,
+                         &GlobalHotkey::triggerDescriptionChanged);
     }
 
     bool grab() override {
@@ -42,6 +44,8 @@ public:
         return shortcut->state() == PortalShortcut::State::Missing ||
                shortcut->state() == PortalShortcut::State::Refused;
     }
+    bool isBoundByDesktop() const override { return shortcut->state() == PortalShortcut::State::Bound; }
+    QString triggerDescription() const override { return shortcut->triggerDescription(); }
 
 private:
     GlobalHotkey* owner;
