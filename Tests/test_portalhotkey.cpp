@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QKeySequenceEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -250,6 +251,39 @@ private slots:
         QTRY_VERIFY(form.isHidden());
     }
 
+    void theKeyTabShowsTheKeyTheDesktopBound() {
+        // The desktop may bind another key than the one asked for, and the
+        // user may change it there at any time: the key tab says which key
+        // works, as the desktop words it, while it is open.
+        FakePortal portal;
+        portal.bindAnswer = FakePortal::Answer::GrantThenChange;
+        QVERIFY(portal.publish());
+        ModalAnswerer answers;
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        FormSettings* settings = shown.openSettings();
+        QVERIFY(settings);
+        auto* bound = settings->findChild<QLabel*>(QStringLiteral("label_desktopKey"));
+        QVERIFY(bound);
+        QTRY_COMPARE(bound->text(), QStringLiteral("桌面实际绑定：Meta+F9"));
+        QVERIFY(!bound->isHidden());
+        QVERIFY(settings->findChild<QWidget*>(QStringLiteral("widget_desktopBinding"))->isHidden());
+
+        // A new hotkey applied with the tab open: asked, bound, changed.
+        portal.laterTrigger = QStringLiteral("Meta+F10");
+        answers.press(QStringLiteral("已知晓"));
+        settings->findChild<QKeySequenceEdit*>(QStringLiteral("keySequenceEdit_showAndHide"))
+            ->setKeySequence(QKeySequence(QStringLiteral("Ctrl+Alt+K")));
+        QTest::mouseClick(settings->findChild<QPushButton*>(QStringLiteral("pushButton_showAndHide")),
+                          Qt::LeftButton);
+        QCOMPARE(bound->text(), QStringLiteral("桌面实际绑定：等待桌面答复…"));
+        QVERIFY(answers.waitFor(1));
+        QCOMPARE(answers.boxes()[0].text, QStringLiteral("热键修改成功"));
+        QTRY_COMPARE(bound->text(), QStringLiteral("桌面实际绑定：Meta+F10"));
+        QCOMPARE(portal.bindings.size(), 2);
+        settings->close();
+    }
+
     void withoutAPortalTheUserIsToldOnceHowToBindTheKey() {
         MainFormFixture shown;
         const QString command = commandHere();
@@ -277,6 +311,7 @@ private slots:
             FormSettings* settings = shown.openSettings();
             QVERIFY(settings);
             QVERIFY(!settings->findChild<QWidget*>(QStringLiteral("widget_desktopBinding"))->isHidden());
+            QVERIFY(settings->findChild<QLabel*>(QStringLiteral("label_desktopKey"))->isHidden());
             QCOMPARE(settings->findChild<QLineEdit*>(QStringLiteral("lineEdit_toggleCommand"))->text(),
                      command);
             QApplication::clipboard()->clear();

@@ -23,6 +23,8 @@ bool Presence::setupHotKey() {
     hotKey = std::make_unique<GlobalHotkey>(QKeySequence(hotKeyShowAndHide, QKeySequence::NativeText), true);
     // On Wayland the desktop answers later, through hotKeyAnswered().
     connect(hotKey.get(), &GlobalHotkey::registrationFinished, this, &Presence::hotKeyAnswered);
+    connect(hotKey.get(), &GlobalHotkey::triggerDescriptionChanged, this, &Presence::showHotKeyInSettings);
+    showHotKeyInSettings();
     const bool registered = hotKey->property("registered").toBool();
     if (registered || hotKey->isPending())
         connect(hotKey.get(), &GlobalHotkey::activated, this, &Presence::toggleRequested);
@@ -75,7 +77,7 @@ QSystemTrayIcon* Presence::setupTray() {
 
 void Presence::attachSettings(FormSettings* settings) {
     settingsWindow = settings;
-    showDesktopBindingInSettings();
+    showHotKeyInSettings();
     connect(settings, &FormSettings::hotKeyRecording, this, &Presence::pauseHotKey);
     // Closed while the key editor had the focus: the grab comes back.
     connect(settings, &QObject::destroyed, this, [this] { pauseHotKey(false); });
@@ -92,7 +94,7 @@ void Presence::hotKeyAnswered(bool registered) {
         reportHotKeyFailure();
     }
     announce = false;
-    showDesktopBindingInSettings();
+    showHotKeyInSettings();
 }
 
 void Presence::reportHotKeyFailure() {
@@ -124,8 +126,15 @@ QString Presence::desktopToggleCommand() {
                          datapaths::startArguments());
 }
 
-void Presence::showDesktopBindingInSettings() {
-    if (settingsWindow)
-        settingsWindow->showDesktopBinding(hotKey && hotKey->needsDesktopBinding() ? desktopToggleCommand()
-                                                                                   : QString());
+void Presence::showHotKeyInSettings() {
+    if (!settingsWindow)
+        return;
+    settingsWindow->showDesktopBinding(hotKey && hotKey->needsDesktopBinding() ? desktopToggleCommand()
+                                                                               : QString());
+    using DesktopKey = FormSettings::DesktopKey;
+    const DesktopKey key = !hotKey                      ? DesktopKey::None
+                           : hotKey->isBoundByDesktop() ? DesktopKey::Bound
+                           : hotKey->isPending()        ? DesktopKey::Asking
+                                                        : DesktopKey::None;
+    settingsWindow->showDesktopKey(key, hotKey ? hotKey->triggerDescription() : QString());
 }
