@@ -80,13 +80,21 @@ void FakePortal::respond(const QString& request, uint code, const QVariantMap& r
     QDBusMessage signal =
         QDBusMessage::createSignal(request, QLatin1String(portal::request), QStringLiteral("Response"));
     signal << code << results;
-    if (bindAnswer == Answer::GrantEarly)
+    if (bindAnswer == Answer::GrantEarly) {
         bus.send(signal); // the reply goes out once the slot returns
-    else
-        QTimer::singleShot(0, this, [this, signal] { bus.send(signal); });
+        return;
+    }
+    unanswered << signal;
+    QTimer::singleShot(0, this, &FakePortal::sendResponses);
+}
+
+void FakePortal::sendResponses() {
+    while (!unanswered.isEmpty())
+        bus.send(unanswered.takeFirst());
 }
 
 void FakePortal::activate(const QString& session, const QString& id) {
+    sendResponses();
     QDBusMessage signal = QDBusMessage::createSignal(
         QLatin1String(portal::path), QLatin1String(portal::globalShortcuts), QStringLiteral("Activated"));
     signal << QVariant::fromValue(QDBusObjectPath(session)) << id << qulonglong(0) << QVariantMap();
@@ -94,6 +102,7 @@ void FakePortal::activate(const QString& session, const QString& id) {
 }
 
 void FakePortal::change(const QString& session, const QString& id, const QString& triggerDescription) {
+    sendResponses();
     QDBusMessage signal =
         QDBusMessage::createSignal(QLatin1String(portal::path), QLatin1String(portal::globalShortcuts),
                                    QStringLiteral("ShortcutsChanged"));

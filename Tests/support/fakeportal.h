@@ -5,6 +5,7 @@
 
 #include <QDBusConnection>
 #include <QDBusContext>
+#include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QObject>
 #include <QStringList>
@@ -71,6 +72,10 @@ private:
     // Answers a request the way a portal does: a Response signal on the
     // request object, after the method's reply (before it, with GrantEarly).
     void respond(const QString& request, uint code, const QVariantMap& results);
+    // A desktop answers a binding before it delivers its key: the Responses
+    // still to go out go before any other signal.
+    void sendResponses();
+    QList<QDBusMessage> unanswered;
 
     QDBusConnection bus;
 };
