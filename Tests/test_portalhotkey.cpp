@@ -95,6 +95,23 @@ private slots:
         QCOMPARE(portal::trigger(QKeySequence(sequence, QKeySequence::PortableText)[0]), trigger);
     }
 
+    void parentWindowsNamedAsThePortalNamesThem_data() {
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<quintptr>("window");
+        QTest::addColumn<QString>("handle");
+        QTest::newRow("x11") << "xcb" << quintptr(0x1a0000b) << "x11:1a0000b";
+        QTest::newRow("no window yet") << "xcb" << quintptr(0) << "";
+        // Qt's ids there are its own, not the compositor's handles.
+        QTest::newRow("wayland") << "wayland" << quintptr(0x1a0000b) << "";
+        QTest::newRow("offscreen") << "offscreen" << quintptr(1) << "";
+    }
+    void parentWindowsNamedAsThePortalNamesThem() {
+        QFETCH(QString, platform);
+        QFETCH(quintptr, window);
+        QFETCH(QString, handle);
+        QCOMPARE(portal::parentWindow(platform, window), handle);
+    }
+
     void theDesktopBindsTheShortcutAndDeliversIt() {
         FakePortal portal;
         QVERIFY(portal.publish());
@@ -282,6 +299,19 @@ private slots:
         QTRY_COMPARE(bound->text(), QStringLiteral("桌面实际绑定：Meta+F10"));
         QCOMPARE(portal.bindings.size(), 2);
         settings->close();
+    }
+
+    void theDesktopsQuestionsBelongToTheMainWindow() {
+        // A desktop that asks the user about the key puts its dialog over
+        // Tarn's window, named as the portal names X11 windows.
+        FakePortal portal;
+        QVERIFY(portal.publish());
+        ModalAnswerer answers;
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        QTRY_COMPARE(portal.bindings.size(), 1);
+        QCOMPARE(portal.bindings[0].parentWindow,
+                 QStringLiteral("x11:") + QString::number(shown.form().winId(), 16));
     }
 
     void withoutAPortalTheUserIsToldOnceHowToBindTheKey() {

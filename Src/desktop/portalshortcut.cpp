@@ -106,6 +106,12 @@ QString trigger(int combination) {
     return text + key;
 }
 
+QString parentWindow(const QString& platformName, quintptr window) {
+    if (platformName == QLatin1String("xcb") && window != 0)
+        return QLatin1String("x11:") + QString::number(window, 16);
+    return QString();
+}
+
 } // namespace portal
 
 namespace {
@@ -248,7 +254,7 @@ void PortalShortcut::bindShortcut() {
         entry.properties.insert(QStringLiteral("preferred_trigger"), preferred);
     QDBusMessage message = portalCall(portal::globalShortcuts, "BindShortcuts");
     message << QVariant::fromValue(QDBusObjectPath(sessionPath))
-            << QVariant::fromValue(PortalShortcutList{entry}) << QString()
+            << QVariant::fromValue(PortalShortcutList{entry}) << parentHandle
             << QVariantMap{{QStringLiteral("handle_token"), token}};
     call(message, Step::Binding);
 }

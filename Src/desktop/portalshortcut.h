@@ -37,6 +37,11 @@ void registerTypes();
 // A key combination (Qt key code with modifiers) in the portal's trigger
 // syntax, "CTRL+ALT+grave"; empty when the key has no name there.
 QString trigger(int combination);
+
+// The portal's name for the window a dialog of the desktop belongs to:
+// "x11:" and the window's id in hex on X11; empty where the window cannot
+// be named (Wayland without xdg-foreign, or no window yet).
+QString parentWindow(const QString& platformName, quintptr window);
 } // namespace portal
 
 // Asks the desktop, through the XDG desktop portal on the session bus, to
@@ -62,6 +67,9 @@ public:
                    QObject* parent = nullptr);
     ~PortalShortcut() override;
 
+    // The window the desktop's question, if it asks one, belongs to, as
+    // portal::parentWindow() names it; set before start().
+    void setParentWindow(const QString& handle) { parentHandle = handle; }
     void start();
     State state() const { return current; }
     // How the desktop says the shortcut is triggered, when it told: in its
@@ -102,6 +110,7 @@ private:
     QString id;
     QString description;
     QString preferred;
+    QString parentHandle;
     State current = State::Idle;
     Step step = Step::None;
     QString awaited;

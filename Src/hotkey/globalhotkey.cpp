@@ -14,6 +14,11 @@ GlobalHotkey::~GlobalHotkey() {
         backend->release();
 }
 
+void GlobalHotkey::setParentWindow(WId window) {
+    if (backend)
+        backend->setParentWindow(window);
+}
+
 bool GlobalHotkey::isRegistered() const {
     return backend && backend->isGrabbed();
 }

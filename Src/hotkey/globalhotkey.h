@@ -3,6 +3,7 @@
 
 #include <QKeySequence>
 #include <QObject>
+#include <qwindowdefs.h>
 
 #include <memory>
 
@@ -24,6 +25,9 @@ public:
     ~GlobalHotkey() override;
 
     QKeySequence shortcut() const { return sequence; }
+    // The window a desktop's question about the key belongs to (the
+    // portal's dialogs); set before registering.
+    void setParentWindow(WId window);
     bool isRegistered() const;
     // Grabs or releases the combination; returns whether it is registered now.
     bool setRegistered(bool registered);
@@ -45,6 +49,7 @@ public:
         virtual bool grab() = 0;
         virtual void release() = 0;
         virtual bool isGrabbed() const = 0;
+        virtual void setParentWindow(WId) {}
         virtual bool isPending() const { return false; }
         virtual bool needsDesktopBinding() const { return false; }
         virtual bool isBoundByDesktop() const { return false; }

@@ -30,6 +30,10 @@ public:
                          &GlobalHotkey::triggerDescriptionChanged);
     }
 
+    void setParentWindow(WId window) override {
+        shortcut->setParentWindow(portal::parentWindow(QGuiApplication::platformName(), window));
+    }
+
     bool grab() override {
         muted = false;
         shortcut->start();

@@ -20,7 +20,10 @@ Presence::~Presence() = default;
 bool Presence::setupHotKey() {
     hotKeyShowAndHide =
         configSettings->value(settingkeys::hotKeyShowAndHide, QString(settingkeys::defaultHotKey)).toString();
-    hotKey = std::make_unique<GlobalHotkey>(QKeySequence(hotKeyShowAndHide, QKeySequence::NativeText), true);
+    hotKey = std::make_unique<GlobalHotkey>(QKeySequence(hotKeyShowAndHide, QKeySequence::NativeText));
+    // A desktop that asks the user about the key asks over this window.
+    hotKey->setParentWindow(window->winId());
+    hotKey->setRegistered(true);
     // On Wayland the desktop answers later, through hotKeyAnswered().
     connect(hotKey.get(), &GlobalHotkey::registrationFinished, this, &Presence::hotKeyAnswered);
     connect(hotKey.get(), &GlobalHotkey::triggerDescriptionChanged, this, &Presence::showHotKeyInSettings);
