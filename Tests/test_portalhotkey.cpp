@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QKeySequenceEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -92,6 +93,23 @@ private slots:
         QFETCH(QString, sequence);
         QFETCH(QString, trigger);
         QCOMPARE(portal::trigger(QKeySequence(sequence, QKeySequence::PortableText)[0]), trigger);
+    }
+
+    void parentWindowsNamedAsThePortalNamesThem_data() {
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<quintptr>("window");
+        QTest::addColumn<QString>("handle");
+        QTest::newRow("x11") << "xcb" << quintptr(0x1a0000b) << "x11:1a0000b";
+        QTest::newRow("no window yet") << "xcb" << quintptr(0) << "";
+        // Qt's ids there are its own, not the compositor's handles.
+        QTest::newRow("wayland") << "wayland" << quintptr(0x1a0000b) << "";
+        QTest::newRow("offscreen") << "offscreen" << quintptr(1) << "";
+    }
+    void parentWindowsNamedAsThePortalNamesThem() {
+        QFETCH(QString, platform);
+        QFETCH(quintptr, window);
+        QFETCH(QString, handle);
+        QCOMPARE(portal::parentWindow(platform, window), handle);
     }
 
     void theDesktopBindsTheShortcutAndDeliversIt() {
@@ -174,6 +192,46 @@ private slots:
         QTRY_COMPARE(activated.count(), 1);
     }
 
+    void aResponseBeforeTheReplyStillBinds() {
+        // A busy portal may send a request's Response before the method's
+        // reply that names the request.
+        FakePortal portal;
+        portal.bindAnswer = FakePortal::Answer::GrantEarly;
+        QVERIFY(portal.publish());
+        GlobalHotkey hotkey(native("alt+`"), true);
+        QSignalSpy finished(&hotkey, &GlobalHotkey::registrationFinished);
+        QSignalSpy activated(&hotkey, &GlobalHotkey::activated);
+        QTRY_COMPARE(finished.count(), 1);
+        QCOMPARE(finished[0][0].toBool(), true);
+        QVERIFY(hotkey.isRegistered());
+        QCOMPARE(portal.bindings.size(), 1);
+        portal.activate(portal.bindings[0].session, QStringLiteral("show-hide"));
+        QTRY_COMPARE(activated.count(), 1);
+    }
+
+    void aKeyChangedOnTheDesktopIsFollowed() {
+        // The user picks another key in the desktop's settings; the desktop
+        // tells every session's changes on one signal.
+        FakePortal portal;
+        QVERIFY(portal.publish());
+        GlobalHotkey hotkey(native("alt+`"), true);
+        QTRY_VERIFY(hotkey.isRegistered());
+        QVERIFY(hotkey.isBoundByDesktop());
+        QCOMPARE(hotkey.triggerDescription(), QStringLiteral("ALT+grave"));
+        QSignalSpy changed(&hotkey, &GlobalHotkey::triggerDescriptionChanged);
+        const QString session = portal.bindings.value(0).session;
+        portal.change(QStringLiteral("/org/freedesktop/portal/desktop/session/x/y"),
+                      QStringLiteral("show-hide"), QStringLiteral("Ctrl+Q"));
+        portal.change(session, QStringLiteral("other"), QStringLiteral("Ctrl+W"));
+        portal.change(session, QStringLiteral("show-hide"), QStringLiteral("Meta+F9"));
+        QTRY_COMPARE(changed.count(), 1);
+        QCOMPARE(changed[0][0].toString(), QStringLiteral("Meta+F9"));
+        QCOMPARE(hotkey.triggerDescription(), QStringLiteral("Meta+F9"));
+        // Released for the key editor, the desktop's key is still its own.
+        QVERIFY(!hotkey.setRegistered(false));
+        QVERIFY(hotkey.isBoundByDesktop());
+    }
+
     void thePortalsKeyTogglesTheWindow() {
         FakePortal portal;
         QVERIFY(portal.publish());
@@ -210,6 +268,52 @@ private slots:
         QTRY_VERIFY(form.isHidden());
     }
 
+    void theKeyTabShowsTheKeyTheDesktopBound() {
+        // The desktop may bind another key than the one asked for, and the
+        // user may change it there at any time: the key tab says which key
+        // works, as the desktop words it, while it is open.
+        FakePortal portal;
+        portal.bindAnswer = FakePortal::Answer::GrantThenChange;
+        QVERIFY(portal.publish());
+        ModalAnswerer answers;
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        FormSettings* settings = shown.openSettings();
+        QVERIFY(settings);
+        auto* bound = settings->findChild<QLabel*>(QStringLiteral("label_desktopKey"));
+        QVERIFY(bound);
+        QTRY_COMPARE(bound->text(), QStringLiteral("桌面实际绑定：Meta+F9"));
+        QVERIFY(!bound->isHidden());
+        QVERIFY(settings->findChild<QWidget*>(QStringLiteral("widget_desktopBinding"))->isHidden());
+
+        // A new hotkey applied with the tab open: asked, bound, changed.
+        portal.laterTrigger = QStringLiteral("Meta+F10");
+        answers.press(QStringLiteral("已知晓"));
+        settings->findChild<QKeySequenceEdit*>(QStringLiteral("keySequenceEdit_showAndHide"))
+            ->setKeySequence(QKeySequence(QStringLiteral("Ctrl+Alt+K")));
+        QTest::mouseClick(settings->findChild<QPushButton*>(QStringLiteral("pushButton_showAndHide")),
+                          Qt::LeftButton);
+        QCOMPARE(bound->text(), QStringLiteral("桌面实际绑定：等待桌面答复…"));
+        QVERIFY(answers.waitFor(1));
+        QCOMPARE(answers.boxes()[0].text, QStringLiteral("热键修改成功"));
+        QTRY_COMPARE(bound->text(), QStringLiteral("桌面实际绑定：Meta+F10"));
+        QCOMPARE(portal.bindings.size(), 2);
+        settings->close();
+    }
+
+    void theDesktopsQuestionsBelongToTheMainWindow() {
+        // A desktop that asks the user about the key puts its dialog over
+        // Tarn's window, named as the portal names X11 windows.
+        FakePortal portal;
+        QVERIFY(portal.publish());
+        ModalAnswerer answers;
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        QTRY_COMPARE(portal.bindings.size(), 1);
+        QCOMPARE(portal.bindings[0].parentWindow,
+                 QStringLiteral("x11:") + QString::number(shown.form().winId(), 16));
+    }
+
     void withoutAPortalTheUserIsToldOnceHowToBindTheKey() {
         MainFormFixture shown;
         const QString command = commandHere();
@@ -237,6 +341,7 @@ private slots:
             FormSettings* settings = shown.openSettings();
             QVERIFY(settings);
             QVERIFY(!settings->findChild<QWidget*>(QStringLiteral("widget_desktopBinding"))->isHidden());
+            QVERIFY(settings->findChild<QLabel*>(QStringLiteral("label_desktopKey"))->isHidden());
             QCOMPARE(settings->findChild<QLineEdit*>(QStringLiteral("lineEdit_toggleCommand"))->text(),
                      command);
             QApplication::clipboard()->clear();

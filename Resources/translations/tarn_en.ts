@@ -315,6 +315,18 @@ Add Ctrl, Alt or Meta (a function key F1-F35 alone is fine).</translation>
         <source>好的</source>
         <translation>OK</translation>
     </message>
+    <message>
+        <source>桌面实际绑定：等待桌面答复…</source>
+        <translation>Bound by the desktop: waiting for its answer…</translation>
+    </message>
+    <message>
+        <source>桌面实际绑定：桌面没有说明是哪个键，请在桌面的快捷键设置中查看</source>
+        <translation>Bound by the desktop: it did not say which key; see its shortcut settings</translation>
+    </message>
+    <message>
+        <source>桌面实际绑定：%1</source>
+        <translation>Bound by the desktop: %1</translation>
+    </message>
 </context>
 <context>
     <name>GlobalHotkey</name>

@@ -106,6 +106,12 @@ QString trigger(int combination) {
     return text + key;
 }
 
+QString parentWindow(const QString& platformName, quintptr window) {
+    if (platformName == QLatin1String("xcb") && window != 0)
+        return QLatin1String("x11:") + QString::number(window, 16);
+    return QString();
+}
+
 } // namespace portal
 
 namespace {
@@ -133,6 +139,9 @@ PortalShortcut::~PortalShortcut() {
         bus.disconnect(QLatin1String(portal::service), QLatin1String(portal::path),
                        QLatin1String(portal::globalShortcuts), QStringLiteral("Activated"), this,
                        SLOT(shortcutActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
+        bus.disconnect(QLatin1String(portal::service), QLatin1String(portal::path),
+                       QLatin1String(portal::globalShortcuts), QStringLiteral("ShortcutsChanged"), this,
+                       SLOT(shortcutsChanged(QDBusObjectPath, PortalShortcutList)));
         bus.disconnect(QLatin1String(portal::service), sessionPath, QLatin1String(portal::session),
                        QStringLiteral("Closed"), this, SLOT(sessionClosed()));
         bus.send(QDBusMessage::createMethodCall(QLatin1String(portal::service), sessionPath,
@@ -192,9 +201,20 @@ void PortalShortcut::stopAwaiting() {
     awaited.clear();
 }
 
-void PortalShortcut::followRequest(QDBusPendingCallWatcher* call) {
-    call->deleteLater();
-    const QDBusPendingReply<QDBusObjectPath> reply = *call;
+void PortalShortcut::call(const QDBusMessage& message, Step sent) {
+    step = sent;
+    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(message), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, sent](QDBusPendingCallWatcher* reply) { followRequest(reply, sent); });
+}
+
+void PortalShortcut::followRequest(QDBusPendingCallWatcher* watcher, Step sent) {
+    watcher->deleteLater();
+    // Answered already: the path the reply names is done with, and the one
+    // listened to now is the next request's.
+    if (step != sent)
+        return;
+    const QDBusPendingReply<QDBusObjectPath> reply = *watcher;
     if (reply.isError()) {
         finish(State::Missing);
         return;
@@ -209,12 +229,10 @@ void PortalShortcut::createSession() {
     // an early Response is not missed.
     const QString token = newToken();
     awaitResponse(requestPathFor(token));
-    step = Step::Creating;
-    QDBusMessage call = portalCall(portal::globalShortcuts, "CreateSession");
-    call << QVariantMap{{QStringLiteral("handle_token"), token},
-                        {QStringLiteral("session_handle_token"), newToken()}};
-    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, &PortalShortcut::followRequest);
+    QDBusMessage message = portalCall(portal::globalShortcuts, "CreateSession");
+    message << QVariantMap{{QStringLiteral("handle_token"), token},
+                           {QStringLiteral("session_handle_token"), newToken()}};
+    call(message, Step::Creating);
 }
 
 void PortalShortcut::bindShortcut() {
@@ -222,21 +240,23 @@ void PortalShortcut::bindShortcut() {
     bus.connect(QLatin1String(portal::service), QLatin1String(portal::path),
                 QLatin1String(portal::globalShortcuts), QStringLiteral("Activated"), this,
                 SLOT(shortcutActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
+    // The user may give the shortcut another key in the desktop's settings.
+    bus.connect(QLatin1String(portal::service), QLatin1String(portal::path),
+                QLatin1String(portal::globalShortcuts), QStringLiteral("ShortcutsChanged"), this,
+                SLOT(shortcutsChanged(QDBusObjectPath, PortalShortcutList)));
     bus.connect(QLatin1String(portal::service), sessionPath, QLatin1String(portal::session),
                 QStringLiteral("Closed"), this, SLOT(sessionClosed()));
 
     const QString token = newToken();
     awaitResponse(requestPathFor(token));
-    step = Step::Binding;
     PortalShortcutEntry entry{id, {{QStringLiteral("description"), description}}};
     if (!preferred.isEmpty())
         entry.properties.insert(QStringLiteral("preferred_trigger"), preferred);
-    QDBusMessage call = portalCall(portal::globalShortcuts, "BindShortcuts");
-    call << QVariant::fromValue(QDBusObjectPath(sessionPath))
-         << QVariant::fromValue(PortalShortcutList{entry}) << QString()
-         << QVariantMap{{QStringLiteral("handle_token"), token}};
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, &PortalShortcut::followRequest);
+    QDBusMessage message = portalCall(portal::globalShortcuts, "BindShortcuts");
+    message << QVariant::fromValue(QDBusObjectPath(sessionPath))
+            << QVariant::fromValue(PortalShortcutList{entry}) << parentHandle
+            << QVariantMap{{QStringLiteral("handle_token"), token}};
+    call(message, Step::Binding);
 }
 
 void PortalShortcut::requestAnswered(uint response, const QVariantMap& results) {
@@ -267,7 +287,7 @@ void PortalShortcut::requestAnswered(uint response, const QVariantMap& results) 
         const auto shortcuts = qdbus_cast<PortalShortcutList>(listed.value<QDBusArgument>());
         for (const PortalShortcutEntry& entry : shortcuts) {
             if (entry.id == id) {
-                described = entry.properties.value(QStringLiteral("trigger_description")).toString();
+                describe(entry.properties.value(QStringLiteral("trigger_description")).toString());
                 finish(State::Bound);
                 return;
             }
@@ -286,6 +306,22 @@ void PortalShortcut::sessionClosed() {
     sessionPath.clear();
     if (current == State::Bound || current == State::Asking)
         finish(State::Refused);
+}
+
+void PortalShortcut::shortcutsChanged(const QDBusObjectPath& session, const PortalShortcutList& shortcuts) {
+    if (session.path() != sessionPath)
+        return;
+    const QString key = QStringLiteral("trigger_description");
+    for (const PortalShortcutEntry& entry : shortcuts)
+        if (entry.id == id && entry.properties.contains(key))
+            describe(entry.properties.value(key).toString());
+}
+
+void PortalShortcut::describe(const QString& triggerDescription) {
+    if (triggerDescription == described)
+        return;
+    described = triggerDescription;
+    emit triggerDescriptionChanged(described);
 }
 
 void PortalShortcut::finish(State outcome) {

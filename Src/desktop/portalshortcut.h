@@ -9,6 +9,7 @@
 #include <QVariantMap>
 
 class QDBusArgument;
+class QDBusMessage;
 class QDBusPendingCallWatcher;
 
 // One shortcut as the GlobalShortcuts portal passes it: an id and its
@@ -36,6 +37,11 @@ void registerTypes();
 // A key combination (Qt key code with modifiers) in the portal's trigger
 // syntax, "CTRL+ALT+grave"; empty when the key has no name there.
 QString trigger(int combination);
+
+// The portal's name for the window a dialog of the desktop belongs to:
+// "x11:" and the window's id in hex on X11; empty where the window cannot
+// be named (Wayland without xdg-foreign, or no window yet).
+QString parentWindow(const QString& platformName, quintptr window);
 } // namespace portal
 
 // Asks the desktop, through the XDG desktop portal on the session bus, to
@@ -61,20 +67,27 @@ public:
                    QObject* parent = nullptr);
     ~PortalShortcut() override;
 
+    // The window the desktop's question, if it asks one, belongs to, as
+    // portal::parentWindow() names it; set before start().
+    void setParentWindow(const QString& handle) { parentHandle = handle; }
     void start();
     State state() const { return current; }
-    // How the desktop says the shortcut is triggered, when it told.
+    // How the desktop says the shortcut is triggered, when it told: in its
+    // answer to the binding, and again whenever the user changes the key in
+    // the desktop's settings.
     QString triggerDescription() const { return described; }
 
 signals:
     void activated();
     void finished(bool bound);
+    void triggerDescriptionChanged(const QString& description);
 
 private slots:
     void requestAnswered(uint response, const QVariantMap& results);
     void shortcutActivated(const QDBusObjectPath& session, const QString& id, qulonglong timestamp,
                            const QVariantMap& options);
     void sessionClosed();
+    void shortcutsChanged(const QDBusObjectPath& session, const PortalShortcutList& shortcuts);
 
 private:
     enum class Step { None, Creating, Binding };
@@ -84,15 +97,20 @@ private:
     void awaitResponse(const QString& requestPath);
     void stopAwaiting();
     // A method reply carries the request's real path: follow it if it
-    // differs from the one predicted from the token.
-    void followRequest(QDBusPendingCallWatcher* watcher);
+    // differs from the one predicted from the token, unless the request of
+    // `sent` was answered before its reply came.
+    void followRequest(QDBusPendingCallWatcher* watcher, Step sent);
+    // Sends a CreateSession or BindShortcuts call made for `sent`.
+    void call(const QDBusMessage& message, Step sent);
     QString newToken();
     QString requestPathFor(const QString& token) const;
+    void describe(const QString& triggerDescription);
     void finish(State outcome);
 
     QString id;
     QString description;
     QString preferred;
+    QString parentHandle;
     State current = State::Idle;
     Step step = Step::None;
     QString awaited;

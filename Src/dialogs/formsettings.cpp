@@ -47,6 +47,7 @@ FormSettings::FormSettings(QWidget* parent) : QWidget(parent), ui(new Ui::FormSe
     connect(ui->textBrowser, &QTextBrowser::anchorClicked, this, &FormSettings::openLinks);
     ui->label_desktopBinding->setText(desktopBindingText());
     ui->widget_desktopBinding->hide();
+    ui->label_desktopKey->hide();
     connect(ui->pushButton_copyCommand, &QPushButton::clicked, this,
             [this] { QGuiApplication::clipboard()->setText(ui->lineEdit_toggleCommand->text()); });
 }
@@ -55,6 +56,24 @@ void FormSettings::showDesktopBinding(const QString& command) {
     ui->lineEdit_toggleCommand->setText(command);
     ui->lineEdit_toggleCommand->setCursorPosition(0);
     ui->widget_desktopBinding->setVisible(!command.isEmpty());
+}
+
+void FormSettings::showDesktopKey(DesktopKey state, const QString& triggerDescription) {
+    switch (state) {
+    case DesktopKey::None:
+        ui->label_desktopKey->hide();
+        return;
+    case DesktopKey::Asking:
+        ui->label_desktopKey->setText(tr("桌面实际绑定：等待桌面答复…"));
+        break;
+    case DesktopKey::Bound:
+        ui->label_desktopKey->setText(
+            triggerDescription.isEmpty()
+                ? tr("桌面实际绑定：桌面没有说明是哪个键，请在桌面的快捷键设置中查看")
+                : tr("桌面实际绑定：%1").arg(triggerDescription));
+        break;
+    }
+    ui->label_desktopKey->show();
 }
 
 FormSettings::~FormSettings() {

@@ -27,6 +27,12 @@ public:
     // (Tarn --toggle) because Tarn cannot register one; empty hides it.
     void showDesktopBinding(const QString& command);
 
+    // Where the desktop binds the key itself (its portal), the key it bound
+    // is the one that works, whatever the key editor holds.
+    enum class DesktopKey { None, Asking, Bound };
+    // Shows, beside the key editor, that key as the desktop describes it.
+    void showDesktopKey(DesktopKey state, const QString& triggerDescription);
+
 signals:
     void hotKeyReset();
     // The key editor took (true) or lost (false) the keyboard focus: while

@@ -14,6 +14,11 @@ GlobalHotkey::~GlobalHotkey() {
         backend->release();
 }
 
+void GlobalHotkey::setParentWindow(WId window) {
+    if (backend)
+        backend->setParentWindow(window);
+}
+
 bool GlobalHotkey::isRegistered() const {
     return backend && backend->isGrabbed();
 }
@@ -24,6 +29,14 @@ bool GlobalHotkey::isPending() const {
 
 bool GlobalHotkey::needsDesktopBinding() const {
     return backend && backend->needsDesktopBinding();
+}
+
+bool GlobalHotkey::isBoundByDesktop() const {
+    return backend && backend->isBoundByDesktop();
+}
+
+QString GlobalHotkey::triggerDescription() const {
+    return backend ? backend->triggerDescription() : QString();
 }
 
 bool GlobalHotkey::setRegistered(bool registered) {

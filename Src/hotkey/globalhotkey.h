@@ -3,6 +3,7 @@
 
 #include <QKeySequence>
 #include <QObject>
+#include <qwindowdefs.h>
 
 #include <memory>
 
@@ -24,6 +25,9 @@ public:
     ~GlobalHotkey() override;
 
     QKeySequence shortcut() const { return sequence; }
+    // The window a desktop's question about the key belongs to (the
+    // portal's dialogs); set before registering.
+    void setParentWindow(WId window);
     bool isRegistered() const;
     // Grabs or releases the combination; returns whether it is registered now.
     bool setRegistered(bool registered);
@@ -32,6 +36,11 @@ public:
     // Tarn cannot register keys on this desktop: the user has to bind one
     // to `Tarn --toggle` in the desktop's settings.
     bool needsDesktopBinding() const;
+    // The desktop has bound a key of its choosing (the portal's desktops
+    // let the user pick another), released or not.
+    bool isBoundByDesktop() const;
+    // How that desktop says its key is triggered; empty when it did not say.
+    QString triggerDescription() const;
 
     // One platform's way of grabbing a combination; see globalhotkey_*.cpp.
     class Backend {
@@ -40,8 +49,11 @@ public:
         virtual bool grab() = 0;
         virtual void release() = 0;
         virtual bool isGrabbed() const = 0;
+        virtual void setParentWindow(WId) {}
         virtual bool isPending() const { return false; }
         virtual bool needsDesktopBinding() const { return false; }
+        virtual bool isBoundByDesktop() const { return false; }
+        virtual QString triggerDescription() const { return QString(); }
     };
 
 signals:
@@ -50,6 +62,7 @@ signals:
     // A pending registration came to an end, or a registered one was ended
     // by the desktop (false).
     void registrationFinished(bool registered);
+    void triggerDescriptionChanged(const QString& description);
 
 private:
     static std::unique_ptr<Backend> createBackend(const QKeySequence& sequence, GlobalHotkey* owner);

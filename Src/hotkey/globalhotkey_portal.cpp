@@ -26,6 +26,12 @@ public:
             emit owner->registrationFinished(isGrabbed());
             emit owner->registeredChanged(isGrabbed());
         });
+        QObject::connect(shortcut.get(), &PortalShortcut::triggerDescriptionChanged, hotkey,
+                         &GlobalHotkey::triggerDescriptionChanged);
+    }
+
+    void setParentWindow(WId window) override {
+        shortcut->setParentWindow(portal::parentWindow(QGuiApplication::platformName(), window));
     }
 
     bool grab() override {
@@ -42,6 +48,8 @@ public:
         return shortcut->state() == PortalShortcut::State::Missing ||
                shortcut->state() == PortalShortcut::State::Refused;
     }
+    bool isBoundByDesktop() const override { return shortcut->state() == PortalShortcut::State::Bound; }
+    QString triggerDescription() const override { return shortcut->triggerDescription(); }
 
 private:
     GlobalHotkey* owner;

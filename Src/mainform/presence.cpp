@@ -20,9 +20,14 @@ Presence::~Presence() = default;
 bool Presence::setupHotKey() {
     hotKeyShowAndHide =
         configSettings->value(settingkeys::hotKeyShowAndHide, QString(settingkeys::defaultHotKey)).toString();
-    hotKey = std::make_unique<GlobalHotkey>(QKeySequence(hotKeyShowAndHide, QKeySequence::NativeText), true);
+    hotKey = std::make_unique<GlobalHotkey>(QKeySequence(hotKeyShowAndHide, QKeySequence::NativeText));
+    // A desktop that asks the user about the key asks over this window.
+    hotKey->setParentWindow(window->winId());
+    hotKey->setRegistered(true);
     // On Wayland the desktop answers later, through hotKeyAnswered().
     connect(hotKey.get(), &GlobalHotkey::registrationFinished, this, &Presence::hotKeyAnswered);
+    connect(hotKey.get(), &GlobalHotkey::triggerDescriptionChanged, this, &Presence::showHotKeyInSettings);
+    showHotKeyInSettings();
     const bool registered = hotKey->property("registered").toBool();
     if (registered || hotKey->isPending())
         connect(hotKey.get(), &GlobalHotkey::activated, this, &Presence::toggleRequested);
@@ -75,7 +80,7 @@ QSystemTrayIcon* Presence::setupTray() {
 
 void Presence::attachSettings(FormSettings* settings) {
     settingsWindow = settings;
-    showDesktopBindingInSettings();
+    showHotKeyInSettings();
     connect(settings, &FormSettings::hotKeyRecording, this, &Presence::pauseHotKey);
     // Closed while the key editor had the focus: the grab comes back.
     connect(settings, &QObject::destroyed, this, [this] { pauseHotKey(false); });
@@ -92,7 +97,7 @@ void Presence::hotKeyAnswered(bool registered) {
         reportHotKeyFailure();
     }
     announce = false;
-    showDesktopBindingInSettings();
+    showHotKeyInSettings();
 }
 
 void Presence::reportHotKeyFailure() {
@@ -124,8 +129,15 @@ QString Presence::desktopToggleCommand() {
                          datapaths::startArguments());
 }
 
-void Presence::showDesktopBindingInSettings() {
-    if (settingsWindow)
-        settingsWindow->showDesktopBinding(hotKey && hotKey->needsDesktopBinding() ? desktopToggleCommand()
-                                                                                   : QString());
+void Presence::showHotKeyInSettings() {
+    if (!settingsWindow)
+        return;
+    settingsWindow->showDesktopBinding(hotKey && hotKey->needsDesktopBinding() ? desktopToggleCommand()
+                                                                               : QString());
+    using DesktopKey = FormSettings::DesktopKey;
+    const DesktopKey key = !hotKey                      ? DesktopKey::None
+                           : hotKey->isBoundByDesktop() ? DesktopKey::Bound
+                           : hotKey->isPending()        ? DesktopKey::Asking
+                                                        : DesktopKey::None;
+    settingsWindow->showDesktopKey(key, hotKey ? hotKey->triggerDescription() : QString());
 }

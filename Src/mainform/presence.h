@@ -46,7 +46,9 @@ private:
     void reportHotKeyFailure();
     void tellDesktopBinding(bool always);
     static QString desktopToggleCommand();
-    void showDesktopBindingInSettings();
+    // The key tab's account of the hotkey: what the desktop bound, or how
+    // to bind one there.
+    void showHotKeyInSettings();
     void announceSuccess();
 
     QWidget* const window;

@@ -48,11 +48,12 @@ QDBusObjectPath FakePortal::CreateSession(const QVariantMap& options) {
 }
 
 QDBusObjectPath FakePortal::BindShortcuts(const QDBusObjectPath& session, const PortalShortcutList& shortcuts,
-                                          const QString&, const QVariantMap& options) {
+                                          const QString& parentWindow, const QVariantMap& options) {
     const QString request = objectPathFor(QStringLiteral("request"), options, "handle_token");
-    bindings << Binding{session.path(), shortcuts};
+    bindings << Binding{session.path(), shortcuts, parentWindow};
     emit bindingAsked();
-    if (bindAnswer == Answer::Grant) {
+    if (bindAnswer == Answer::Grant || bindAnswer == Answer::GrantEarly ||
+        bindAnswer == Answer::GrantThenChange) {
         PortalShortcutList bound;
         for (const PortalShortcutEntry& entry : shortcuts)
             bound << PortalShortcutEntry{
@@ -61,6 +62,12 @@ QDBusObjectPath FakePortal::BindShortcuts(const QDBusObjectPath& session, const 
                  {QStringLiteral("trigger_description"),
                   entry.properties.value(QStringLiteral("preferred_trigger"))}}};
         respond(request, 0, {{QStringLiteral("shortcuts"), QVariant::fromValue(bound)}});
+        if (bindAnswer == Answer::GrantThenChange) {
+            QTimer::singleShot(changeDelay, this, [this, session = session.path(), bound] {
+                for (const PortalShortcutEntry& entry : bound)
+                    change(session, entry.id, laterTrigger);
+            });
+        }
     } else if (bindAnswer == Answer::GrantUnlisted) {
         respond(request, 0, {});
     } else if (bindAnswer == Answer::Refuse) {
@@ -70,18 +77,38 @@ QDBusObjectPath FakePortal::BindShortcuts(const QDBusObjectPath& session, const 
 }
 
 void FakePortal::respond(const QString& request, uint code, const QVariantMap& results) {
-    QTimer::singleShot(0, this, [this, request, code, results] {
-        QDBusMessage signal =
-            QDBusMessage::createSignal(request, QLatin1String(portal::request), QStringLiteral("Response"));
-        signal << code << results;
-        bus.send(signal);
-    });
+    QDBusMessage signal =
+        QDBusMessage::createSignal(request, QLatin1String(portal::request), QStringLiteral("Response"));
+    signal << code << results;
+    if (bindAnswer == Answer::GrantEarly) {
+        bus.send(signal); // the reply goes out once the slot returns
+        return;
+    }
+    unanswered << signal;
+    QTimer::singleShot(0, this, &FakePortal::sendResponses);
+}
+
+void FakePortal::sendResponses() {
+    while (!unanswered.isEmpty())
+        bus.send(unanswered.takeFirst());
 }
 
 void FakePortal::activate(const QString& session, const QString& id) {
+    sendResponses();
     QDBusMessage signal = QDBusMessage::createSignal(
         QLatin1String(portal::path), QLatin1String(portal::globalShortcuts), QStringLiteral("Activated"));
     signal << QVariant::fromValue(QDBusObjectPath(session)) << id << qulonglong(0) << QVariantMap();
+    bus.send(signal);
+}
+
+void FakePortal::change(const QString& session, const QString& id, const QString& triggerDescription) {
+    sendResponses();
+    QDBusMessage signal =
+        QDBusMessage::createSignal(QLatin1String(portal::path), QLatin1String(portal::globalShortcuts),
+                                   QStringLiteral("ShortcutsChanged"));
+    signal << QVariant::fromValue(QDBusObjectPath(session))
+           << QVariant::fromValue(
+                  PortalShortcutList{{id, {{QStringLiteral("trigger_description"), triggerDescription}}}});
     bus.send(signal);
 }
 
