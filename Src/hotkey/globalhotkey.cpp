@@ -14,9 +14,9 @@ GlobalHotkey::~GlobalHotkey() {
         backend->release();
 }
 
-void GlobalHotkey::setParentWindow(WId window) {
+void GlobalHotkey::setParentWindow(std::function<WId()> window) {
     if (backend)
-        backend->setParentWindow(window);
+        backend->setParentWindow(std::move(window));
 }
 
 bool GlobalHotkey::isRegistered() const {

@@ -3,6 +3,8 @@
 
 #include <QKeySequence>
 #include <QObject>
+
+#include <functional>
 #include <qwindowdefs.h>
 
 #include <memory>
@@ -26,8 +28,9 @@ public:
 
     QKeySequence shortcut() const { return sequence; }
     // The window a desktop's question about the key belongs to (the
-    // portal's dialogs); set before registering.
-    void setParentWindow(WId window);
+    // portal's dialogs); set before registering. Asked only by a backend
+    // that needs it, so the X11 grab does not make the window native early.
+    void setParentWindow(std::function<WId()> window);
     bool isRegistered() const;
     // Grabs or releases the combination; returns whether it is registered now.
     bool setRegistered(bool registered);
@@ -49,7 +52,7 @@ public:
         virtual bool grab() = 0;
         virtual void release() = 0;
         virtual bool isGrabbed() const = 0;
-        virtual void setParentWindow(WId) {}
+        virtual void setParentWindow(std::function<WId()>) {}
         virtual bool isPending() const { return false; }
         virtual bool needsDesktopBinding() const { return false; }
         virtual bool isBoundByDesktop() const { return false; }

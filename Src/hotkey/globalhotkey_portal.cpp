@@ -30,12 +30,12 @@ public:
                          &GlobalHotkey::triggerDescriptionChanged);
     }
 
-    void setParentWindow(WId window) override {
-        shortcut->setParentWindow(portal::parentWindow(QGuiApplication::platformName(), window));
-    }
+    void setParentWindow(std::function<WId()> window) override { parentWindow = std::move(window); }
 
     bool grab() override {
         muted = false;
+        if (parentWindow)
+            shortcut->setParentWindow(portal::parentWindow(QGuiApplication::platformName(), parentWindow()));
         shortcut->start();
         return isGrabbed();
     }
@@ -54,6 +54,7 @@ public:
 private:
     GlobalHotkey* owner;
     std::unique_ptr<PortalShortcut> shortcut;
+    std::function<WId()> parentWindow;
     bool muted = true;
 };
 

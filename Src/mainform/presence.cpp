@@ -22,7 +22,7 @@ bool Presence::setupHotKey() {
         configSettings->value(settingkeys::hotKeyShowAndHide, QString(settingkeys::defaultHotKey)).toString();
     hotKey = std::make_unique<GlobalHotkey>(QKeySequence(hotKeyShowAndHide, QKeySequence::NativeText));
     // A desktop that asks the user about the key asks over this window.
-    hotKey->setParentWindow(window->winId());
+    hotKey->setParentWindow([this] { return window->winId(); });
     hotKey->setRegistered(true);
     // On Wayland the desktop answers later, through hotKeyAnswered().
     connect(hotKey.get(), &GlobalHotkey::registrationFinished, this, &Presence::hotKeyAnswered);
