@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Installs the build into a DESTDIR and checks what a desktop reads from it,
-with the desktop's own validators. Arguments: cmake, build folder, app id."""
+with the desktop's own validators, and that a packager's configuration
+builds no suites. Arguments: cmake, build folder, app id, source folder."""
 import configparser
 import os
 import struct
@@ -10,7 +11,7 @@ import sys
 import tempfile
 import xml.etree.ElementTree as ET
 
-cmake, build, app_id = sys.argv[1:4]
+cmake, build, app_id, source = sys.argv[1:5]
 failures = []
 
 
@@ -74,6 +75,12 @@ with tempfile.TemporaryDirectory() as dest:
     check(code == 0 and not out, f"desktop-file-validate:\n{out}")
     code, out = run("appstreamcli", "validate", "--no-net", metainfo)
     check(code == 0 and "W:" not in out and "E:" not in out, f"appstreamcli validate:\n{out}")
+
+# Packagers configure with CTest's BUILD_TESTING=OFF: no suite is built then.
+with tempfile.TemporaryDirectory() as tree:
+    code, out = run(cmake, "-S", source, "-B", tree, "-DBUILD_TESTING=OFF")
+    check(code == 0, f"configuring with BUILD_TESTING=OFF failed:\n{out}")
+    check(not os.path.exists(tree + "/Tests"), "BUILD_TESTING=OFF still configures the suites")
 
 for failure in failures:
     print("FAIL:", failure)
