@@ -5,6 +5,7 @@ with the desktop's own validators, and that a packager's configuration
 builds no suites. Arguments: cmake, build folder, app id, source folder."""
 import configparser
 import os
+import re
 import struct
 import subprocess
 import sys
@@ -23,6 +24,45 @@ def check(ok, what):
 def run(*command):
     done = subprocess.run(command, capture_output=True, text=True)
     return done.returncode, (done.stdout + done.stderr).strip()
+
+
+def window_class(program):
+    """Starts `program` on a private X server and returns the class part of
+    its window's WM_CLASS, or why there is none."""
+    read, write = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                              pass_fds=[write], stderr=subprocess.DEVNULL)
+    os.close(write)
+    try:
+        with os.fdopen(read) as displayfd:
+            display = ":" + displayfd.readline().strip()
+        env = dict(os.environ, DISPLAY=display, WAYLAND_DISPLAY="", QT_QPA_PLATFORM="xcb",
+                   QT_XCB_GL_INTEGRATION="none")
+        with tempfile.TemporaryDirectory() as data:
+            tarn = subprocess.Popen([program, "--data", data], env=env, stdout=subprocess.DEVNULL,
+                                    stderr=subprocess.DEVNULL)
+            try:
+                found = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--pid", str(tarn.pid)],
+                                       env=env, capture_output=True, text=True, timeout=60)
+                windows = found.stdout.split()
+                if not windows:
+                    return "no window"
+                done = subprocess.run(["xprop", "-id", windows[0], "WM_CLASS"], env=env, capture_output=True,
+                                      text=True)
+                names = re.findall(r'"([^"]*)"', done.stdout)
+                return names[1] if len(names) == 2 else done.stdout.strip()
+            except subprocess.TimeoutExpired:
+                return "no window within a minute"
+            finally:
+                subprocess.run([program, "--data", data, "--quit"], env=env, capture_output=True, timeout=60)
+                try:
+                    tarn.wait(timeout=60)
+                except subprocess.TimeoutExpired:
+                    tarn.kill()
+                    tarn.wait()
+    finally:
+        server.terminate()
+        server.wait()
 
 
 with tempfile.TemporaryDirectory() as dest:
@@ -63,6 +103,10 @@ with tempfile.TemporaryDirectory() as dest:
     check("Toggle" in entry.get("Desktop Entry", "Actions", fallback="").split(";"), "no Toggle action")
     check(entry.get("Desktop Action Toggle", "Exec", fallback="") == "Tarn --toggle",
           "the Toggle action does not run Tarn --toggle")
+    # A desktop matches the window to its entry by the class of its WM_CLASS.
+    wm_class = window_class(root + "/bin/Tarn")
+    startup = entry.get("Desktop Entry", "StartupWMClass", fallback="(none)")
+    check(wm_class == startup, f"the window's WM_CLASS class is {wm_class}, the entry's StartupWMClass {startup}")
     try:
         component = ET.parse(metainfo).getroot()
         check(component.findtext("id") == app_id, "metainfo id differs")
