@@ -74,11 +74,20 @@ with tempfile.TemporaryDirectory() as dest:
     desktop = f"{share}/applications/{app_id}.desktop"
     metainfo = f"{share}/metainfo/{app_id}.metainfo.xml"
     svg = f"{share}/icons/hicolor/scalable/apps/{app_id}.svg"
+    man = share + "/man/man1/tarn.1"
     expected = [root + "/bin/Tarn", desktop, metainfo, svg,
-                share + "/doc/tarn/README.md", share + "/doc/tarn/CHANGELOG.md"]
+                share + "/doc/tarn/README.md", share + "/doc/tarn/CHANGELOG.md", man]
     for path in expected:
         check(os.path.isfile(path), f"missing {path}")
     check(not os.path.exists(root + "/bin/README.md"), "documents still installed beside the program")
+    # The man page, from the program's own --help and --version.
+    try:
+        with open(man, encoding="utf-8") as page:
+            text = page.read()
+        check(text.startswith(".") and ".TH TARN" in text and "1.0.0" in text and r"\-\-toggle" in text,
+              f"{man} does not describe Tarn's options")
+    except OSError:
+        pass
 
     for size in (16, 24, 32, 48, 64, 128, 256):
         png = f"{share}/icons/hicolor/{size}x{size}/apps/{app_id}.png"
