@@ -26,6 +26,15 @@ def run(*command):
     return done.returncode, (done.stdout + done.stderr).strip()
 
 
+def cached(name):
+    with open(os.path.join(build, "CMakeCache.txt"), encoding="utf-8") as cache:
+        for line in cache:
+            key, _, value = line.rstrip("\n").partition("=")
+            if key.split(":")[0] == name:
+                return value
+    return ""
+
+
 def window_class(program):
     """Starts `program` on a private X server and returns the class part of
     its window's WM_CLASS, or why there is none."""
@@ -66,20 +75,27 @@ def window_class(program):
 
 
 with tempfile.TemporaryDirectory() as dest:
-    code, out = run("env", f"DESTDIR={dest}", cmake, "--install", build, "--prefix", "/usr")
+    # Into the prefix it was configured for, the one the program was told.
+    code, out = run("env", f"DESTDIR={dest}", cmake, "--install", build)
     if code:
         sys.exit(f"install failed:\n{out}")
-    root = dest + "/usr"
+    root = dest + cached("CMAKE_INSTALL_PREFIX")
     share = root + "/share"
     desktop = f"{share}/applications/{app_id}.desktop"
     metainfo = f"{share}/metainfo/{app_id}.metainfo.xml"
     svg = f"{share}/icons/hicolor/scalable/apps/{app_id}.svg"
+    docs = share + "/doc/tarn"
     man = share + "/man/man1/tarn.1"
-    expected = [root + "/bin/Tarn", desktop, metainfo, svg,
-                share + "/doc/tarn/README.md", share + "/doc/tarn/CHANGELOG.md", man]
+    expected = [root + "/bin/Tarn", desktop, metainfo, svg, docs + "/README.md", docs + "/CHANGELOG.md", man]
     for path in expected:
         check(os.path.isfile(path), f"missing {path}")
     check(not os.path.exists(root + "/bin/README.md"), "documents still installed beside the program")
+    # The About tab's links: the program was told where the documents go.
+    with open(root + "/bin/Tarn", "rb") as program:
+        binary = program.read()
+    folder = docs[len(dest):]
+    check(folder.encode() in binary or folder.encode("utf-16-le") in binary,
+          f"Tarn does not look for its documents in {folder}")
     # The man page, from the program's own --help and --version.
     try:
         with open(man, encoding="utf-8") as page:
