@@ -332,7 +332,7 @@ private slots:
         QCOMPARE(child<QKeySequenceEdit>(window, "keySequenceEdit_showAndHide")->keySequence(),
                  QKeySequence(Qt::ALT | Qt::Key_QuoteLeft));
         const QString about = child<QTextBrowser>(window, "textBrowser")->toPlainText();
-        QVERIFY(about.startsWith("Tarn\nVersion:1.0.0\n"));
+        QVERIFY(about.startsWith("Tarn\n版本：1.0.0\n"));
         QVERIFY(about.contains("计算机的使用应该更简单一些。"));
         // One at a time, so each control is known to mirror its own setting.
         for (const bool cursor : {false, true}) {

@@ -140,6 +140,8 @@ private slots:
         FormMove move;
         FormAttribute attribute;
         FormSettings settings;
+        QVERIFY(settings.findChild<QTextBrowser*>()->toPlainText().startsWith(
+            QStringLiteral("Tarn\nVersion: 1.0.0\n")));
         for (QWidget* dialog : std::initializer_list<QWidget*>{&move, &attribute, &settings}) {
             texts += shownTexts(dialog);
             const QStringList cut = clipped(dialog);

@@ -311,6 +311,10 @@ Add Ctrl, Alt or Meta (a function key F1-F35 alone is fine).</translation>
         <source>好的</source>
         <translation>OK</translation>
     </message>
+    <message>
+        <source>版本：</source>
+        <translation>Version: </translation>
+    </message>
 </context>
 <context>
     <name>GlobalHotkey</name>

@@ -75,8 +75,7 @@ QString FormSettings::aboutHtml() {
         QStringLiteral("<html><head><style type=\"text/css\">p, li { white-space: pre-wrap; }</style>"
                        "</head><body style=\" font-family:'SimSun'; font-size:9pt; color:#525252;\">");
     html += p + big.arg(QStringLiteral("Tarn")) + QStringLiteral("</p>");
-    html += p + bold.arg(QStringLiteral("Version:")) + plain.arg(QLatin1String(tarnversion::text)) +
-            QStringLiteral("</p>");
+    html += p + bold.arg(tr("版本：")) + plain.arg(QLatin1String(tarnversion::text)) + QStringLiteral("</p>");
     html += p + QStringLiteral("<br /></p>");
     html += p + big.arg(tr("介绍：")) + QStringLiteral("</p>");
     html += p + plain.arg(tr("软件开发目的是帮助用户很好的使用系统，快速打开软件，路径，网站等。")) +
