@@ -71,9 +71,11 @@ QString FormSettings::aboutHtml() {
     const QString big = QStringLiteral("<span style=\" font-size:14pt; font-weight:600;\">%1</span>");
     const QString bold = QStringLiteral("<span style=\" font-size:11pt; font-weight:600;\">%1</span>");
     const QString plain = QStringLiteral("<span style=\" font-size:11pt;\">%1</span>");
+    // No family of its own: the application's font is the one known to
+    // have the Chinese letters, in every language.
     QString html =
         QStringLiteral("<html><head><style type=\"text/css\">p, li { white-space: pre-wrap; }</style>"
-                       "</head><body style=\" font-family:'SimSun'; font-size:9pt; color:#525252;\">");
+                       "</head><body style=\" font-size:9pt; color:#525252;\">");
     html += p + big.arg(QStringLiteral("Tarn")) + QStringLiteral("</p>");
     html += p + bold.arg(tr("版本：")) + plain.arg(QLatin1String(tarnversion::text)) + QStringLiteral("</p>");
     html += p + QStringLiteral("<br /></p>");
