@@ -26,6 +26,7 @@
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTextBrowser>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 namespace {
@@ -161,6 +162,28 @@ private slots:
         QCOMPARE(box.title, QStringLiteral("Question"));
         QCOMPARE(box.text, QStringLiteral("Delete this category?"));
         QCOMPARE(box.buttons, (QStringList{QStringLiteral("Yes"), QStringLiteral("No")}));
+    }
+
+    // Tarn's font is a Chinese one, which draws curly quotes and Chinese
+    // punctuation as wide as a Chinese character: English keeps to ASCII.
+    void englishUsesNarrowPunctuation() {
+        QFile ts(QStringLiteral(TARN_SOURCE_DIR "/Resources/translations/tarn_en.ts"));
+        QVERIFY(ts.open(QIODevice::ReadOnly));
+        static const QRegularExpression wide(
+            QStringLiteral("[\\x{2018}-\\x{201F}\\x{2026}\\x{3000}-\\x{303F}\\x{FF00}-\\x{FFEF}]"));
+        QStringList found;
+        int translations = 0;
+        for (QXmlStreamReader xml(&ts); !xml.atEnd();) {
+            if (xml.readNext() != QXmlStreamReader::StartElement ||
+                xml.name() != QLatin1String("translation"))
+                continue;
+            ++translations;
+            const QString text = xml.readElementText(QXmlStreamReader::IncludeChildElements);
+            if (text.contains(wide))
+                found << text;
+        }
+        QVERIFY(translations > 50);
+        QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
     }
 
     void chineseKeepsTheTextsAsWritten() {

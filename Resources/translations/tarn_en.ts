@@ -329,7 +329,7 @@ Add Ctrl, Alt or Meta (a function key F1-F35 alone is fine).</translation>
         <source>这个分组还没有项目
 右键点击空白处选择“新建”，或把文件拖到这里</source>
         <translation>This group has no items yet
-Right-click an empty spot and choose “New”, or drop files here</translation>
+Right-click an empty spot and choose &quot;New&quot;, or drop files here</translation>
     </message>
     <message>
         <source>没有找到匹配的项目</source>
