@@ -296,7 +296,7 @@ private slots:
         FormMove dialog;
         dialog.hideGroupList();
         dialog.setTypeData(catalog::types(doc));
-        QCOMPARE(dialog.maximumWidth(), 121);
+        QVERIFY(dialog.maximumWidth() < 252); // narrower than for an Item
         QVERIFY(child<QListWidget>(dialog, "listWidget_group")->isHidden());
         QCOMPARE(child<QListWidget>(dialog, "listWidget_group")->count(), 0);
         child<QListWidget>(dialog, "listWidget_Type")->setCurrentRow(1);

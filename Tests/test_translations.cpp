@@ -164,6 +164,29 @@ private slots:
         QCOMPARE(box.buttons, (QStringList{QStringLiteral("Yes"), QStringLiteral("No")}));
     }
 
+    // A window manager keeps a window within its maximum width and elides the
+    // title to fit beside its own icon and buttons ("M…").
+    void englishGroupMoveIsWideEnoughForItsTitle() {
+        speak(language::english);
+        FormMove move;
+        move.hideGroupList();
+        move.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&move));
+        QFont bold = move.font();
+        bold.setBold(true);
+        // The window manager's icon and buttons: a title bar's height each.
+        const int decorations = 4 * move.style()->pixelMetric(QStyle::PM_TitleBarHeight);
+        const int needed = QFontMetrics(bold).horizontalAdvance(move.windowTitle()) + decorations;
+        QCOMPARE(move.windowTitle(), QStringLiteral("Move"));
+        QVERIFY2(move.width() >= needed && move.maximumWidth() >= needed,
+                 qPrintable(QStringLiteral("%1 wide, at most %2, for %3")
+                                .arg(move.width())
+                                .arg(move.maximumWidth())
+                                .arg(needed)));
+        // Nor may it ask for less than its own buttons need.
+        QVERIFY(move.maximumWidth() >= move.minimumSizeHint().width());
+    }
+
     // Tarn's font is a Chinese one, which draws curly quotes and Chinese
     // punctuation as wide as a Chinese character: English keeps to ASCII.
     void englishUsesNarrowPunctuation() {
