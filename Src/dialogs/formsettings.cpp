@@ -110,7 +110,7 @@ void FormSettings::settingShowAndHide() {
     case HotkeyFault::NoModifier:
         refusal = tr("热键( %1 )没有包含 Ctrl、Alt 或 Meta 键，注册后其他程序将无法输入这个键。\n"
                      "请加上 Ctrl、Alt 或 Meta 键（单独的功能键 F1-F35 可以使用）。")
-                      .arg(text);
+                      .arg(sequence.toString(QKeySequence::NativeText));
         break;
     case HotkeyFault::None:
         break;
