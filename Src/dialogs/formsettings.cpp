@@ -16,6 +16,7 @@
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QScrollArea>
 
 namespace {
 
@@ -55,6 +56,24 @@ void FormSettings::showDesktopBinding(const QString& command) {
     ui->lineEdit_toggleCommand->setText(command);
     ui->lineEdit_toggleCommand->setCursorPosition(0);
     ui->widget_desktopBinding->setVisible(!command.isEmpty());
+}
+
+void FormSettings::fitInto(const QSize& room) {
+    const QSize fitted = size().boundedTo(room);
+    if (fitted == size())
+        return;
+    if (!scroller) {
+        // The tabs keep their size: their controls are placed by hand and
+        // would be cut off, not rearranged.
+        ui->tabWidget->setMinimumSize(size());
+        scroller = new QScrollArea(this);
+        scroller->setObjectName(QStringLiteral("scrollArea_tabs"));
+        scroller->setFrameShape(QFrame::NoFrame);
+        scroller->setWidgetResizable(true);
+        ui->verticalLayout->replaceWidget(ui->tabWidget, scroller);
+        scroller->setWidget(ui->tabWidget);
+    }
+    setFixedSize(fitted);
 }
 
 FormSettings::~FormSettings() {
