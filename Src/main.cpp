@@ -29,6 +29,8 @@ constexpr int kLookWithoutLockMs = 300;
 int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("Tarn"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TARN_VERSION));
+    // Wayland's app id: a desktop finds the menu entry, and its icon, by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TARN_APP_ID));
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Item properties, move and settings dialogs.
+#include "app/systemfonts.h"
 #include "app/version.h"
 #include "dialogs/formattribute.h"
 #include "dialogs/formmove.h"
@@ -30,6 +31,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QtTest>
 
@@ -321,7 +323,7 @@ private slots:
         FormMove dialog;
         dialog.hideGroupList();
         dialog.setTypeData(catalog::types(doc));
-        QCOMPARE(dialog.maximumWidth(), 121);
+        QVERIFY(dialog.maximumWidth() < 252); // narrower than for an Item
         QVERIFY(child<QListWidget>(dialog, "listWidget_group")->isHidden());
         QCOMPARE(child<QListWidget>(dialog, "listWidget_group")->count(), 0);
         child<QListWidget>(dialog, "listWidget_Type")->setCurrentRow(1);
@@ -359,7 +361,7 @@ private slots:
         QCOMPARE(child<QKeySequenceEdit>(window, "keySequenceEdit_showAndHide")->keySequence(),
                  QKeySequence(Qt::ALT | Qt::Key_QuoteLeft));
         const QString about = child<QTextBrowser>(window, "textBrowser")->toPlainText();
-        QVERIFY(about.startsWith("Tarn\nVersion:1.0.0\n"));
+        QVERIFY(about.startsWith("Tarn\n版本：1.0.0\n"));
         QVERIFY(about.contains("计算机的使用应该更简单一些。"));
         // One at a time, so each control is known to mirror its own setting.
         for (const bool cursor : {false, true}) {
@@ -370,6 +372,29 @@ private slots:
             QCOMPARE(child<QRadioButton>(other, "radioButton_lastPos")->isChecked(), !cursor);
             QCOMPARE(child<QCheckBox>(other, "checkBox_openThenHide")->isChecked(), !cursor);
         }
+    }
+
+    // In the application's font, as main() sets it, which has the Chinese
+    // letters: never a family of its own, which may come out as a serif.
+    void aboutIsInTheApplicationFont() {
+        const QFont before = QApplication::font();
+        QApplication::setFont(QFont(systemfonts::familyFor(QStringLiteral("微软雅黑"), "zh-cn"), 10));
+        const QString wanted = QFontInfo(QApplication::font()).family();
+        QStringList others;
+        {
+            FormSettings window;
+            const QTextDocument* about = child<QTextBrowser>(window, "textBrowser")->document();
+            for (QTextBlock block = about->begin(); block.isValid(); block = block.next())
+                for (auto at = block.begin(); !at.atEnd(); ++at) {
+                    const QTextFragment text = at.fragment();
+                    const QString family =
+                        QFontInfo(text.charFormat().font().resolve(about->defaultFont())).family();
+                    if (family != wanted)
+                        others << text.text() + QLatin1String(": ") + family;
+                }
+        }
+        QApplication::setFont(before);
+        QVERIFY2(others.isEmpty(), qPrintable(wanted + QLatin1String(" wanted; ") + others.join(", ")));
     }
 
     void aboutLinksLeadToShippedDocuments() {

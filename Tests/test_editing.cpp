@@ -199,9 +199,10 @@ private slots:
                  (QStringList{"新建分组", "重命名", "移动到...", "删除", "删除全部分组", "清空本组"}));
         QCOMPARE(w.groupList()->currentRow(), 2);
         QCOMPARE(useMenu(w.groupList(), -1, ""), (QStringList{"新建分组", "删除全部分组"}));
-        QCOMPARE(useMenu(w.typeList(), 1, ""), (QStringList{"新建分类", "重命名", "删除"}));
+        QCOMPARE(useMenu(w.typeList(), 1, ""),
+                 (QStringList{"新建分类", "重命名", "删除", "-", "导入应用程序…"}));
         QCOMPARE(w.typeList()->currentRow(), 1);
-        QCOMPARE(useMenu(w.typeList(), -1, ""), QStringList{"新建分类"});
+        QCOMPARE(useMenu(w.typeList(), -1, ""), (QStringList{"新建分类", "-", "导入应用程序…"}));
     }
 
     void aRealRightClickOpensTheMenuAtThePointer() {
@@ -209,7 +210,7 @@ private slots:
         QVERIFY(w.show(kThreeTypes));
         for (auto [list, row, expected] :
              {std::make_tuple(w.itemList(), 3, 10), std::make_tuple(w.groupList(), -1, 2),
-              std::make_tuple(w.typeList(), 2, 3)}) {
+              std::make_tuple(w.typeList(), 2, 5)}) {
             MenuPicker picker("");
             const QPoint at = globalPoint(list, row);
             QProcess::execute(QStringLiteral("xdotool"),

@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window at a high scale (QT_SCALE_FACTOR, 2 and 1.5, set for each
+// The windows at a high scale (QT_SCALE_FACTOR, 2 and 1.5, set for each
 // run of this suite): the built-in artwork comes from the @2x images, not
-// from the 1x ones blown up.
+// from the 1x ones blown up, and every window fits on the screen.
 #include "app/highdpi.h"
+#include "dialogs/formsettings.h"
 #include "mainform/mainform.h"
 
 #include "support/datafolder.h"
 #include "support/jsontext.h"
+#include "support/mainformfixture.h"
 
 #include <QListWidget>
+#include <QScreen>
 #include <QToolButton>
 #include <QtTest>
 
@@ -85,6 +88,26 @@ private slots:
         auto* settings = form.findChild<QToolButton*>(QStringLiteral("toolButton_settings"));
         QVERIFY(settings);
         QCOMPARE(settings->icon().pixmap(settings->iconSize()).size(), settings->iconSize() * scale);
+    }
+
+    // A 1280 x 1024 screen at 2x leaves 640 x 512 for windows, less than the
+    // settings window's own size.
+    void settingsWindowLiesOnTheScreen() {
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        FormSettings* settings = shown.openSettings();
+        QVERIFY(settings);
+        QVERIFY(QTest::qWaitForWindowExposed(settings));
+        const QRect area = settings->screen()->availableGeometry();
+        QVERIFY2(area.contains(settings->frameGeometry()),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4 on %5x%6")
+                                .arg(settings->frameGeometry().x())
+                                .arg(settings->frameGeometry().y())
+                                .arg(settings->frameGeometry().width())
+                                .arg(settings->frameGeometry().height())
+                                .arg(area.width())
+                                .arg(area.height())));
+        settings->close();
     }
 };
 

@@ -163,8 +163,9 @@ private slots:
         QVERIFY(shown.show());
         QCOMPARE(answers.boxes().size(), 1);
         QCOMPARE(answers.boxes()[0].title, QStringLiteral("警告"));
+        // Spelt as the settings window's key editor shows it, not as stored.
         QCOMPARE(answers.boxes()[0].text,
-                 QStringLiteral("显示隐藏热键( alt+` ) 注册失败，可能发生了热键冲突"));
+                 QStringLiteral("显示隐藏热键( Alt+` ) 注册失败，可能发生了热键冲突"));
         QCOMPARE(answers.boxes()[0].buttons, QStringList{QStringLiteral("已知晓")});
         QCOMPARE(hotKeyShowAndHide, QStringLiteral("alt+`"));
     }

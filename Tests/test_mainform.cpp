@@ -109,11 +109,11 @@ private slots:
             actionNames << action->objectName();
         }
         QCOMPARE(actionTexts,
-                 (QStringList{"新建分类", "重命名", "删除", "新建分组", "删除", "重命名", "移动到...",
+                 (QStringList{"新建分类", "重命名", "删除", "导入应用程序…", "新建分组", "删除", "重命名", "移动到...",
                               "删除全部分组", "清空本组", "打开", "打开文件位置", "复制完整路径", "新建",
                               "重命名", "删除", "移动到...", "属性", "退出"}));
         QCOMPARE(actionNames,
-                 (QStringList{"actTypeAdd", "actTypeRename", "actTypeDelete", "actGroupAdd", "actGroupDelete",
+                 (QStringList{"actTypeAdd", "actTypeRename", "actTypeDelete", "actImportApps", "actGroupAdd", "actGroupDelete",
                               "actGroupRename", "actGroupMove", "actGroupDeleteAll", "actItemClear",
                               "actOpen", "actOpenDir", "actCopyPath", "actItemAdd", "actItemRename",
                               "actItemDelete", "actItemMove", "actAttribute", "actQuit"}));
@@ -121,8 +121,8 @@ private slots:
         for (const QMenu* menu : shown.form().findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly))
             menus << MenuPicker::entriesOf(menu);
         QCOMPARE(menus, (QList<QStringList>{
-                            {"新建分类"},
-                            {"新建分类", "重命名", "删除"},
+                            {"新建分类", "-", "导入应用程序…"},
+                            {"新建分类", "重命名", "删除", "-", "导入应用程序…"},
                             {"新建分组", "删除全部分组"},
                             {"新建分组", "重命名", "移动到...", "删除", "删除全部分组", "清空本组"},
                             {"新建"},

@@ -323,7 +323,7 @@ private slots:
             QTRY_VERIFY(notice());
             QMessageBox* box = notice();
             QCOMPARE(box->windowTitle(), QStringLiteral("提示"));
-            QVERIFY(box->text().contains(QStringLiteral("( alt+` )")));
+            QVERIFY(box->text().contains(QStringLiteral("( Alt+` )")));
             QVERIFY(box->text().endsWith(QLatin1Char('\n') + command));
             QVERIFY(!box->isModal());
             QVERIFY(answers.boxes().isEmpty()); // no conflict reported

@@ -26,6 +26,7 @@
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTextBrowser>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 namespace {
@@ -140,6 +141,8 @@ private slots:
         FormMove move;
         FormAttribute attribute;
         FormSettings settings;
+        QVERIFY(settings.findChild<QTextBrowser*>()->toPlainText().startsWith(
+            QStringLiteral("Tarn\nVersion: 1.0.0\n")));
         for (QWidget* dialog : std::initializer_list<QWidget*>{&move, &attribute, &settings}) {
             texts += shownTexts(dialog);
             const QStringList cut = clipped(dialog);
@@ -159,6 +162,51 @@ private slots:
         QCOMPARE(box.title, QStringLiteral("Question"));
         QCOMPARE(box.text, QStringLiteral("Delete this category?"));
         QCOMPARE(box.buttons, (QStringList{QStringLiteral("Yes"), QStringLiteral("No")}));
+    }
+
+    // A window manager keeps a window within its maximum width and elides the
+    // title to fit beside its own icon and buttons ("M…").
+    void englishGroupMoveIsWideEnoughForItsTitle() {
+        speak(language::english);
+        FormMove move;
+        move.hideGroupList();
+        move.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&move));
+        QFont bold = move.font();
+        bold.setBold(true);
+        // The window manager's icon and buttons: a title bar's height each.
+        const int decorations = 4 * move.style()->pixelMetric(QStyle::PM_TitleBarHeight);
+        const int needed = QFontMetrics(bold).horizontalAdvance(move.windowTitle()) + decorations;
+        QCOMPARE(move.windowTitle(), QStringLiteral("Move"));
+        QVERIFY2(move.width() >= needed && move.maximumWidth() >= needed,
+                 qPrintable(QStringLiteral("%1 wide, at most %2, for %3")
+                                .arg(move.width())
+                                .arg(move.maximumWidth())
+                                .arg(needed)));
+        // Nor may it ask for less than its own buttons need.
+        QVERIFY(move.maximumWidth() >= move.minimumSizeHint().width());
+    }
+
+    // Tarn's font is a Chinese one, which draws curly quotes and Chinese
+    // punctuation as wide as a Chinese character: English keeps to ASCII.
+    void englishUsesNarrowPunctuation() {
+        QFile ts(QStringLiteral(TARN_SOURCE_DIR "/Resources/translations/tarn_en.ts"));
+        QVERIFY(ts.open(QIODevice::ReadOnly));
+        static const QRegularExpression wide(
+            QStringLiteral("[\\x{2018}-\\x{201F}\\x{2026}\\x{3000}-\\x{303F}\\x{FF00}-\\x{FFEF}]"));
+        QStringList found;
+        int translations = 0;
+        for (QXmlStreamReader xml(&ts); !xml.atEnd();) {
+            if (xml.readNext() != QXmlStreamReader::StartElement ||
+                xml.name() != QLatin1String("translation"))
+                continue;
+            ++translations;
+            const QString text = xml.readElementText(QXmlStreamReader::IncludeChildElements);
+            if (text.contains(wide))
+                found << text;
+        }
+        QVERIFY(translations > 50);
+        QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
     }
 
     void chineseKeepsTheTextsAsWritten() {

@@ -5,6 +5,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh bench
-cmake -S . -B build-bench -DTARN_BENCHMARKS=ON -DTARN_BUILD_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B build-bench -DTARN_BENCHMARKS=ON -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-bench -j"$(nproc)"
 xvfb-run -a -s "-screen 0 1280x1024x24" python3 Benchmarks/report.py build-bench

@@ -12,7 +12,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(build-essential git cmake pkg-config qtbase5-dev libqt5x11extras5-dev rapidjson-dev libxcb1-dev
-          libxcb-keysyms1-dev libfontconfig-dev fonts-wqy-microhei dbus qtwayland5 qttools5-dev-tools qttranslations5-l10n)
+          libxcb-keysyms1-dev libfontconfig-dev fonts-wqy-microhei dbus qtwayland5 qttools5-dev-tools qttranslations5-l10n
+          help2man)
 case "${1:-}" in
   "") ;;
   test) packages+=(python3 xvfb xauth xdotool x11-utils clang-format openbox trayer clang libclang-rt-dev

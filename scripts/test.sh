@@ -24,7 +24,7 @@ cmake --build build-asan -j"$(nproc)"
 (cd build-asan && xvfb ctest --output-on-failure)
 
 echo "== fuzzing the catalog path"
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -DTARN_FUZZ=ON -DTARN_BUILD_TESTS=OFF \
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DTARN_FUZZ=ON -DBUILD_TESTING=OFF \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target fuzz_catalog fuzz_search
 work=$(mktemp -d)

@@ -2,6 +2,95 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>ApplicationImport</name>
+    <message>
+        <source>应用程序</source>
+        <translation>Applications</translation>
+    </message>
+    <message>
+        <source>影音</source>
+        <translation>Sound &amp; Video</translation>
+    </message>
+    <message>
+        <source>开发</source>
+        <translation>Development</translation>
+    </message>
+    <message>
+        <source>教育</source>
+        <translation>Education</translation>
+    </message>
+    <message>
+        <source>游戏</source>
+        <translation>Games</translation>
+    </message>
+    <message>
+        <source>图像</source>
+        <translation>Graphics</translation>
+    </message>
+    <message>
+        <source>网络</source>
+        <translation>Internet</translation>
+    </message>
+    <message>
+        <source>办公</source>
+        <translation>Office</translation>
+    </message>
+    <message>
+        <source>科学</source>
+        <translation>Science</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>系统</source>
+        <translation>System</translation>
+    </message>
+    <message>
+        <source>工具</source>
+        <translation>Accessories</translation>
+    </message>
+    <message>
+        <source>其他</source>
+        <translation>Other</translation>
+    </message>
+    <message>
+        <source>导入应用程序</source>
+        <translation>Import Applications</translation>
+    </message>
+    <message numerus="yes">
+        <source>已导入 %n 个应用程序。</source>
+        <translation>
+            <numerusform>Imported %n application.</numerusform>
+            <numerusform>Imported %n applications.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>没有新的应用程序。</source>
+        <translation>No new applications.</translation>
+    </message>
+    <message numerus="yes">
+        <source>……以及另外 %n 个</source>
+        <translation>
+            <numerusform>...and %n more</numerusform>
+            <numerusform>...and %n more</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>这些项目的应用程序已不再安装：
+
+%1
+
+从目录中删除这些项目吗？</source>
+        <translation>The applications of these Items are no longer installed:
+
+%1
+
+Remove these Items from the catalog?</translation>
+    </message>
+</context>
+<context>
     <name>CatalogDocument</name>
     <message>
         <source>配置文件在启动时无法打开，修改无法写入。
@@ -317,7 +406,7 @@ Add Ctrl, Alt or Meta (a function key F1-F35 alone is fine).</translation>
     </message>
     <message>
         <source>桌面实际绑定：等待桌面答复…</source>
-        <translation>Bound by the desktop: waiting for its answer…</translation>
+        <translation>Bound by the desktop: waiting for its answer...</translation>
     </message>
     <message>
         <source>桌面实际绑定：桌面没有说明是哪个键，请在桌面的快捷键设置中查看</source>
@@ -326,6 +415,10 @@ Add Ctrl, Alt or Meta (a function key F1-F35 alone is fine).</translation>
     <message>
         <source>桌面实际绑定：%1</source>
         <translation>Bound by the desktop: %1</translation>
+    </message>
+    <message>
+        <source>版本：</source>
+        <translation>Version: </translation>
     </message>
 </context>
 <context>
@@ -341,7 +434,7 @@ Add Ctrl, Alt or Meta (a function key F1-F35 alone is fine).</translation>
         <source>这个分组还没有项目
 右键点击空白处选择“新建”，或把文件拖到这里</source>
         <translation>This group has no items yet
-Right-click an empty spot and choose “New”, or drop files here</translation>
+Right-click an empty spot and choose &quot;New&quot;, or drop files here</translation>
     </message>
     <message>
         <source>没有找到匹配的项目</source>
@@ -505,6 +598,10 @@ The original was copied to:
 请安装一个终端（如 xterm），或用环境变量 TERMINAL 指定它。</source>
         <translation>This program runs in a terminal, but no terminal program was found.
 Install a terminal (such as xterm), or name one in the TERMINAL environment variable.</translation>
+    </message>
+    <message>
+        <source>导入应用程序…</source>
+        <translation>Import Applications...</translation>
     </message>
 </context>
 <context>

@@ -3,8 +3,8 @@
 
 #include <QString>
 
-// Documents that ship with Tarn, beside the executable or installed under
-// share/doc/tarn; the About tab links to them.
+// Documents that ship with Tarn, beside the executable or installed in the
+// documents folder it was configured with; the About tab links to them.
 namespace documents {
 QString readmePath();
 QString changelogPath();

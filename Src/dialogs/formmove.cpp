@@ -5,6 +5,8 @@
 
 #include "mainform/framepacer.h"
 
+#include <QStyle>
+
 namespace {
 
 void addCentred(QListWidget* list, const catalog::Value& named) {
@@ -34,7 +36,15 @@ FormMove::~FormMove() = default;
 
 void FormMove::hideGroupList() {
     ui->listWidget_group->hide();
-    setMaximumWidth(121);
+    // Narrow, but a window manager keeps to the maximum width: below what
+    // the buttons need it cuts them, below the title's room it elides the
+    // title ("M…"). The room: the text in bold beside the window manager's
+    // icon and three buttons, each about a title bar high.
+    QFont bold = font();
+    bold.setBold(true);
+    const int title = QFontMetrics(bold).horizontalAdvance(windowTitle()) +
+                      4 * style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    setFixedWidth(qMax(minimumSizeHint().width(), title));
 }
 
 void FormMove::setTypeData(const catalog::Value* typeArray) {

@@ -16,6 +16,7 @@
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QScrollArea>
 
 namespace {
 
@@ -76,6 +77,24 @@ void FormSettings::showDesktopKey(DesktopKey state, const QString& triggerDescri
     ui->label_desktopKey->show();
 }
 
+void FormSettings::fitInto(const QSize& room) {
+    const QSize fitted = size().boundedTo(room);
+    if (fitted == size())
+        return;
+    if (!scroller) {
+        // The tabs keep their size: their controls are placed by hand and
+        // would be cut off, not rearranged.
+        ui->tabWidget->setMinimumSize(size());
+        scroller = new QScrollArea(this);
+        scroller->setObjectName(QStringLiteral("scrollArea_tabs"));
+        scroller->setFrameShape(QFrame::NoFrame);
+        scroller->setWidgetResizable(true);
+        ui->verticalLayout->replaceWidget(ui->tabWidget, scroller);
+        scroller->setWidget(ui->tabWidget);
+    }
+    setFixedSize(fitted);
+}
+
 FormSettings::~FormSettings() {
     formSettingsOpen = false;
 }
@@ -90,12 +109,13 @@ QString FormSettings::aboutHtml() {
     const QString big = QStringLiteral("<span style=\" font-size:14pt; font-weight:600;\">%1</span>");
     const QString bold = QStringLiteral("<span style=\" font-size:11pt; font-weight:600;\">%1</span>");
     const QString plain = QStringLiteral("<span style=\" font-size:11pt;\">%1</span>");
+    // No family of its own: the application's font is the one known to
+    // have the Chinese letters, in every language.
     QString html =
         QStringLiteral("<html><head><style type=\"text/css\">p, li { white-space: pre-wrap; }</style>"
-                       "</head><body style=\" font-family:'SimSun'; font-size:9pt; color:#525252;\">");
+                       "</head><body style=\" font-size:9pt; color:#525252;\">");
     html += p + big.arg(QStringLiteral("Tarn")) + QStringLiteral("</p>");
-    html += p + bold.arg(QStringLiteral("Version:")) + plain.arg(QLatin1String(tarnversion::text)) +
-            QStringLiteral("</p>");
+    html += p + bold.arg(tr("版本：")) + plain.arg(QLatin1String(tarnversion::text)) + QStringLiteral("</p>");
     html += p + QStringLiteral("<br /></p>");
     html += p + big.arg(tr("介绍：")) + QStringLiteral("</p>");
     html += p + plain.arg(tr("软件开发目的是帮助用户很好的使用系统，快速打开软件，路径，网站等。")) +
@@ -128,7 +148,7 @@ void FormSettings::settingShowAndHide() {
     case HotkeyFault::NoModifier:
         refusal = tr("热键( %1 )没有包含 Ctrl、Alt 或 Meta 键，注册后其他程序将无法输入这个键。\n"
                      "请加上 Ctrl、Alt 或 Meta 键（单独的功能键 F1-F35 可以使用）。")
-                      .arg(text);
+                      .arg(sequence.toString(QKeySequence::NativeText));
         break;
     case HotkeyFault::None:
         break;

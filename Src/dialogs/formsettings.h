@@ -6,6 +6,8 @@
 
 #include <memory>
 
+class QScrollArea;
+
 namespace Ui {
 class FormSettings;
 }
@@ -22,6 +24,10 @@ public:
 
     // The About text, with links to documents that ship with Tarn.
     static QString aboutHtml();
+
+    // Shrinks the window to `room` where it is larger (a small screen, a
+    // large scale); the tabs then scroll.
+    void fitInto(const QSize& room);
 
     // Shows, in the key tab, that the desktop must bind a key to `command`
     // (Tarn --toggle) because Tarn cannot register one; empty hides it.
@@ -52,4 +58,5 @@ private:
     bool applyAutostart();
 
     std::unique_ptr<Ui::FormSettings> ui;
+    QScrollArea* scroller = nullptr; // once the window had to shrink
 };

@@ -44,3 +44,8 @@ HotkeyFault hotkeyFault(const QKeySequence& sequence) {
         return HotkeyFault::None;
     return usedInTyping(key) ? HotkeyFault::NoModifier : HotkeyFault::None;
 }
+
+QString hotkeyText(const QString& stored) {
+    const QString shown = QKeySequence(stored, QKeySequence::NativeText).toString(QKeySequence::NativeText);
+    return shown.isEmpty() ? stored : shown;
+}

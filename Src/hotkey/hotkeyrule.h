@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QKeySequence>
+#include <QString>
 
 // What makes a key combination unfit to be grabbed from the whole desktop.
 enum class HotkeyFault {
@@ -15,3 +16,8 @@ enum class HotkeyFault {
 // a key used in typing (Esc, Tab, Return, Backspace, the arrows, ...) is
 // refused; a function key F1-F35 alone, or another special key, is fine.
 HotkeyFault hotkeyFault(const QKeySequence& sequence);
+
+// A stored hotkey ("alt+`") spelt as the settings window's key editor shows
+// it ("Alt+`"), so every message names it the same way; a text that names
+// no key is given as it is, for the user to find in the settings file.
+QString hotkeyText(const QString& stored);

@@ -31,6 +31,18 @@ void MainForm::trayAction(QSystemTrayIcon::ActivationReason action) {
         showAndHide();
 }
 
+namespace {
+
+// The window manager's frame around `window`, as far as it is known yet.
+QMargins frameOf(const QWidget* window) {
+    const QRect outer = window->frameGeometry();
+    const QRect inner = window->geometry();
+    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                    outer.bottom() - inner.bottom());
+}
+
+} // namespace
+
 QRect MainForm::screenAreaAt(QPoint point) {
     QScreen* screen = QGuiApplication::screenAt(point);
     if (!screen)
@@ -46,10 +58,7 @@ void MainForm::showAndHide() {
             // on a larger one.
             const QPoint pointer = QCursor::pos();
             const QRect area = screenAreaAt(pointer);
-            const QRect outer = frameGeometry();
-            const QRect inner = geometry();
-            const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
-                                 outer.right() - inner.right(), outer.bottom() - inner.bottom());
+            const QMargins frame = frameOf(this);
             resize(placement::fitted(size(), area, frame));
             move(placement::atPointer(pointer, size().grownBy(frame), area));
         }
@@ -151,7 +160,16 @@ void MainForm::openFormSettings() {
     formSettings = new FormSettings();
     formSettings->setAttribute(Qt::WA_DeleteOnClose);
     formSettings->setWindowFlags(formSettings->windowFlags() | Qt::WindowStaysOnTopHint);
+    // Wholly on the screen, as this window is: at a large scale the screen
+    // may be smaller than the settings window's own size. It is not framed
+    // before it is shown; this window's frame, from the same window manager,
+    // stands in for its own.
+    const QRect area = screenAreaAt(QCursor::pos());
+    formSettings->fitInto(placement::fitted(formSettings->size(), area, frameOf(this)));
     formSettings->show();
+    const QRect outer = formSettings->frameGeometry();
+    if (area.isValid() && !area.contains(outer))
+        formSettings->move(placement::within(outer.topLeft(), outer.size(), area));
     connect(formSettings, &FormSettings::hotKeyReset, this, &MainForm::hotKeyReset);
     presence->attachSettings(formSettings);
 }

@@ -5,6 +5,7 @@
 #include "dialogs/desktopbindingnotice.h"
 #include "dialogs/formsettings.h"
 #include "hotkey/globalhotkey.h"
+#include "hotkey/hotkeyrule.h"
 #include "platform/datapaths.h"
 #include "settings/appsettings.h"
 
@@ -108,9 +109,10 @@ void Presence::reportHotKeyFailure() {
         tellDesktopBinding(announce);
         return;
     }
-    QMessageBox::warning(window, tr("警告"),
-                         tr("显示隐藏热键( %1 ) 注册失败，可能发生了热键冲突").arg(hotKeyShowAndHide),
-                         tr("已知晓"), QString(), QString(), 0, -1);
+    QMessageBox::warning(
+        window, tr("警告"),
+        tr("显示隐藏热键( %1 ) 注册失败，可能发生了热键冲突").arg(hotkeyText(hotKeyShowAndHide)),
+        tr("已知晓"), QString(), QString(), 0, -1);
 }
 
 void Presence::tellDesktopBinding(bool always) {
@@ -121,7 +123,8 @@ void Presence::tellDesktopBinding(bool always) {
     configSettings->sync();
     if (desktopBindingNotice)
         desktopBindingNotice->close();
-    desktopBindingNotice = showDesktopBindingNotice(window, hotKeyShowAndHide, desktopToggleCommand());
+    desktopBindingNotice =
+        showDesktopBindingNotice(window, hotkeyText(hotKeyShowAndHide), desktopToggleCommand());
 }
 
 QString Presence::desktopToggleCommand() {

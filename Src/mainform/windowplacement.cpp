@@ -13,17 +13,20 @@ QSize fitted(QSize wanted, const QRect& available, const QMargins& frame) {
     return wanted.boundedTo(QSize(width, height));
 }
 
-QPoint atPointer(QPoint pointer, QSize frameSize, const QRect& available) {
-    const QPoint wanted = pointer - QPoint(70, 50);
+QPoint within(QPoint topLeft, QSize frameSize, const QRect& available) {
     if (!available.isValid())
-        return wanted;
+        return topLeft;
     // The right and bottom limits first, so the left and top win when the
     // frame is larger than the area.
     const int x =
-        qMax(available.left(), qMin(wanted.x(), available.left() + available.width() - frameSize.width()));
+        qMax(available.left(), qMin(topLeft.x(), available.left() + available.width() - frameSize.width()));
     const int y =
-        qMax(available.top(), qMin(wanted.y(), available.top() + available.height() - frameSize.height()));
+        qMax(available.top(), qMin(topLeft.y(), available.top() + available.height() - frameSize.height()));
     return QPoint(x, y);
+}
+
+QPoint atPointer(QPoint pointer, QSize frameSize, const QRect& available) {
+    return within(pointer - QPoint(70, 50), frameSize, available);
 }
 
 } // namespace placement
