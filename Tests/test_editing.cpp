@@ -13,6 +13,7 @@
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QDrag>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -666,6 +667,65 @@ private slots:
         QApplication::sendEvent(w.itemList(), &event);
         QCOMPARE(picker.shown, QStringList{"新建"});
         QCOMPARE(w.itemList()->currentRow(), current);
+    }
+
+    // A new catalog offers the import under its hint; the menu command
+    // imports again later, adds only what is new, and asks once before
+    // removing what is gone.
+    void importFromTheLinkThenTheMenu() {
+        QTemporaryDir share;
+        QDir(share.path()).mkpath("applications");
+        auto entry = [&](const char* name, const QByteArray& keys) {
+            DataFolder::writeFile(share.filePath(QStringLiteral("applications/%1.desktop").arg(name)),
+                                  "[Desktop Entry]\nType=Application\nExec=sh\n" + keys);
+        };
+        entry("editor", "Name=Editor\nCategories=Utility;\n");
+        entry("player", "Name=Player\nCategories=Audio;\n");
+        qputenv("XDG_DATA_HOME", share.filePath("home").toUtf8());
+        qputenv("XDG_DATA_DIRS", share.path().toUtf8());
+        MainFormFixture w;
+        QVERIFY(w.show());
+        auto* link = w.form().findChild<QLabel*>("label_importApplications");
+        QVERIFY(link && link->isVisible());
+        {
+            ModalAnswerer answers;
+            answers.press("OK");
+            QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());
+            QVERIFY(answers.waitFor(1));
+            QCOMPARE(answers.boxes()[0].text, QStringLiteral("已导入 2 个应用程序。"));
+        }
+        QCOMPARE(w.typeList()->count(), 2);
+        QCOMPARE(w.typeList()->currentItem()->text(), QStringLiteral("应用程序"));
+        QCOMPARE(w.groupList()->count(), 2);
+        QCOMPARE(w.groupList()->item(0)->text(), QStringLiteral("影音"));
+        QVERIFY(!link->isVisible());
+
+        // Renamed by the user, then a new one comes and the player goes.
+        w.groupList()->setCurrentRow(1);
+        w.itemList()->setCurrentRow(0);
+        {
+            ModalAnswerer answers;
+            answers.handle(ModalAnswerer::typeText(QStringLiteral("My editor")));
+            QVERIFY(w.triggerAction("actItemRename"));
+        }
+        entry("viewer", "Name=Viewer\nCategories=Graphics;\n");
+        QVERIFY(QFile::remove(share.filePath("applications/player.desktop")));
+        for (const char* answer : {"No", "Yes"}) {
+            ModalAnswerer answers;
+            answers.press(answer).press("OK");
+            QVERIFY(w.triggerAction("actImportApps"));
+            QVERIFY(answers.waitFor(2));
+            QVERIFY(answers.boxes()[0].text.contains("\nPlayer\n"));
+            QCOMPARE(answers.boxes()[1].text, answer == QByteArray("No")
+                                                  ? QStringLiteral("已导入 1 个应用程序。")
+                                                  : QStringLiteral("没有新的应用程序。"));
+        }
+        QVERIFY(w.saved().contains("My editor"));
+        QVERIFY(w.saved().contains("viewer.desktop"));
+        QVERIFY(!w.saved().contains("player.desktop"));
+        QVERIFY(!w.saved().contains("\"Editor\""));
+        qunsetenv("XDG_DATA_HOME");
+        qunsetenv("XDG_DATA_DIRS");
     }
 };
 

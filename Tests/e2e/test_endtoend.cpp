@@ -551,6 +551,39 @@ private slots:
         QVERIFY(waitViewable(window, false));
     }
 
+    // A set-up script fills the catalog of a running Tarn from the menu; the
+    // imported entry starts from the search like any Item.
+    void importedApplicationStartsFromTheSearch() {
+        QTemporaryDir root;
+        QDir(root.path()).mkpath("share/applications");
+        QDir(root.path()).mkpath("home");
+        const QString entry = root.filePath("share/applications/tarn-recorder.desktop");
+        QFile file(entry);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Desktop Entry]\nType=Application\nName=Menu Recorder\nCategories=Utility;\nExec=" +
+                   QByteArray(TARN_ARGVDUMP) + " --from-menu %F\n");
+        file.close();
+        const QProcessEnvironment saved = environment;
+        const QString dump = root.filePath("argv.txt");
+        environment.insert("TARN_ARGV_DUMP", dump);
+        environment.insert("XDG_DATA_HOME", root.filePath("home"));
+        environment.insert("XDG_DATA_DIRS", root.filePath("share"));
+        QProcess* tarn = startTarn(root.path());
+        const QString window = mainWindow(tarn);
+        QCOMPARE(runTarn(root.path(), {"--import-applications"}), 0);
+        environment = saved;
+        QVERIFY(!window.isEmpty());
+        QVERIFY(waitUntil([&] { return readFile(root.filePath("Data/Data")).contains(entry.toUtf8()); }));
+        x("xdotool", {"key", "alt+grave"});
+        QVERIFY(waitViewable(window, false));
+        x("xdotool", {"key", "alt+grave"});
+        QVERIFY(waitViewable(window, true));
+        QVERIFY(waitUntil([&] { return x("xdotool", {"getactivewindow"}) == window; }));
+        x("xdotool", {"type", "--delay", "40", "menu rec"});
+        x("xdotool", {"key", "Return"});
+        QTRY_COMPARE(readFile(dump), (QDir::homePath() + "\n[--from-menu]\n").toUtf8());
+    }
+
     void terminationWritesTheCatalog() {
         QTemporaryDir root;
         QProcess* tarn = startTarn(root.path());
