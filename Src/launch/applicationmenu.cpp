@@ -66,7 +66,7 @@ QVector<Application> scan(const QStringList& applicationFolders, const QStringLi
             !shownOn(entry, desktops))
             return;
         // TryExec and the program itself: what cannot start is not offered.
-        const desktopentry::Command command = desktopentry::commandOf(file);
+        const desktopentry::Command command = desktopentry::commandOf(file, entry);
         if (command.status != desktopentry::Command::Ready &&
             command.status != desktopentry::Command::Activate)
             return;

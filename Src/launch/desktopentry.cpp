@@ -420,8 +420,11 @@ bool isBusName(const QString& id) {
 } // namespace
 
 Command commandOf(const QString& file, const QStringList& files) {
+    return commandOf(file, read(file), files);
+}
+
+Command commandOf(const QString& file, const Entry& entry, const QStringList& files) {
     Command command;
-    const Entry entry = read(file);
     if (!entry.valid || entry.type != QLatin1String("Application"))
         return command;
     command.terminal = entry.terminal;
