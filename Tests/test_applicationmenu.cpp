@@ -169,6 +169,37 @@ private slots:
         QCOMPARE(apps[1]["item"].Size(), 0u);
         QVERIFY(catalog::goneApplications(doc, folders()).isEmpty());
     }
+
+    // The Windows Start Menu, on a tree shaped like one: the user's root
+    // first, paths compared without case, a Group per top folder.
+    void startMenuShortcutsByTopFolder() {
+        QTemporaryDir user, everyone;
+        for (const char* path : {"Tools/Editor.lnk", "Game.lnk", "Office/Word.lnk", "desktop.ini"})
+            write(user.filePath(path), "L");
+        for (const char* path : {"tools/EDITOR.lnk", "Office/Excel.lnk", "Office/Sub/Notes.lnk"})
+            write(everyone.filePath(path), "L");
+        const QStringList roots{user.path(), everyone.path()};
+        const QVector<Application> found = applicationmenu::scanStartMenu(roots, {"en"});
+        QCOMPARE(names(found), (QStringList{"Editor", "Excel", "Game", "Notes", "Word"}));
+        QCOMPARE(found[0].file, user.filePath("Tools/Editor.lnk"));
+        QCOMPARE(found[0].folder, QStringLiteral("Tools"));
+        QCOMPARE(found[3].folder, QStringLiteral("Office"));
+        QVERIFY(found[2].folder.isEmpty());
+
+        catalog::Document doc;
+        QVERIFY(catalog::parse(doc, json("{'type':[]}")));
+        QCOMPARE(catalog::importApplications(doc, found, importNames(), roots), 5);
+        QStringList groups;
+        for (const catalog::Value& group : doc["type"][0]["group"].GetArray())
+            groups << catalog::memberText(group, catalog::kName) + ":" +
+                          QString::number(group["item"].Size());
+        QCOMPARE(groups, (QStringList{"G11:1", "Office:3", "Tools:1"}));
+        // Found again under another case: the same shortcut.
+        QVERIFY(QFile::rename(user.filePath("Tools/Editor.lnk"), user.filePath("Tools/editor.lnk")));
+        QCOMPARE(catalog::importApplications(doc, applicationmenu::scanStartMenu(roots, {"en"}),
+                                             importNames(), roots),
+                 0);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestApplicationMenu)

@@ -14,17 +14,30 @@ namespace catalog {
 
 namespace {
 
-// The desktop-file id of an entry inside one of the folders; empty outside.
+bool isShortcut(const QString& path) {
+    return path.endsWith(QLatin1String(".lnk"), Qt::CaseInsensitive);
+}
+
+// The id of a menu entry inside one of the folders, as the scan gives it
+// (the desktop-file id; a Start Menu shortcut's path below its root, in
+// lower case as Windows compares it); empty outside.
 QString entryId(const QString& path, const QStringList& applicationFolders) {
-    if (!desktopentry::isEntryFile(path))
+    const bool shortcut = isShortcut(path);
+    if (!desktopentry::isEntryFile(path) && !shortcut)
         return QString();
-    const QString clean = QDir::cleanPath(path);
+    const QString clean = QDir::cleanPath(QDir::fromNativeSeparators(path));
     for (const QString& folder : applicationFolders) {
-        const QString root = QDir::cleanPath(folder) + QLatin1Char('/');
-        if (clean.startsWith(root))
-            return clean.mid(root.size()).replace(QLatin1Char('/'), QLatin1Char('-'));
+        const QString root = QDir::cleanPath(QDir::fromNativeSeparators(folder)) + QLatin1Char('/');
+        if (!clean.startsWith(root, shortcut ? Qt::CaseInsensitive : Qt::CaseSensitive))
+            continue;
+        const QString below = clean.mid(root.size());
+        return shortcut ? below.toLower() : QString(below).replace(QLatin1Char('/'), QLatin1Char('-'));
     }
     return QString();
+}
+
+QString idOf(const applicationmenu::Application& application) {
+    return isShortcut(application.file) ? application.id.toLower() : application.id;
 }
 
 template <typename Visit> void forEachItem(const Document& doc, Visit visit) {
@@ -99,11 +112,33 @@ int importApplications(Document& doc, const QVector<applicationmenu::Application
     Allocator& allocator = doc.GetAllocator();
     Value& typeList = arrayFor(doc, kType, allocator);
     Value* type = findByName(typeList, names.type);
-    int added = 0;
+    // The Groups in their order: the categories', then a menu's own folders.
+    QStringList groupOrder;
     for (int c = 0; c < applicationmenu::kCategoryCount; ++c) {
+        const bool used = std::any_of(applications.begin(), applications.end(), [&](const auto& application) {
+            return application.folder.isEmpty() && int(application.category) == c;
+        });
+        if (used)
+            groupOrder << names.groups.value(c);
+    }
+    QStringList folders;
+    for (const applicationmenu::Application& application : applications) {
+        if (!application.folder.isEmpty() && !folders.contains(application.folder))
+            folders << application.folder;
+    }
+    std::sort(folders.begin(), folders.end(),
+              [](const QString& a, const QString& b) { return QString::localeAwareCompare(a, b) < 0; });
+    groupOrder += folders;
+    auto groupOf = [&](const applicationmenu::Application& application) {
+        return application.folder.isEmpty() ? names.groups.value(int(application.category))
+                                            : application.folder;
+    };
+
+    int added = 0;
+    for (const QString& groupName : groupOrder) {
         for (const applicationmenu::Application& application : applications) {
-            if (int(application.category) != c || paths.contains(application.file) ||
-                ids.contains(application.id) ||
+            if (groupOf(application) != groupName || paths.contains(application.file) ||
+                ids.contains(idOf(application)) ||
                 (!application.program.isEmpty() && paths.contains(application.program)))
                 continue;
             if (!type) {
@@ -111,7 +146,6 @@ int importApplications(Document& doc, const QVector<applicationmenu::Application
                 type = &typeList[typeList.Size() - 1];
             }
             Value& groups = arrayFor(*type, kGroup, allocator);
-            const QString groupName = names.groups.value(c);
             Value* group = findByName(groups, groupName);
             if (!group) {
                 groups.PushBack(namedArrayHolder(groupName, kItem, allocator), allocator);
@@ -120,7 +154,7 @@ int importApplications(Document& doc, const QVector<applicationmenu::Application
             arrayFor(*group, kItem, allocator)
                 .PushBack(droppedItem(application.name, KindFile, application.file, allocator), allocator);
             paths.insert(application.file);
-            ids.insert(application.id);
+            ids.insert(idOf(application));
             ++added;
         }
     }

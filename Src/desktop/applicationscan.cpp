@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "desktop/applicationscan.h"
 
+#include "launch/desktopentry.h"
+
 #include <QThread>
 
 ApplicationScan::ApplicationScan(QObject* parent) : QObject(parent) {}
@@ -14,6 +16,14 @@ bool ApplicationScan::isRunning() const {
     return thread && thread->isRunning();
 }
 
+QStringList ApplicationScan::menuFolders() {
+#ifdef Q_OS_WIN
+    return applicationmenu::startMenuFolders();
+#else
+    return desktopentry::applicationFolders();
+#endif
+}
+
 void ApplicationScan::start(const QStringList& applicationFolders, const QStringList& desktops,
                             const QStringList& languages) {
     if (isRunning())
@@ -21,7 +31,12 @@ void ApplicationScan::start(const QStringList& applicationFolders, const QString
     if (thread)
         thread->wait();
     thread.reset(QThread::create([this, applicationFolders, desktops, languages] {
+#ifdef Q_OS_WIN
+        Q_UNUSED(desktops)
+        found = applicationmenu::scanStartMenu(applicationFolders, languages);
+#else
         found = applicationmenu::scan(applicationFolders, desktops, languages);
+#endif
     }));
     connect(thread.get(), &QThread::finished, this, [this] { emit finished(std::exchange(found, {})); });
     thread->start();

@@ -4,8 +4,11 @@
 #include "launch/desktopentry.h"
 
 #include <QCollator>
+#include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QLocale>
+#include <QSet>
 
 #include <algorithm>
 
@@ -39,6 +42,24 @@ QString soleProgram(const desktopentry::Entry& entry, const desktopentry::Comman
     return QFileInfo(command.program).canonicalFilePath();
 }
 
+// Sorted in the first real language the names were looked up in.
+void sortByName(QVector<Application>& applications, const QStringList& languages) {
+    QLocale sortLocale = QLocale::c();
+    for (const QString& language : languages) {
+        const QLocale locale(language.section(QLatin1Char('.'), 0, 0).section(QLatin1Char('@'), 0, 0));
+        if (locale.language() != QLocale::C) {
+            sortLocale = locale;
+            break;
+        }
+    }
+    QCollator collator(sortLocale);
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(
+        applications.begin(), applications.end(),
+        [&](const Application& a, const Application& b) { return collator.compare(a.name, b.name) < 0; });
+}
+
 } // namespace
 
 Category mainCategory(const QStringList& categories) {
@@ -66,7 +87,7 @@ QVector<Application> scan(const QStringList& applicationFolders, const QStringLi
             !shownOn(entry, desktops))
             return;
         // TryExec and the program itself: what cannot start is not offered.
-        const desktopentry::Command command = desktopentry::commandOf(file, entry);
+        const desktopentry::Command command = desktopentry::commandFor(entry, file);
         if (command.status != desktopentry::Command::Ready &&
             command.status != desktopentry::Command::Activate)
             return;
@@ -78,22 +99,46 @@ QVector<Application> scan(const QStringList& applicationFolders, const QStringLi
         application.category = mainCategory(entry.categories);
         found << application;
     });
-    // Sorted in the first real language the names were looked up in.
-    QLocale sortLocale = QLocale::c();
-    for (const QString& language : languages) {
-        const QLocale locale(language.section(QLatin1Char('.'), 0, 0).section(QLatin1Char('@'), 0, 0));
-        if (locale.language() != QLocale::C) {
-            sortLocale = locale;
-            break;
+    sortByName(found, languages);
+    return found;
+}
+
+QVector<Application> scanStartMenu(const QStringList& roots, const QStringList& languages) {
+    QVector<Application> found;
+    QSet<QString> seen;
+    for (const QString& root : roots) {
+        const QDir top(root);
+        QDirIterator files(root, {QStringLiteral("*.lnk")}, QDir::Files, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            const QString file = files.next();
+            const QString relative = top.relativeFilePath(file);
+            // Windows compares paths without case.
+            if (seen.contains(relative.toLower()))
+                continue;
+            seen.insert(relative.toLower());
+            Application application;
+            application.id = relative;
+            application.file = QFileInfo(file).absoluteFilePath();
+            application.name = QFileInfo(file).completeBaseName();
+            const int slash = relative.indexOf(QLatin1Char('/'));
+            if (slash > 0)
+                application.folder = relative.left(slash);
+            found << application;
         }
     }
-    QCollator collator(sortLocale);
-    collator.setNumericMode(true);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(found.begin(), found.end(), [&](const Application& a, const Application& b) {
-        return collator.compare(a.name, b.name) < 0;
-    });
+    sortByName(found, languages);
     return found;
+}
+
+QStringList startMenuFolders() {
+    QStringList roots;
+    for (const char* variable : {"APPDATA", "ProgramData"}) {
+        const QString base = qEnvironmentVariable(variable);
+        if (!base.isEmpty())
+            roots << QDir::fromNativeSeparators(base) +
+                         QStringLiteral("/Microsoft/Windows/Start Menu/Programs");
+    }
+    return roots;
 }
 
 } // namespace applicationmenu

@@ -39,6 +39,9 @@ struct Application {
     // program: an Item for the program itself is the same application.
     QString program;
     Category category = Category::Other;
+    // Where the menu itself groups its entries in folders (the Windows
+    // Start Menu): the top folder, which names the Group instead.
+    QString folder;
 };
 
 // The desktops named in $XDG_CURRENT_DESKTOP.
@@ -51,5 +54,14 @@ QStringList currentDesktops();
 // first of them expects (Chinese by pinyin).
 QVector<Application> scan(const QStringList& applicationFolders, const QStringList& desktops,
                           const QStringList& languages);
+
+// The Windows Start Menu: the shortcuts (.lnk) below each root ("Programs"
+// of the user's and of all users' Start Menu), a path found in an earlier
+// root shadowing the same one in later roots; grouped by their top folder,
+// named by their file name, sorted as scan() sorts.
+QVector<Application> scanStartMenu(const QStringList& roots, const QStringList& languages);
+// The user's and all users' Start Menu "Programs" folders (from APPDATA and
+// ProgramData); empty where those are not set.
+QStringList startMenuFolders();
 
 } // namespace applicationmenu

@@ -420,10 +420,10 @@ bool isBusName(const QString& id) {
 } // namespace
 
 Command commandOf(const QString& file, const QStringList& files) {
-    return commandOf(file, read(file), files);
+    return commandFor(read(file), file, files);
 }
 
-Command commandOf(const QString& file, const Entry& entry, const QStringList& files) {
+Command commandFor(const Entry& entry, const QString& file, const QStringList& files) {
     Command command;
     if (!entry.valid || entry.type != QLatin1String("Application"))
         return command;

@@ -90,8 +90,8 @@ struct Command {
 };
 // `files` (the Item's arguments) go where the Exec takes files or URLs.
 Command commandOf(const QString& file, const QStringList& files = {});
-// The same for an entry read already.
-Command commandOf(const QString& file, const Entry& entry, const QStringList& files = {});
+// The same for an entry read already from `file`.
+Command commandFor(const Entry& entry, const QString& file, const QStringList& files = {});
 // Whether the entry takes files or URLs at all; its Item's arguments are
 // passed only then.
 bool takesFiles(const QString& file);

@@ -3,7 +3,6 @@
 
 #include "app/language.h"
 #include "catalog/catalogdocument.h"
-#include "launch/desktopentry.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -34,7 +33,7 @@ void ApplicationImport::start(bool tellOutcome) {
     tell = tell || tellOutcome;
     if (scan.isRunning())
         return;
-    folders = desktopentry::applicationFolders();
+    folders = ApplicationScan::menuFolders();
     scan.start(folders, applicationmenu::currentDesktops(), language::lookupOrderFromEnvironment());
     busyDelay.start();
 }
