@@ -21,8 +21,13 @@ public:
     ~ApplicationScan() override;
 
     bool isRunning() const;
+    // The menu in `applicationFolders`: freedesktop entries, or on Windows
+    // the Start Menu's shortcuts.
     void start(const QStringList& applicationFolders, const QStringList& desktops,
                const QStringList& languages);
+
+    // Where this platform's menu lives.
+    static QStringList menuFolders();
 
 signals:
     void finished(const QVector<applicationmenu::Application>& applications);
