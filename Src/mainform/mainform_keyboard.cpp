@@ -194,6 +194,9 @@ bool MainForm::handleKey(QWidget* where, QKeyEvent* event) {
     case Command::PreviousGroup:
         switchGroup(-1);
         return true;
+    case Command::Quit:
+        quitTarn();
+        return true;
     }
     return false;
 }
