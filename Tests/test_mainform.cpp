@@ -121,11 +121,11 @@ private slots:
         for (const QMenu* menu : shown.form().findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly))
             menus << MenuPicker::entriesOf(menu);
         QCOMPARE(menus, (QList<QStringList>{
-                            {"新建分类"},
+                            {"新建分类", "-", "退出"},
                             {"新建分类", "重命名", "删除"},
-                            {"新建分组", "删除全部分组"},
+                            {"新建分组", "删除全部分组", "-", "退出"},
                             {"新建分组", "重命名", "移动到...", "删除", "删除全部分组", "清空本组"},
-                            {"新建"},
+                            {"新建", "-", "退出"},
                             {"打开", "-", "打开文件位置", "复制完整路径", "重命名", "移动到...", "新建",
                              "删除", "-", "属性"},
                             {"退出"},

@@ -49,6 +49,17 @@ int runUntilQuitOrSettled(const std::function<void()>& start) {
     return QCoreApplication::exec();
 }
 
+// The list's context menu asked for with the pointer over blank space, as a
+// right click there does; `entry` is picked from it.
+QStringList blankMenu(QListWidget* list, const QString& entry) {
+    const QPoint at = list->viewport()->mapToGlobal(list->viewport()->rect().bottomRight() - QPoint(3, 3));
+    QCursor::setPos(at);
+    MenuPicker picker(entry);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, list->mapFromGlobal(at), at);
+    QApplication::sendEvent(list, &event);
+    return picker.shown;
+}
+
 // Puts a folder where the catalog file was: no write can succeed.
 bool blockCatalogFile(MainFormFixture& shown) {
     return QFile::remove(shown.data.catalogPath()) && QDir(shown.data.dataPath()).mkdir("Data");
@@ -236,6 +247,21 @@ private slots:
                                               .arg(QDir::toNativeSeparators(shown.data.catalogPath()),
                                                    QDir::toNativeSeparators(shown.data.configPath())));
         QCOMPARE(shown.data.readCatalog(), before);
+    }
+
+    void theWindowsOwnMenusOfferQuitWithItsKey() {
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        MainForm& form = shown.form();
+        QCOMPARE(form.findChild<QAction*>("actQuit")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+        // Last in each list's blank-space menu, set apart from the list's own.
+        for (QListWidget* list : {shown.typeList(), shown.groupList(), shown.itemList()}) {
+            const QStringList entries = blankMenu(list, QString());
+            QCOMPARE(entries.mid(entries.size() - 2), (QStringList{"-", "退出"}));
+        }
+        QVERIFY(shown.triggerAction("actTypeAdd"));
+        QCOMPARE(runUntilQuitOrSettled([&] { blankMenu(shown.groupList(), "退出"); }), 0);
+        QCOMPARE(shown.data.readCatalog().count("默认分类"), 2);
     }
 
     void closingAnotherWindowDoesNotEndTarn() {
