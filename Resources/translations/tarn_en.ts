@@ -480,6 +480,26 @@ The original was copied to:
 The original was copied to:
 %1</translation>
     </message>
+    <message>
+        <source>没有托盘图标和快捷键可以唤回窗口。隐藏窗口还是退出 Tarn？</source>
+        <translation>Neither a tray icon nor a hotkey can bring the window back. Hide the window or quit Tarn?</translation>
+    </message>
+    <message>
+        <source>隐藏后，再次启动 Tarn 可以唤回窗口。</source>
+        <translation>Once it is hidden, starting Tarn again brings the window back.</translation>
+    </message>
+    <message>
+        <source>隐藏窗口</source>
+        <translation>Hide Window</translation>
+    </message>
+    <message>
+        <source>退出 Tarn</source>
+        <translation>Quit Tarn</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
 </context>
 <context>
     <name>Presence</name>

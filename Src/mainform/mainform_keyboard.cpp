@@ -182,7 +182,7 @@ bool MainForm::handleKey(QWidget* where, QKeyEvent* event) {
         if (searching())
             searchPanel->end();
         else
-            showAndHide();
+            leaveWindow();
         return true;
     case Command::FocusNext:
     case Command::FocusPrevious:

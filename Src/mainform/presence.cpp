@@ -81,6 +81,12 @@ void Presence::attachSettings(FormSettings* settings) {
     connect(settings, &QObject::destroyed, this, [this] { pauseHotKey(false); });
 }
 
+bool Presence::canCallBack() const {
+    // A grab released for the key editor comes back when it is done.
+    const bool hotKeyWorks = hotKey && (hotKey->isRegistered() || paused);
+    return hotKeyWorks || (trayIcon && QSystemTrayIcon::isSystemTrayAvailable());
+}
+
 void Presence::hotKeyAnswered(bool registered) {
     if (registered) {
         // Bound while the settings window records a key: let it through.
