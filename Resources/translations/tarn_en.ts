@@ -39,6 +39,10 @@ Tarn looked for it at: %1</translation>
         <source>已知晓</source>
         <translation>Got It</translation>
     </message>
+    <message>
+        <source>没有托盘图标：按这个快捷键或再次启动 Tarn 可唤回窗口；按 %1，或右键点击窗口空白处选择“退出”，可退出 Tarn。</source>
+        <translation>There is no tray icon: press that shortcut or start Tarn again to bring the window back; press %1, or right-click an empty spot in the window and choose “Quit”, to quit Tarn.</translation>
+    </message>
 </context>
 <context>
     <name>DroppedUrl</name>

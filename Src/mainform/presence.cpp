@@ -122,7 +122,8 @@ void Presence::tellDesktopBinding(bool always) {
     configSettings->sync();
     if (desktopBindingNotice)
         desktopBindingNotice->close();
-    desktopBindingNotice = showDesktopBindingNotice(window, hotKeyShowAndHide, desktopToggleCommand());
+    desktopBindingNotice = showDesktopBindingNotice(window, hotKeyShowAndHide, desktopToggleCommand(),
+                                                    !QSystemTrayIcon::isSystemTrayAvailable());
 }
 
 QString Presence::desktopToggleCommand() {
