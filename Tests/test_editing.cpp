@@ -195,22 +195,22 @@ private slots:
                  (QStringList{"打开", "-", "打开文件位置", "复制完整路径", "重命名", "移动到...", "新建",
                               "删除", "-", "属性"}));
         QCOMPARE(w.itemList()->currentRow(), 0);
-        QCOMPARE(useMenu(w.itemList(), -1, ""), QStringList{"新建"});
+        QCOMPARE(useMenu(w.itemList(), -1, ""), (QStringList{"新建", "-", "退出"}));
         QCOMPARE(useMenu(w.groupList(), 2, ""),
                  (QStringList{"新建分组", "重命名", "移动到...", "删除", "删除全部分组", "清空本组"}));
         QCOMPARE(w.groupList()->currentRow(), 2);
-        QCOMPARE(useMenu(w.groupList(), -1, ""), (QStringList{"新建分组", "删除全部分组"}));
+        QCOMPARE(useMenu(w.groupList(), -1, ""), (QStringList{"新建分组", "删除全部分组", "-", "退出"}));
         QCOMPARE(useMenu(w.typeList(), 1, ""),
                  (QStringList{"新建分类", "重命名", "删除", "-", "导入应用程序…"}));
         QCOMPARE(w.typeList()->currentRow(), 1);
-        QCOMPARE(useMenu(w.typeList(), -1, ""), (QStringList{"新建分类", "-", "导入应用程序…"}));
+        QCOMPARE(useMenu(w.typeList(), -1, ""), (QStringList{"新建分类", "-", "导入应用程序…", "-", "退出"}));
     }
 
     void aRealRightClickOpensTheMenuAtThePointer() {
         MainFormFixture w;
         QVERIFY(w.show(kThreeTypes));
         for (auto [list, row, expected] :
-             {std::make_tuple(w.itemList(), 3, 10), std::make_tuple(w.groupList(), -1, 2),
+             {std::make_tuple(w.itemList(), 3, 10), std::make_tuple(w.groupList(), -1, 4),
               std::make_tuple(w.typeList(), 2, 5)}) {
             MenuPicker picker("");
             const QPoint at = globalPoint(list, row);
@@ -665,7 +665,7 @@ private slots:
         MenuPicker picker("");
         QContextMenuEvent event(QContextMenuEvent::Mouse, w.itemList()->mapFromGlobal(below), below);
         QApplication::sendEvent(w.itemList(), &event);
-        QCOMPARE(picker.shown, QStringList{"新建"});
+        QCOMPARE(picker.shown, (QStringList{"新建", "-", "退出"}));
         QCOMPARE(w.itemList()->currentRow(), current);
     }
 

@@ -6,6 +6,7 @@
 
 #include "settings/appsettings.h"
 #include "support/datafolder.h"
+#include "support/diskfaults.h"
 #include "support/jsontext.h"
 #include "support/mainformfixture.h"
 #include "support/modalanswerer.h"
@@ -389,6 +390,35 @@ private slots:
         press(Qt::Key_Tab);
         press(Qt::Key_Backspace);
         QCOMPARE(w.field->text(), QStringLiteral("item0"));
+    }
+
+    void ctrlQQuitsWhereverTheFocusIs() {
+        Window w(catalogText());
+        QVERIFY(w.active);
+        // Nothing can be written: each Ctrl+Q asks whether to quit all the
+        // same, as "退出" does, and "No" keeps Tarn running.
+        FullDiskSeam full(0);
+        ModalAnswerer answers;
+        auto quitFrom = [&](QWidget* place) {
+            QCOMPARE(QApplication::focusWidget(), place);
+            const int before = answers.boxes().size();
+            answers.press("No");
+            press(Qt::Key_Q, Qt::ControlModifier);
+            QCOMPARE(answers.boxes().size(), before + 1);
+            QVERIFY(answers.boxes().last().text.contains(QStringLiteral("仍然退出吗？")));
+            QVERIFY(w.refocus());
+        };
+        for (QListWidget* list : {w.types, w.groups, w.grid}) {
+            list->setFocus(Qt::OtherFocusReason);
+            quitFrom(list);
+        }
+        type("item0");
+        quitFrom(w.field);
+        QCOMPARE(w.field->text(), QStringLiteral("item0"));
+        press(Qt::Key_Tab);
+        quitFrom(w.results);
+        QVERIFY(w.form->isVisible());
+        QCOMPARE(answers.unexpected(), 0);
     }
 
     void aRenameKeepsTheScrollPosition() {

@@ -109,23 +109,23 @@ private slots:
             actionNames << action->objectName();
         }
         QCOMPARE(actionTexts,
-                 (QStringList{"新建分类", "重命名", "删除", "导入应用程序…", "新建分组", "删除", "重命名", "移动到...",
-                              "删除全部分组", "清空本组", "打开", "打开文件位置", "复制完整路径", "新建",
-                              "重命名", "删除", "移动到...", "属性", "退出"}));
+                 (QStringList{"新建分类", "重命名", "删除", "导入应用程序…", "新建分组", "删除", "重命名",
+                              "移动到...", "删除全部分组", "清空本组", "打开", "打开文件位置", "复制完整路径",
+                              "新建", "重命名", "删除", "移动到...", "属性", "退出"}));
         QCOMPARE(actionNames,
-                 (QStringList{"actTypeAdd", "actTypeRename", "actTypeDelete", "actImportApps", "actGroupAdd", "actGroupDelete",
-                              "actGroupRename", "actGroupMove", "actGroupDeleteAll", "actItemClear",
-                              "actOpen", "actOpenDir", "actCopyPath", "actItemAdd", "actItemRename",
-                              "actItemDelete", "actItemMove", "actAttribute", "actQuit"}));
+                 (QStringList{"actTypeAdd", "actTypeRename", "actTypeDelete", "actImportApps", "actGroupAdd",
+                              "actGroupDelete", "actGroupRename", "actGroupMove", "actGroupDeleteAll",
+                              "actItemClear", "actOpen", "actOpenDir", "actCopyPath", "actItemAdd",
+                              "actItemRename", "actItemDelete", "actItemMove", "actAttribute", "actQuit"}));
         QList<QStringList> menus;
         for (const QMenu* menu : shown.form().findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly))
             menus << MenuPicker::entriesOf(menu);
         QCOMPARE(menus, (QList<QStringList>{
-                            {"新建分类", "-", "导入应用程序…"},
+                            {"新建分类", "-", "导入应用程序…", "-", "退出"},
                             {"新建分类", "重命名", "删除", "-", "导入应用程序…"},
-                            {"新建分组", "删除全部分组"},
+                            {"新建分组", "删除全部分组", "-", "退出"},
                             {"新建分组", "重命名", "移动到...", "删除", "删除全部分组", "清空本组"},
-                            {"新建"},
+                            {"新建", "-", "退出"},
                             {"打开", "-", "打开文件位置", "复制完整路径", "重命名", "移动到...", "新建",
                              "删除", "-", "属性"},
                             {"退出"},

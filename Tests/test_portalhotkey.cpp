@@ -16,6 +16,7 @@
 #include "support/mainformfixture.h"
 #include "support/modalanswerer.h"
 #include "support/modalwatchdog.h"
+#include "support/traypanel.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -26,6 +27,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSystemTrayIcon>
 #include <QtTest>
 
 namespace {
@@ -364,6 +366,32 @@ private slots:
         QVERIFY(!notice());
         QVERIFY(applyInSettings(shown, QKeySequence(QStringLiteral("alt+`"), QKeySequence::PortableText)));
         QTRY_VERIFY(notice());
+        QVERIFY(answers.boxes().isEmpty());
+    }
+
+    void withoutATrayTheNoticeAlsoTellsTheWayBackAndOut() {
+        if (QSystemTrayIcon::isSystemTrayAvailable())
+            QSKIP("this display has a tray already");
+        MainFormFixture shown;
+        ModalAnswerer answers;
+        QVERIFY(shown.show());
+        QTRY_VERIFY(notice());
+        const QString told = notice()->informativeText();
+        QVERIFY2(told.contains(QStringLiteral("再次启动 Tarn")), qPrintable(told));
+        QVERIFY2(told.contains(QStringLiteral("Ctrl+Q")), qPrintable(told));
+        QVERIFY2(told.contains(QStringLiteral("“退出”")), qPrintable(told));
+        for (QAbstractButton* button : notice()->buttons())
+            if (button->text().remove(QLatin1Char('&')) == QStringLiteral("已知晓"))
+                button->click();
+        QTRY_VERIFY(!notice());
+
+        // With a tray, the tray icon is the way back and out.
+        TrayPanel tray;
+        if (!tray.ready)
+            QSKIP("no tray could be put on this display (trayer)");
+        QVERIFY(applyInSettings(shown, QKeySequence(QStringLiteral("alt+`"), QKeySequence::PortableText)));
+        QTRY_VERIFY(notice());
+        QCOMPARE(notice()->informativeText(), QString());
         QVERIFY(answers.boxes().isEmpty());
     }
 

@@ -10,6 +10,7 @@
 #include "support/menupicker.h"
 #include "support/modalanswerer.h"
 #include "support/modalwatchdog.h"
+#include "support/traypanel.h"
 
 #include <QAction>
 #include <QListWidget>
@@ -47,6 +48,17 @@ int runUntilQuitOrSettled(const std::function<void()>& start) {
             Qt::QueuedConnection);
     });
     return QCoreApplication::exec();
+}
+
+// The list's context menu asked for with the pointer over blank space, as a
+// right click there does; `entry` is picked from it.
+QStringList blankMenu(QListWidget* list, const QString& entry) {
+    const QPoint at = list->viewport()->mapToGlobal(list->viewport()->rect().bottomRight() - QPoint(3, 3));
+    QCursor::setPos(at);
+    MenuPicker picker(entry);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, list->mapFromGlobal(at), at);
+    QApplication::sendEvent(list, &event);
+    return picker.shown;
 }
 
 // Puts a folder where the catalog file was: no write can succeed.
@@ -236,6 +248,83 @@ private slots:
                                               .arg(QDir::toNativeSeparators(shown.data.catalogPath()),
                                                    QDir::toNativeSeparators(shown.data.configPath())));
         QCOMPARE(shown.data.readCatalog(), before);
+    }
+
+    void closingAsksOnlyWhileNothingCanCallTheWindowBack() {
+        if (QSystemTrayIcon::isSystemTrayAvailable())
+            QSKIP("this display has a tray already");
+        ModalAnswerer answers;
+        answers.press("已知晓"); // no hotkey to register
+        MainFormFixture shown;
+        DataFolder::writeFile(shown.data.configPath(), "[HotKey]\nShowAndHide=\n");
+        QVERIFY(shown.show());
+        QCOMPARE(answers.boxes().size(), 1);
+        MainForm& form = shown.form();
+
+        answers.press("取消");
+        QVERIFY(!form.close());
+        QCOMPARE(answers.boxes().size(), 2);
+        const ModalAnswerer::Box asked = answers.boxes()[1];
+        QCOMPARE(asked.text, QStringLiteral("没有托盘图标和快捷键可以唤回窗口。隐藏窗口还是退出 Tarn？"));
+        QStringList buttons = asked.buttons;
+        buttons.sort();
+        QCOMPARE(buttons, (QStringList{"取消", "退出 Tarn", "隐藏窗口"}));
+        QVERIFY(form.isVisible());
+
+        // Esc, with no search under way, is asked about too.
+        answers.press("取消");
+        QTest::keyClick(shown.typeList(), Qt::Key_Escape);
+        QCOMPARE(answers.boxes().size(), 3);
+        QCOMPARE(answers.boxes()[2].text, asked.text);
+        QVERIFY(form.isVisible());
+        answers.press("隐藏窗口");
+        QTest::keyClick(shown.typeList(), Qt::Key_Escape);
+        QVERIFY(form.isHidden());
+
+        // Hidden at the close request, the size written as before.
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.resize(710, 430);
+        answers.press("隐藏窗口");
+        QVERIFY(!form.close());
+        QCOMPARE(answers.boxes().size(), 5);
+        QVERIFY(form.isHidden());
+        QCOMPARE(QSettings(shown.data.configPath(), QSettings::IniFormat).value("Form/Width").toInt(), 710);
+
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(shown.triggerAction("actTypeAdd"));
+        answers.press("退出 Tarn");
+        QCOMPARE(runUntilQuitOrSettled([&] { form.close(); }), 0);
+        QCOMPARE(answers.boxes().size(), 6);
+        QCOMPARE(shown.data.readCatalog().count("默认分类"), 2);
+
+        // A tray icon brings the window back: hidden without a question.
+        TrayPanel tray;
+        if (!tray.ready)
+            QSKIP("no tray could be put on this display (trayer)");
+        QVERIFY(!form.close());
+        QVERIFY(form.isHidden());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTest::keyClick(shown.typeList(), Qt::Key_Escape);
+        QVERIFY(form.isHidden());
+        QCOMPARE(answers.boxes().size(), 6);
+    }
+
+    void theWindowsOwnMenusOfferQuitWithItsKey() {
+        MainFormFixture shown;
+        QVERIFY(shown.show());
+        MainForm& form = shown.form();
+        QCOMPARE(form.findChild<QAction*>("actQuit")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+        // Last in each list's blank-space menu, set apart from the list's own.
+        for (QListWidget* list : {shown.typeList(), shown.groupList(), shown.itemList()}) {
+            const QStringList entries = blankMenu(list, QString());
+            QCOMPARE(entries.mid(entries.size() - 2), (QStringList{"-", "退出"}));
+        }
+        QVERIFY(shown.triggerAction("actTypeAdd"));
+        QCOMPARE(runUntilQuitOrSettled([&] { blankMenu(shown.groupList(), "退出"); }), 0);
+        QCOMPARE(shown.data.readCatalog().count("默认分类"), 2);
     }
 
     void closingAnotherWindowDoesNotEndTarn() {

@@ -128,6 +128,10 @@ Tarn looked for it at: %1</translation>
         <source>已知晓</source>
         <translation>Got It</translation>
     </message>
+    <message>
+        <source>没有托盘图标：按这个快捷键或再次启动 Tarn 可唤回窗口；按 %1，或右键点击窗口空白处选择“退出”，可退出 Tarn。</source>
+        <translation>There is no tray icon: press that shortcut or start Tarn again to bring the window back; press %1, or right-click an empty spot in the window and choose "Quit", to quit Tarn.</translation>
+    </message>
 </context>
 <context>
     <name>DroppedUrl</name>
@@ -602,6 +606,26 @@ Install a terminal (such as xterm), or name one in the TERMINAL environment vari
     <message>
         <source>导入应用程序…</source>
         <translation>Import Applications...</translation>
+    </message>
+    <message>
+        <source>没有托盘图标和快捷键可以唤回窗口。隐藏窗口还是退出 Tarn？</source>
+        <translation>Neither a tray icon nor a hotkey can bring the window back. Hide the window or quit Tarn?</translation>
+    </message>
+    <message>
+        <source>隐藏后，再次启动 Tarn 可以唤回窗口。</source>
+        <translation>Once it is hidden, starting Tarn again brings the window back.</translation>
+    </message>
+    <message>
+        <source>隐藏窗口</source>
+        <translation>Hide Window</translation>
+    </message>
+    <message>
+        <source>退出 Tarn</source>
+        <translation>Quit Tarn</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>

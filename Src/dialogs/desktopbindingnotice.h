@@ -11,6 +11,12 @@ class QWidget;
 // desktop has to bind a key to `Tarn --toggle`.
 QString desktopBindingText();
 
+// Where there is no tray either: how the window comes back, and how Tarn
+// ends, when its window offers the only way out.
+QString withoutTrayText();
+
 // Shows that text with `command`, selectable and with a button that copies
 // it, in a notice that does not block: Tarn goes on starting behind it.
-QMessageBox* showDesktopBindingNotice(QWidget* parent, const QString& hotkeyText, const QString& command);
+// `withoutTray` adds withoutTrayText().
+QMessageBox* showDesktopBindingNotice(QWidget* parent, const QString& hotkeyText, const QString& command,
+                                      bool withoutTray);

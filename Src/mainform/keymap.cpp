@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainform/keymap.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QString>
 
 namespace keymap {
@@ -32,6 +34,15 @@ bool isTypedText(const QString& text, Qt::KeyboardModifiers modifiers) {
     return true;
 }
 
+// Ctrl+Q on every platform, even where Qt knows no quit key (Windows); a
+// desktop's own choice as well.
+bool isQuit(int key, Qt::KeyboardModifiers modifiers) {
+    if (key == Qt::Key_Q && modifiers == Qt::ControlModifier)
+        return true;
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) &&
+           QKeySequence::keyBindings(QKeySequence::Quit).contains(QKeySequence(key | int(modifiers)));
+}
+
 } // namespace
 
 Command command(int key, Qt::KeyboardModifiers modifiers, const QString& text, Place place, bool searching) {
@@ -47,6 +58,9 @@ Command command(int key, Qt::KeyboardModifiers modifiers, const QString& text, P
             return Command::None;
         return back ? Command::FocusPrevious : Command::FocusNext;
     }
+    // Anywhere: without a tray icon there is no other way out at hand.
+    if (isQuit(key, mods))
+        return Command::Quit;
     // In the search field too: its own paste would keep the line breaks.
     if ((key == Qt::Key_V && mods == Qt::ControlModifier) ||
         (key == Qt::Key_Insert && mods == Qt::ShiftModifier))

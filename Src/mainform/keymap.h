@@ -36,6 +36,7 @@ enum class Command {
     FocusPrevious,  // Shift+Tab
     NextGroup,      // Ctrl+Tab
     PreviousGroup,  // Ctrl+Shift+Tab
+    Quit,           // Ctrl+Q, or the platform's own quit key: as "退出"
 };
 
 Command command(int key, Qt::KeyboardModifiers modifiers, const QString& text, Place place, bool searching);

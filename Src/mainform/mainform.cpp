@@ -171,9 +171,16 @@ void MainForm::createMenus() {
                           actItemDelete, nullptr, actAttribute});
 
     // Quitting writes the Catalog and the window size first, so no edit is
-    // lost on the way out.
+    // lost on the way out. Where there is no tray, the lists' blank-space
+    // menus are where it is found; the key itself is the keymap's, shown
+    // here so that it is found too.
     actQuit = action("actQuit", tr("退出"), &MainForm::quitTarn);
+    actQuit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     trayMenu = menu({actQuit});
+    for (QMenu* blank : {menuTypeBlank, menuGroupBlank, menuItemBlank}) {
+        blank->addSeparator();
+        blank->addAction(actQuit);
+    }
 }
 
 void MainForm::connectSignals() {

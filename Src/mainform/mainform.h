@@ -158,6 +158,12 @@ private:
     // The usable area of the screen under `point` (the primary screen when
     // none is), empty without screens.
     static QRect screenAreaAt(QPoint point);
+    // What a close request or Esc does: hide the window, or, where neither
+    // the hotkey nor a tray icon could bring it back, whatever the user
+    // answers when asked.
+    enum class Leaving { Hide, Quit, Stay };
+    Leaving askHowToLeave();
+    void leaveWindow();
     void quitTarn();
     // Writes the window size and the Catalog.
     CatalogDocument::Outcome writeState(QString* error);

@@ -182,7 +182,7 @@ bool MainForm::handleKey(QWidget* where, QKeyEvent* event) {
         if (searching())
             searchPanel->end();
         else
-            showAndHide();
+            leaveWindow();
         return true;
     case Command::FocusNext:
     case Command::FocusPrevious:
@@ -193,6 +193,9 @@ bool MainForm::handleKey(QWidget* where, QKeyEvent* event) {
         return true;
     case Command::PreviousGroup:
         switchGroup(-1);
+        return true;
+    case Command::Quit:
+        quitTarn();
         return true;
     }
     return false;

@@ -18,6 +18,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 
 void MainForm::hotKeyReset() {
@@ -76,15 +77,52 @@ void MainForm::windowShown() {
 
 void MainForm::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape)
-        showAndHide();
+        leaveWindow();
+}
+
+MainForm::Leaving MainForm::askHowToLeave() {
+    if (presence->canCallBack())
+        return Leaving::Hide;
+    QMessageBox box(QMessageBox::Question, tr("提示"),
+                    tr("没有托盘图标和快捷键可以唤回窗口。隐藏窗口还是退出 Tarn？"), QMessageBox::NoButton,
+                    this);
+    box.setInformativeText(tr("隐藏后，再次启动 Tarn 可以唤回窗口。"));
+    QPushButton* hide = box.addButton(tr("隐藏窗口"), QMessageBox::AcceptRole);
+    QPushButton* quit = box.addButton(tr("退出 Tarn"), QMessageBox::DestructiveRole);
+    QPushButton* stay = box.addButton(tr("取消"), QMessageBox::RejectRole);
+    box.setDefaultButton(hide);
+    box.setEscapeButton(stay);
+    box.exec();
+    if (box.clickedButton() == hide)
+        return Leaving::Hide;
+    return box.clickedButton() == quit ? Leaving::Quit : Leaving::Stay;
+}
+
+void MainForm::leaveWindow() {
+    switch (askHowToLeave()) {
+    case Leaving::Hide:
+        setHidden(true);
+        break;
+    case Leaving::Quit:
+        quitTarn();
+        break;
+    case Leaving::Stay:
+        break;
+    }
 }
 
 void MainForm::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    // At logout the session closes every window: no time for questions.
+    const Leaving leaving = qApp->isSavingSession() ? Leaving::Hide : askHowToLeave();
+    if (leaving == Leaving::Quit)
+        quitTarn();
+    if (leaving != Leaving::Hide)
+        return;
     setHidden(true);
     QString error;
     const CatalogDocument::Outcome outcome = writeState(&error);
     writeReporter.report(outcome, error, document.takeUntoldCopy());
-    event->ignore();
 }
 
 CatalogDocument::Outcome MainForm::writeState(QString* error) {

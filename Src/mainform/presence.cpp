@@ -87,6 +87,12 @@ void Presence::attachSettings(FormSettings* settings) {
     connect(settings, &QObject::destroyed, this, [this] { pauseHotKey(false); });
 }
 
+bool Presence::canCallBack() const {
+    // A grab released for the key editor comes back when it is done.
+    const bool hotKeyWorks = hotKey && (hotKey->isRegistered() || paused);
+    return hotKeyWorks || (trayIcon && QSystemTrayIcon::isSystemTrayAvailable());
+}
+
 void Presence::hotKeyAnswered(bool registered) {
     if (registered) {
         // Bound while the settings window records a key: let it through.
@@ -124,7 +130,8 @@ void Presence::tellDesktopBinding(bool always) {
     if (desktopBindingNotice)
         desktopBindingNotice->close();
     desktopBindingNotice =
-        showDesktopBindingNotice(window, hotkeyText(hotKeyShowAndHide), desktopToggleCommand());
+        showDesktopBindingNotice(window, hotkeyText(hotKeyShowAndHide), desktopToggleCommand(),
+                                 !QSystemTrayIcon::isSystemTrayAvailable());
 }
 
 QString Presence::desktopToggleCommand() {

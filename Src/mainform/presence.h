@@ -33,6 +33,9 @@ public:
     // The settings window: it records new keys (the grab is released
     // meanwhile) and shows how to bind the key on the desktop.
     void attachSettings(FormSettings* settings);
+    // Whether the hidden window can be brought back by the hotkey or the
+    // tray icon; starting Tarn again always can, but few users know it.
+    bool canCallBack() const;
 
 signals:
     void toggleRequested();
