@@ -89,7 +89,8 @@ void FormSettings::fitInto(const QSize& room) {
         scroller->setObjectName(QStringLiteral("scrollArea_tabs"));
         scroller->setFrameShape(QFrame::NoFrame);
         scroller->setWidgetResizable(true);
-        ui->verticalLayout->replaceWidget(ui->tabWidget, scroller);
+        // The layout item that held the tabs is the caller's to delete.
+        delete ui->verticalLayout->replaceWidget(ui->tabWidget, scroller);
         scroller->setWidget(ui->tabWidget);
     }
     setFixedSize(fitted);
