@@ -32,6 +32,7 @@ bool installTranslations(QCoreApplication& app, const QString& chosen) {
         app.removeTranslator(translator.get());
     installed().clear();
 
+    // Qt 6 renames location() to path(); either gives this Qt's own catalogue.
 #if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
     const QString qtFolder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
 #else
