@@ -90,7 +90,8 @@ void FormSettings::fitInto(const QSize& room) {
         scroller->setObjectName(QStringLiteral("scrollArea_tabs"));
         scroller->setFrameShape(QFrame::NoFrame);
         scroller->setWidgetResizable(true);
-        ui->verticalLayout->replaceWidget(ui->tabWidget, scroller);
+        // The layout gives up the tabs' old item: it is the caller's to delete.
+        delete ui->verticalLayout->replaceWidget(ui->tabWidget, scroller);
         scroller->setWidget(ui->tabWidget);
     }
     setFixedSize(fitted);
