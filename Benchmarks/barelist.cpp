@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The yardstick for start-up: a bare Qt 5 window holding a list, nothing else.
+// The yardstick for start-up: a bare Qt window holding a list, nothing else.
 #include <QApplication>
 #include <QListWidget>
 

@@ -118,7 +118,8 @@ int main(int argc, char* argv[]) {
                      [saveOnTheWayOut](QSessionManager&) { saveOnTheWayOut(); });
     onExitSignals([saveOnTheWayOut] {
         saveOnTheWayOut();
-        QCoreApplication::quit();
+        // Not quit(), which Qt 6 lets the window refuse (see quitTarn()).
+        QCoreApplication::exit(0);
     });
 
     window.show();

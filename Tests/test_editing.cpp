@@ -24,6 +24,15 @@
 
 namespace {
 
+// Qt 6 deprecates pos() for position(), which Qt 5.14 lacks.
+QPoint dropPoint(const QDropEvent* event) {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    return event->position().toPoint();
+#else
+    return event->pos();
+#endif
+}
+
 const QString kItemDialog = QStringLiteral("FormAttribute");
 const QString kMoveDialog = QStringLiteral("FormMove");
 
@@ -126,7 +135,7 @@ protected:
         else if (event->type() == QEvent::MouseMove && pressed)
             moved = true;
         else if (event->type() == QEvent::DragMove)
-            dragPos = static_cast<QDragMoveEvent*>(event)->pos();
+            dragPos = dropPoint(static_cast<QDragMoveEvent*>(event));
         else if (event->type() == QEvent::ChildRemoved && watched == list && started)
             ended = !dragging();
         return QObject::eventFilter(watched, event);

@@ -33,8 +33,10 @@ double distance(const QImage& a, const QImage& b) {
     return sum / (4.0 * x.width() * x.height());
 }
 
+// Scaled as the icon does it: as a pixmap, which Qt 6 keeps premultiplied
+// and so smooths a little differently from the image read from the file.
 QImage scaledArt(const QString& path, int size) {
-    return QImage(path).scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return QPixmap(path).scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).toImage();
 }
 
 } // namespace

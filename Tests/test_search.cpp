@@ -90,7 +90,8 @@ Typed typed(const QString& folded) {
 }
 
 QString text(const QVector<uint>& codePoints, int from, int count) {
-    return QString::fromUcs4(codePoints.constData() + from, count);
+    // The char32_t overload is the one both Qt 5 and Qt 6 keep undeprecated.
+    return QString::fromUcs4(reinterpret_cast<const char32_t*>(codePoints.constData()) + from, count);
 }
 
 bool plainMatchFrom(const QVector<uint>& t, int u, const Typed& q, int p) {

@@ -32,7 +32,12 @@ bool installTranslations(QCoreApplication& app, const QString& chosen) {
         app.removeTranslator(translator.get());
     installed().clear();
 
+    // Qt 6 renames location() to path(); either gives this Qt's own catalogue.
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    const QString qtFolder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+#else
     const QString qtFolder = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
+#endif
     if (chosen == QLatin1String(language::english))
         return add(app, QStringLiteral("tarn_en"), QStringLiteral(":/i18n"));
     // Qt's English texts need no translator; its Chinese ones do.

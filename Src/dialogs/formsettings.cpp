@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/formsettings.h"
+#include "dialogs/messagebox.h"
 
 #include "ui_formsettings.h"
 
@@ -155,7 +156,7 @@ void FormSettings::settingShowAndHide() {
         break;
     }
     if (!refusal.isEmpty()) {
-        QMessageBox::warning(this, tr("警告"), refusal, tr("已知晓"), QString(), QString(), 0, -1);
+        messageBox(this, QMessageBox::Warning, tr("警告"), refusal, {tr("已知晓")});
         return;
     }
     configSettings->setValue(settingkeys::hotKeyShowAndHide, text);
@@ -175,7 +176,7 @@ void FormSettings::settingFormPos() {
         QMessageBox::warning(this, tr("警告"), tr("无法更改登录时启动：\n") + autostart::entryPath());
         return;
     }
-    QMessageBox::information(this, tr("提示"), tr("设置完成"), tr("好的"), QString(), QString(), 0, -1);
+    messageBox(this, QMessageBox::Information, tr("提示"), tr("设置完成"), {tr("好的")});
 }
 
 bool FormSettings::applyAutostart() {

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "hotkey/globalhotkey.h"
+#include "hotkey/hotkeyrule.h"
 
 GlobalHotkey::GlobalHotkey(const QKeySequence& keys, bool autoRegister, QObject* parent)
     : QObject(parent), sequence(keys) {
-    if (!sequence.isEmpty() && sequence[0] != 0)
+    if (!sequence.isEmpty() && firstCombination(sequence) != 0)
         backend = createBackend(sequence, this);
     if (autoRegister)
         setRegistered(true);

@@ -59,6 +59,13 @@ public:
         virtual QString triggerDescription() const { return QString(); }
     };
 
+    // The result a native event filter may set: Qt 6 widened Qt 5's long.
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    using NativeResult = qintptr;
+#else
+    using NativeResult = long;
+#endif
+
 signals:
     void activated();
     void registeredChanged(bool registered);

@@ -2,6 +2,7 @@
 // Wayland: the desktop owns the keyboard and delivers the combination through
 // the portal. Releasing only mutes it: closing the session and binding anew
 // could make the desktop ask the user again each time.
+#include "hotkey/hotkeyrule.h"
 #include "hotkey/portalbackend.h"
 
 #include "desktop/portalshortcut.h"
@@ -17,7 +18,7 @@ public:
         : owner(hotkey), shortcut(std::make_unique<PortalShortcut>(
                              QLatin1String(portalShortcutId),
                              QCoreApplication::translate("GlobalHotkey", "显示或隐藏 Tarn 窗口"),
-                             portal::trigger(sequence[0]))) {
+                             portal::trigger(firstCombination(sequence)))) {
         QObject::connect(shortcut.get(), &PortalShortcut::activated, hotkey, [this] {
             if (!muted)
                 emit owner->activated();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Windows: RegisterHotKey on the thread, WM_HOTKEY through a native filter.
 #include "hotkey/globalhotkey.h"
+#include "hotkey/hotkeyrule.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAbstractNativeEventFilter>
@@ -89,7 +90,7 @@ public:
     }
     bool isGrabbed() const override { return grabbed; }
 
-    bool nativeEventFilter(const QByteArray& eventType, void* message, long*) override {
+    bool nativeEventFilter(const QByteArray& eventType, void* message, GlobalHotkey::NativeResult*) override {
         if (eventType != "windows_generic_MSG")
             return false;
         const MSG* msg = static_cast<const MSG*>(message);
@@ -113,7 +114,7 @@ private:
 
 std::unique_ptr<GlobalHotkey::Backend> GlobalHotkey::createBackend(const QKeySequence& sequence,
                                                                    GlobalHotkey* owner) {
-    const int combination = sequence[0];
+    const int combination = firstCombination(sequence);
     const UINT virtualKey = virtualKeyFor(combination & ~Qt::KeyboardModifierMask);
     if (!virtualKey)
         return nullptr;

@@ -2,13 +2,16 @@
 // X11: a passive key grab on the root window, for the combination with every
 // state of NumLock and CapsLock, so the hotkey works whatever the locks are.
 #include "hotkey/globalhotkey.h"
+#include "hotkey/hotkeyrule.h"
 #include "hotkey/portalbackend.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAbstractNativeEventFilter>
 #include <QGuiApplication>
 #include <QVector>
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
 #include <QX11Info>
+#endif
 
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
@@ -112,7 +115,7 @@ public:
 
     bool isGrabbed() const override { return grabbed; }
 
-    bool nativeEventFilter(const QByteArray& eventType, void* message, long*) override {
+    bool nativeEventFilter(const QByteArray& eventType, void* message, GlobalHotkey::NativeResult*) override {
         if (eventType != "xcb_generic_event_t")
             return false;
         auto* event = static_cast<xcb_generic_event_t*>(message);
@@ -154,19 +157,51 @@ private:
     bool grabbed = false;
 };
 
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+xcb_connection_t* x11Connection() {
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+// Qt 6 does not tell which screen it took: the one DISPLAY names, as
+// xcb_connect() does.
+xcb_window_t x11Root(xcb_connection_t* connection) {
+    char* host = nullptr;
+    int display = 0;
+    int screen = 0;
+    if (!xcb_parse_display(nullptr, &host, &display, &screen))
+        screen = 0;
+    free(host);
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    for (; it.rem > 1 && screen > 0; --screen)
+        xcb_screen_next(&it);
+    return it.data->root;
+}
+#else
+xcb_connection_t* x11Connection() {
+    return QX11Info::connection();
+}
+
+xcb_window_t x11Root(xcb_connection_t*) {
+    return QX11Info::appRootWindow();
+}
+#endif
+
 } // namespace
 
 std::unique_ptr<GlobalHotkey::Backend> GlobalHotkey::createBackend(const QKeySequence& sequence,
                                                                    GlobalHotkey* owner) {
     if (waylandSession())
         return createPortalBackend(sequence, owner);
-    if (QGuiApplication::platformName() != QLatin1String("xcb") || !QX11Info::connection())
+    xcb_connection_t* connection =
+        QGuiApplication::platformName() == QLatin1String("xcb") ? x11Connection() : nullptr;
+    if (!connection)
         return nullptr;
-    const int combination = sequence[0];
+    const int combination = firstCombination(sequence);
     const xcb_keysym_t keysym = keysymFor(combination & ~Qt::KeyboardModifierMask);
     if (!keysym)
         return nullptr;
     return std::make_unique<X11Backend>(
-        QX11Info::connection(), QX11Info::appRootWindow(), keysym,
+        connection, x11Root(connection), keysym,
         modifierMask(Qt::KeyboardModifiers(combination & Qt::KeyboardModifierMask)), owner);
 }

@@ -36,7 +36,7 @@ bool usedInTyping(int key) {
 HotkeyFault hotkeyFault(const QKeySequence& sequence) {
     if (sequence.isEmpty())
         return HotkeyFault::Empty;
-    const int combination = sequence[0];
+    const int combination = firstCombination(sequence);
     const int key = combination & ~Qt::KeyboardModifierMask;
     if (key == 0)
         return HotkeyFault::Empty;

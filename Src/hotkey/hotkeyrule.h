@@ -11,6 +11,18 @@ enum class HotkeyFault {
     NoModifier, // a key every program needs for typing, without Ctrl, Alt or Meta
 };
 
+// The first combination of `sequence` as one int, key and modifiers, 0 when
+// it is empty: Qt 6 gives a QKeyCombination where Qt 5 gave the int.
+inline int firstCombination(const QKeySequence& sequence) {
+    if (sequence.isEmpty())
+        return 0;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    return sequence[0].toCombined();
+#else
+    return sequence[0];
+#endif
+}
+
 // Judges the first combination of `sequence` (the one that is grabbed).
 // Without Ctrl, Alt or Meta (Shift alone does not count) a printable key or
 // a key used in typing (Esc, Tab, Return, Backspace, the arrows, ...) is

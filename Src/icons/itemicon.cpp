@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QPixmap>
 #include <qplatformdefs.h>
 
 namespace {
@@ -21,6 +22,19 @@ bool isPictureSuffix(const QString& suffix) {
 QIcon rendered(const QIcon& system) {
     QIcon icon;
     icon.addPixmap(system.pixmap(48, 48), QIcon::Normal, QIcon::Off);
+    return icon;
+}
+
+// The art and its @2x version as two sizes of one icon: Qt 6 takes an @2x
+// file only at exactly twice the scale, and at 1.5x would scale the small
+// art up instead of the large one down.
+QIcon builtInArt(const QString& name) {
+    QIcon icon;
+    for (const QString& file : {name + QStringLiteral(".png"), name + QStringLiteral("@2x.png")}) {
+        QPixmap art(file);
+        art.setDevicePixelRatio(1);
+        icon.addPixmap(art);
+    }
     return icon;
 }
 
@@ -93,11 +107,11 @@ QIcon makeItemIcon(const ItemIconChoice& choice, QFileIconProvider& provider) {
     case ItemIconSource::CustomSystem:
         return rendered(provider.icon(QFileInfo(choice.file)));
     case ItemIconSource::Web:
-        return QIcon(QStringLiteral(":/img/Web.png"));
+        return builtInArt(QStringLiteral(":/img/Web"));
     case ItemIconSource::Lost:
         break;
     }
-    return QIcon(QStringLiteral(":/img/Lost.png"));
+    return builtInArt(QStringLiteral(":/img/Lost"));
 }
 
 QIcon itemIcon(int kind, const QString& path, const QString& customIcon, QFileIconProvider& provider) {

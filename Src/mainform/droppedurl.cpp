@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainform/droppedurl.h"
+#include "dialogs/messagebox.h"
 
 #include "catalog/catalogjson.h"
 #include "launch/desktopentry.h"
@@ -29,10 +30,10 @@ std::optional<DroppedUrl::Item> DroppedUrl::item(const QUrl& url) {
         if (yesToAll) {
             item.path = info.symLinkTarget();
         } else {
-            const int answer = QMessageBox::question(
-                parent, tr("询问"),
-                tr("加入的项目是个快捷方式，要做处理吗？\n是：添加为目标路径\n否：不做处理"), tr("是"),
-                tr("否"), tr("全部是"), 0, -1);
+            const int answer =
+                messageBox(parent, QMessageBox::Question, tr("询问"),
+                           tr("加入的项目是个快捷方式，要做处理吗？\n是：添加为目标路径\n否：不做处理"),
+                           {tr("是"), tr("否"), tr("全部是")});
             if (answer != 1)
                 item.path = info.symLinkTarget();
             yesToAll = answer == 2;

@@ -186,7 +186,9 @@ void MainForm::quitTarn() {
             return;
     }
     writeReporter.tellKeptCopy(document.takeUntoldCopy());
-    qApp->quit();
+    // Not quit(): Qt 6 makes that a request which closes the windows first,
+    // and closing this one asks how to leave or hides it.
+    QCoreApplication::exit(0);
 }
 
 void MainForm::openFormSettings() {

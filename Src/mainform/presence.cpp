@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainform/presence.h"
+#include "dialogs/messagebox.h"
 
 #include "desktop/togglecommand.h"
 #include "dialogs/desktopbindingnotice.h"
@@ -53,8 +54,7 @@ void Presence::hotKeyReset() {
 }
 
 void Presence::announceSuccess() {
-    QMessageBox::information(window, tr("提示"), tr("热键修改成功"), tr("已知晓"), QString(), QString(), 0,
-                             -1);
+    messageBox(window, QMessageBox::Information, tr("提示"), tr("热键修改成功"), {tr("已知晓")});
 }
 
 void Presence::pauseHotKey(bool pause) {
@@ -115,10 +115,9 @@ void Presence::reportHotKeyFailure() {
         tellDesktopBinding(announce);
         return;
     }
-    QMessageBox::warning(
-        window, tr("警告"),
-        tr("显示隐藏热键( %1 ) 注册失败，可能发生了热键冲突").arg(hotkeyText(hotKeyShowAndHide)),
-        tr("已知晓"), QString(), QString(), 0, -1);
+    messageBox(window, QMessageBox::Warning, tr("警告"),
+               tr("显示隐藏热键( %1 ) 注册失败，可能发生了热键冲突").arg(hotkeyText(hotKeyShowAndHide)),
+               {tr("已知晓")});
 }
 
 void Presence::tellDesktopBinding(bool always) {

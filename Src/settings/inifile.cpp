@@ -261,6 +261,18 @@ QVariant decode(const QByteArray& written) {
         seenText = true;
         trailingSpaces = 0;
         if (c != '\\' || i + 1 == written.size()) {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+            // Qt 6's QSettings writes text as UTF-8 where Qt 5's escapes it,
+            // and reads it back so: read what it wrote as it does.
+            if (uchar(c) >= 0x80) {
+                int end = i + 1;
+                while (end < written.size() && uchar(written[end]) >= 0x80)
+                    ++end;
+                current += QString::fromUtf8(written.constData() + i, end - i);
+                i = end - 1;
+                continue;
+            }
+#endif
             current += QLatin1Char(c);
             continue;
         }

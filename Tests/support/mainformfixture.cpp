@@ -51,8 +51,13 @@ bool MainFormFixture::triggerAction(const char* name) {
     if (!QTest::qVerify(action != nullptr, "action", name, __FILE__, __LINE__))
         return false;
     bool inMenu = false;
-    for (QWidget* widget : action->associatedWidgets())
-        inMenu = inMenu || qobject_cast<QMenu*>(widget);
+    // Qt 6 lists the menus among QObjects; Qt 5 has only the widgets' list.
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    for (QObject* shown : action->associatedObjects())
+#else
+    for (QWidget* shown : action->associatedWidgets())
+#endif
+        inMenu = inMenu || qobject_cast<QMenu*>(shown);
     if (!QTest::qVerify(action->isEnabled() && action->isVisible() && inMenu,
                         "action->isEnabled() && action->isVisible() && inMenu", name, __FILE__, __LINE__))
         return false;
