@@ -14,32 +14,6 @@ namespace catalog {
 
 namespace {
 
-bool isShortcut(const QString& path) {
-    return path.endsWith(QLatin1String(".lnk"), Qt::CaseInsensitive);
-}
-
-// The id of a menu entry inside one of the folders, as the scan gives it
-// (the desktop-file id; a Start Menu shortcut's path below its root, in
-// lower case as Windows compares it); empty outside.
-QString entryId(const QString& path, const QStringList& applicationFolders) {
-    const bool shortcut = isShortcut(path);
-    if (!desktopentry::isEntryFile(path) && !shortcut)
-        return QString();
-    const QString clean = QDir::cleanPath(QDir::fromNativeSeparators(path));
-    for (const QString& folder : applicationFolders) {
-        const QString root = QDir::cleanPath(QDir::fromNativeSeparators(folder)) + QLatin1Char('/');
-        if (!clean.startsWith(root, shortcut ? Qt::CaseInsensitive : Qt::CaseSensitive))
-            continue;
-        const QString below = clean.mid(root.size());
-        return shortcut ? below.toLower() : QString(below).replace(QLatin1Char('/'), QLatin1Char('-'));
-    }
-    return QString();
-}
-
-QString idOf(const applicationmenu::Application& application) {
-    return isShortcut(application.file) ? application.id.toLower() : application.id;
-}
-
 template <typename Visit> void forEachItem(const Document& doc, Visit visit) {
     const Value* typeList = types(doc);
     if (!typeList || !typeList->IsArray())
@@ -102,7 +76,7 @@ int importApplications(Document& doc, const QVector<applicationmenu::Application
         const QString canonical = QFileInfo(path).canonicalFilePath();
         if (!canonical.isEmpty())
             paths.insert(canonical);
-        const QString id = entryId(path, applicationFolders);
+        const QString id = applicationmenu::menuId(path, applicationFolders);
         if (!id.isEmpty())
             ids.insert(id);
     });
@@ -138,7 +112,7 @@ int importApplications(Document& doc, const QVector<applicationmenu::Application
     for (const QString& groupName : groupOrder) {
         for (const applicationmenu::Application& application : applications) {
             if (groupOf(application) != groupName || paths.contains(application.file) ||
-                ids.contains(idOf(application)) ||
+                ids.contains(application.id) ||
                 (!application.program.isEmpty() && paths.contains(application.program)))
                 continue;
             if (!type) {
@@ -154,7 +128,7 @@ int importApplications(Document& doc, const QVector<applicationmenu::Application
             arrayFor(*group, kItem, allocator)
                 .PushBack(droppedItem(application.name, KindFile, application.file, allocator), allocator);
             paths.insert(application.file);
-            ids.insert(idOf(application));
+            ids.insert(application.id);
             ++added;
         }
     }
@@ -165,7 +139,7 @@ QVector<GoneEntry> goneApplications(const Document& doc, const QStringList& appl
     QVector<GoneEntry> gone;
     forEachItem(doc, [&](int t, int g, int i, const Value& item) {
         const QString path = memberText(item, kPath);
-        if (kindOf(item) == KindFile && !entryId(path, applicationFolders).isEmpty() &&
+        if (kindOf(item) == KindFile && !applicationmenu::menuId(path, applicationFolders).isEmpty() &&
             !QFileInfo::exists(path))
             gone.push_back({t, g, i, memberText(item, kName)});
     });

@@ -5,10 +5,8 @@
 
 #include <QCollator>
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSet>
 
 #include <algorithm>
 
@@ -103,29 +101,52 @@ QVector<Application> scan(const QStringList& applicationFolders, const QStringLi
     return found;
 }
 
+namespace {
+
+bool isShortcut(const QString& path) {
+    return path.endsWith(QLatin1String(".lnk"), Qt::CaseInsensitive);
+}
+
+QString shortcutId(const QString& relativePath) {
+    return relativePath.toLower();
+}
+
+} // namespace
+
+QString menuId(const QString& path, const QStringList& roots) {
+    const bool shortcut = isShortcut(path);
+    if (!desktopentry::isEntryFile(path) && !shortcut)
+        return QString();
+    const QString clean = QDir::cleanPath(QDir::fromNativeSeparators(path));
+    for (const QString& folder : roots) {
+        const QString root = QDir::cleanPath(QDir::fromNativeSeparators(folder)) + QLatin1Char('/');
+        if (!clean.startsWith(root, shortcut ? Qt::CaseInsensitive : Qt::CaseSensitive))
+            continue;
+        const QString below = clean.mid(root.size());
+        return shortcut ? shortcutId(below) : desktopentry::entryId(below);
+    }
+    return QString();
+}
+
 QVector<Application> scanStartMenu(const QStringList& roots, const QStringList& languages) {
     QVector<Application> found;
-    QSet<QString> seen;
-    for (const QString& root : roots) {
-        const QDir top(root);
-        QDirIterator files(root, {QStringLiteral("*.lnk")}, QDir::Files, QDirIterator::Subdirectories);
-        while (files.hasNext()) {
-            const QString file = files.next();
-            const QString relative = top.relativeFilePath(file);
-            // Windows compares paths without case.
-            if (seen.contains(relative.toLower()))
-                continue;
-            seen.insert(relative.toLower());
-            Application application;
-            application.id = relative;
-            application.file = QFileInfo(file).absoluteFilePath();
-            application.name = QFileInfo(file).completeBaseName();
-            const int slash = relative.indexOf(QLatin1Char('/'));
-            if (slash > 0)
-                application.folder = relative.left(slash);
-            found << application;
-        }
-    }
+    desktopentry::forEachMenuFile(roots, QStringLiteral("*.lnk"), &shortcutId,
+                                  [&](const QString& id, const QString& file) {
+                                      Application application;
+                                      application.id = id;
+                                      application.file = QFileInfo(file).absoluteFilePath();
+                                      application.name = QFileInfo(file).completeBaseName();
+                                      // The top folder as it is spelt, not as the id spells it.
+                                      QString relative;
+                                      for (const QString& root : roots) {
+                                          if (file.startsWith(QDir(root).path() + QLatin1Char('/')))
+                                              relative = QDir(root).relativeFilePath(file);
+                                      }
+                                      const int slash = relative.indexOf(QLatin1Char('/'));
+                                      if (slash > 0)
+                                          application.folder = relative.left(slash);
+                                      found << application;
+                                  });
     sortByName(found, languages);
     return found;
 }

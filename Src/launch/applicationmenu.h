@@ -32,7 +32,7 @@ inline constexpr int kCategoryCount = int(Category::Other) + 1;
 Category mainCategory(const QStringList& categories);
 
 struct Application {
-    QString id;   // desktop-file id
+    QString id;   // as menuId() gives it
     QString file; // the entry, absolute
     QString name; // as the menu names it
     // The program it starts (canonical) when it starts nothing but that
@@ -60,6 +60,12 @@ QVector<Application> scan(const QStringList& applicationFolders, const QStringLi
 // root shadowing the same one in later roots; grouped by their top folder,
 // named by their file name, sorted as scan() sorts.
 QVector<Application> scanStartMenu(const QStringList& roots, const QStringList& languages);
+// The id the scans give the menu file at `path` below one of `roots`: a
+// desktop entry's desktop-file id, a Start Menu shortcut's path below its
+// root in lower case (Windows compares paths without case); empty for
+// anything else.
+QString menuId(const QString& path, const QStringList& roots);
+
 // The user's and all users' Start Menu "Programs" folders (from APPDATA and
 // ProgramData); empty where those are not set.
 QStringList startMenuFolders();

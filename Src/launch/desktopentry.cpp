@@ -476,23 +476,31 @@ bool takesFiles(const QString& file) {
            fileCodes(entry.exec) != FileCodes::None;
 }
 
-void forEachEntry(const QStringList& applicationFolders,
-                  const std::function<void(const QString& id, const QString& file)>& visit) {
+void forEachMenuFile(const QStringList& folders, const QString& nameFilter,
+                     const std::function<QString(const QString& relativePath)>& idOf,
+                     const std::function<void(const QString& id, const QString& file)>& visit) {
     QSet<QString> seenIds;
-    for (const QString& folder : applicationFolders) {
+    for (const QString& folder : folders) {
         const QDir root(folder);
-        QDirIterator files(folder, {QStringLiteral("*.desktop")}, QDir::Files, QDirIterator::Subdirectories);
+        QDirIterator files(folder, {nameFilter}, QDir::Files, QDirIterator::Subdirectories);
         while (files.hasNext()) {
             const QString file = files.next();
-            // An entry shadows those of the same id in later folders, also
-            // when it is hidden (that is how a user removes one).
-            const QString id = root.relativeFilePath(file).replace(QLatin1Char('/'), QLatin1Char('-'));
+            const QString id = idOf(root.relativeFilePath(file));
             if (seenIds.contains(id))
                 continue;
             seenIds.insert(id);
             visit(id, file);
         }
     }
+}
+
+QString entryId(QString relativePath) {
+    return relativePath.replace(QLatin1Char('/'), QLatin1Char('-'));
+}
+
+void forEachEntry(const QStringList& applicationFolders,
+                  const std::function<void(const QString& id, const QString& file)>& visit) {
+    forEachMenuFile(applicationFolders, QStringLiteral("*.desktop"), &entryId, visit);
 }
 
 QHash<QString, QString> programIcons(const QStringList& applicationFolders) {

@@ -96,9 +96,17 @@ Command commandFor(const Entry& entry, const QString& file, const QStringList& f
 // passed only then.
 bool takesFiles(const QString& file);
 
-// Calls `visit` with each entry of the given "applications" folders and its
-// desktop-file id (the path below the folder, '/' as '-'); an id found in an
-// earlier folder shadows the same id in later ones.
+// Calls `visit` with each file matching `nameFilter` below `folders` and its
+// id, `idOf` the path below its folder; an id found in an earlier folder
+// shadows the same id in later ones (also when that file is a Hidden entry:
+// that is how a user removes one).
+void forEachMenuFile(const QStringList& folders, const QString& nameFilter,
+                     const std::function<QString(const QString& relativePath)>& idOf,
+                     const std::function<void(const QString& id, const QString& file)>& visit);
+// The desktop-file id of an entry at `relativePath` below an "applications"
+// folder: '/' as '-'.
+QString entryId(QString relativePath);
+// forEachMenuFile() over the entries of the given "applications" folders.
 void forEachEntry(const QStringList& applicationFolders,
                   const std::function<void(const QString& id, const QString& file)>& visit);
 
