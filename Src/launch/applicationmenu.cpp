@@ -130,23 +130,25 @@ QString menuId(const QString& path, const QStringList& roots) {
 
 QVector<Application> scanStartMenu(const QStringList& roots, const QStringList& languages) {
     QVector<Application> found;
-    desktopentry::forEachMenuFile(roots, QStringLiteral("*.lnk"), &shortcutId,
-                                  [&](const QString& id, const QString& file) {
-                                      Application application;
-                                      application.id = id;
-                                      application.file = QFileInfo(file).absoluteFilePath();
-                                      application.name = QFileInfo(file).completeBaseName();
-                                      // The top folder as it is spelt, not as the id spells it.
-                                      QString relative;
-                                      for (const QString& root : roots) {
-                                          if (file.startsWith(QDir(root).path() + QLatin1Char('/')))
-                                              relative = QDir(root).relativeFilePath(file);
-                                      }
-                                      const int slash = relative.indexOf(QLatin1Char('/'));
-                                      if (slash > 0)
-                                          application.folder = relative.left(slash);
-                                      found << application;
-                                  });
+    auto add = [&](const QString& id, const QString& file) {
+        Application application;
+        application.id = id;
+        application.file = QFileInfo(file).absoluteFilePath();
+        application.name = QFileInfo(file).completeBaseName();
+        // The top folder as it is spelt, not as the id spells it.
+        for (const QString& root : roots) {
+            const QDir top(root);
+            if (file.startsWith(top.path() + QLatin1Char('/'))) {
+                const QString relative = top.relativeFilePath(file);
+                const int slash = relative.indexOf(QLatin1Char('/'));
+                if (slash > 0)
+                    application.folder = relative.left(slash);
+                break;
+            }
+        }
+        found << application;
+    };
+    desktopentry::forEachMenuFile(roots, QStringLiteral("*.lnk"), &shortcutId, add);
     sortByName(found, languages);
     return found;
 }
