@@ -12,21 +12,28 @@ namespace {
 struct Known {
     const char* name;
     std::initializer_list<const char*> prefix;
+    bool lookedFor; // tried when no better way names the user's terminal
 };
 
-// Checked in this order when no better way names the user's terminal:
-// the desktops' own first, then the common stand-alone ones.
+// Those looked for in this order: the desktops' own first, then the common
+// stand-alone ones. The rest are known only when $TERMINAL names them.
 const Known kKnown[] = {
-    {"gnome-terminal", {"--"}}, {"konsole", {"-e"}},    {"xfce4-terminal", {"-x"}},
-    {"mate-terminal", {"-x"}},  {"lxterminal", {"-e"}}, {"qterminal", {"-e"}},
-    {"alacritty", {"-e"}},      {"kitty", {}},          {"foot", {}},
-    {"xterm", {"-e"}},
-};
-
-// Not looked for, but known when $TERMINAL names them.
-const Known kOthers[] = {
-    {"xdg-terminal-exec", {}}, {"terminator", {"-x"}}, {"wezterm", {"start", "--"}},
-    {"ptyxis", {"--"}},        {"kgx", {"--"}},        {"tilix", {"-e"}},
+    {"gnome-terminal", {"--"}, true},
+    {"konsole", {"-e"}, true},
+    {"xfce4-terminal", {"-x"}, true},
+    {"mate-terminal", {"-x"}, true},
+    {"lxterminal", {"-e"}, true},
+    {"qterminal", {"-e"}, true},
+    {"alacritty", {"-e"}, true},
+    {"kitty", {}, true},
+    {"foot", {}, true},
+    {"xterm", {"-e"}, true},
+    {"xdg-terminal-exec", {}, false},
+    {"terminator", {"-x"}, false},
+    {"wezterm", {"start", "--"}, false},
+    {"ptyxis", {"--"}, false},
+    {"kgx", {"--"}, false},
+    {"tilix", {"-e"}, false},
 };
 
 QStringList toList(std::initializer_list<const char*> words) {
@@ -51,10 +58,6 @@ QStringList prefixFor(const QString& program) {
         if (name == QLatin1String(known.name))
             return toList(known.prefix);
     }
-    for (const Known& known : kOthers) {
-        if (name == QLatin1String(known.name))
-            return toList(known.prefix);
-    }
     // What x-terminal-emulator promises, and most others understand.
     return {QStringLiteral("-e")};
 }
@@ -70,6 +73,8 @@ std::optional<Emulator> find() {
     if (auto chosen = installed(QStringLiteral("x-terminal-emulator")))
         return chosen;
     for (const Known& known : kKnown) {
+        if (!known.lookedFor)
+            continue;
         if (auto chosen = installed(QLatin1String(known.name)))
             return chosen;
     }
