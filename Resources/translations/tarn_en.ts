@@ -130,7 +130,7 @@ Tarn looked for it at: %1</translation>
     </message>
     <message>
         <source>没有托盘图标：按这个快捷键或再次启动 Tarn 可唤回窗口；按 %1，或右键点击窗口空白处选择“退出”，可退出 Tarn。</source>
-        <translation>There is no tray icon: press that shortcut or start Tarn again to bring the window back; press %1, or right-click an empty spot in the window and choose "Quit", to quit Tarn.</translation>
+        <translation>There is no tray icon: press that shortcut or start Tarn again to bring the window back; press %1, or right-click an empty spot in the window and choose &quot;Quit&quot;, to quit Tarn.</translation>
     </message>
 </context>
 <context>
@@ -443,6 +443,21 @@ Right-click an empty spot and choose &quot;New&quot;, or drop files here</transl
     <message>
         <source>没有找到匹配的项目</source>
         <translation>No matching items</translation>
+    </message>
+</context>
+<context>
+    <name>LocalServer</name>
+    <message>
+        <source>%1 已被占用。</source>
+        <translation>%1 is taken.</translation>
+    </message>
+    <message>
+        <source>已在监听。</source>
+        <translation>Already listening.</translation>
+    </message>
+    <message>
+        <source>地址太长或为空：%1</source>
+        <translation>The address is empty or too long: %1</translation>
     </message>
 </context>
 <context>

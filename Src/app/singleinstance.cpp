@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/singleinstance.h"
 
+#include "platform/localsocket.h"
 #include "platform/usersocket.h"
 
 #include <QCryptographicHash>
@@ -8,8 +9,6 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QPointer>
 #include <QThread>
 #include <QTimer>
@@ -67,26 +66,24 @@ SingleInstance::Lock SingleInstance::lock() {
 
 bool SingleInstance::listen() {
     if (server)
-        return server->isListening();
-    server = new QLocalServer(this);
-    server->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(server, &QLocalServer::newConnection, this, &SingleInstance::accept);
+        return error.isEmpty();
+    server = new LocalServer(this);
+    connect(server, &LocalServer::newConnection, this, &SingleInstance::accept);
     const QString path = address(&error);
     if (path.isEmpty())
         return false;
     if (lockFile.isLocked()) {
         // A socket left by a Tarn that was killed is ours to replace once
         // the lock is.
-        QLocalServer::removeServer(path);
+        LocalServer::remove(path);
+    } else if (LocalSocket::connectTo(path, 200)) {
+        // Without the lock only a free name is taken: a live one is
+        // another Tarn's.
+        error = tr("另一个 Tarn 已在 %1 监听。").arg(path);
+        return false;
     } else {
-        // Without the lock only a free name is taken: Qt would put its
-        // socket in place of a live one.
-        QLocalSocket probe;
-        probe.connectToServer(path);
-        if (probe.waitForConnected(200)) {
-            error = tr("另一个 Tarn 已在 %1 监听。").arg(path);
-            return false;
-        }
+        // Nobody answers there: what is left is a killed Tarn's.
+        LocalServer::remove(path);
     }
     if (!server->listen(path)) {
         error = server->errorString();
@@ -109,41 +106,37 @@ void SingleInstance::setReady() {
         emit commandReceived(command);
 }
 
-void SingleInstance::accept() {
-    while (QLocalSocket* socket = server->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        // Whatever the socket's permissions, no other user gets a command in.
-        if (!usersocket::peerIsThisUser(socket->socketDescriptor())) {
-            socket->abort();
-            socket->deleteLater();
-            continue;
-        }
-        // Nor holds the door open by saying nothing.
-        auto* idle = new QTimer(socket);
-        idle->setObjectName(QLatin1String(kIdleTimer));
-        idle->setSingleShot(true);
-        connect(idle, &QTimer::timeout, socket, [socket] {
-            socket->abort();
-            socket->deleteLater();
-        });
-        idle->start(idleTimeoutMs);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { read(socket); });
-        read(socket);
+void SingleInstance::accept(LocalSocket* socket) {
+    connect(socket, &LocalSocket::disconnected, socket, &QObject::deleteLater);
+    // Whatever the socket's permissions, no other user gets a command in.
+    if (!usersocket::peerIsThisUser(socket->descriptor())) {
+        socket->close();
+        return;
     }
+    // Nor holds the door open by saying nothing.
+    auto* idle = new QTimer(socket);
+    idle->setObjectName(QLatin1String(kIdleTimer));
+    idle->setSingleShot(true);
+    connect(idle, &QTimer::timeout, socket, &LocalSocket::close);
+    idle->start(idleTimeoutMs);
+    connect(socket, &LocalSocket::readyRead, this, [this, socket] { read(socket); });
+    read(socket);
 }
 
-void SingleInstance::read(QLocalSocket* socket) {
+void SingleInstance::read(LocalSocket* socket) {
+    if (!socket->isOpen())
+        return;
     if (!socket->canReadLine()) {
         if (socket->bytesAvailable() > kLongestWord)
-            socket->abort();
+            socket->close();
         return;
     }
     // Said in time: carrying it out may take a box's while.
     delete socket->findChild<QTimer*>(QLatin1String(kIdleTimer), Qt::FindDirectChildrenOnly);
     const InstanceCommand command = commandFromWord(socket->readLine(kLongestWord + 1).trimmed());
     if (command == InstanceCommand::None) {
-        socket->write("?\n");
-        socket->disconnectFromServer();
+        socket->send("?\n");
+        socket->close();
         return;
     }
     if (ready) {
@@ -156,17 +149,16 @@ void SingleInstance::read(QLocalSocket* socket) {
     answer(socket);
 }
 
-void SingleInstance::answer(QLocalSocket* socket) {
-    socket->write(kDone);
-    socket->flush();
-    socket->disconnectFromServer();
+void SingleInstance::answer(LocalSocket* socket) {
+    socket->send(kDone);
+    socket->close();
 }
 
-void SingleInstance::carryOut(QLocalSocket* socket, InstanceCommand command) {
+void SingleInstance::carryOut(LocalSocket* socket, InstanceCommand command) {
     // A receiver may run a modal box, during which the caller can go away.
-    QPointer<QLocalSocket> guard(socket);
+    QPointer<LocalSocket> guard(socket);
     emit commandReceived(command);
-    if (guard)
+    if (guard && guard->isOpen())
         answer(guard);
 }
 
@@ -176,22 +168,17 @@ bool SingleInstance::handOver(InstanceCommand command, int timeoutMs, int findMs
     const QString path = address(nullptr);
     if (path.isEmpty())
         return false;
-    QLocalSocket socket;
+    std::unique_ptr<LocalSocket> socket;
     // The holder may be starting and not listen yet: try again until it does.
-    for (;;) {
-        socket.connectToServer(path);
-        if (socket.waitForConnected(remaining(finding)))
-            break;
-        socket.abort();
+    while (!(socket = LocalSocket::connectTo(path, remaining(finding)))) {
         if (finding.hasExpired())
             return false;
         QThread::msleep(20);
     }
     // Whoever made the socket, only this user's own Tarn is told anything.
-    if (!usersocket::peerIsThisUser(socket.socketDescriptor()))
+    if (!usersocket::peerIsThisUser(socket->descriptor()))
         return false;
-    socket.write(commandWord(command) + '\n');
-    if (!socket.waitForBytesWritten(remaining(deadline)) && socket.bytesToWrite() > 0)
+    if (!socket->send(commandWord(command) + '\n', remaining(deadline)))
         return false;
     // Waits in an event loop, not blocked: the receiving end may be this very
     // process (the tests talk to themselves).
@@ -199,13 +186,13 @@ bool SingleInstance::handOver(InstanceCommand command, int timeoutMs, int findMs
     QTimer timer;
     timer.setSingleShot(true);
     connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    connect(&socket, &QLocalSocket::readyRead, &loop, [&] {
-        if (socket.canReadLine())
+    connect(socket.get(), &LocalSocket::readyRead, &loop, [&] {
+        if (socket->canReadLine())
             loop.quit();
     });
-    connect(&socket, &QLocalSocket::disconnected, &loop, &QEventLoop::quit);
+    connect(socket.get(), &LocalSocket::disconnected, &loop, &QEventLoop::quit);
     timer.start(remaining(deadline));
-    if (!socket.canReadLine())
+    if (!socket->canReadLine() && socket->isOpen())
         loop.exec();
-    return socket.readLine(kLongestWord + 1) == kDone;
+    return socket->readLine(kLongestWord + 1) == kDone;
 }

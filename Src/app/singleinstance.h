@@ -7,14 +7,14 @@
 #include <QList>
 #include <QObject>
 
-class QLocalServer;
-class QLocalSocket;
+class LocalServer;
+class LocalSocket;
 
 // One Tarn per data folder. The first start holds a lock file beside the
 // catalog and listens on a local socket named after the folder; a later start
 // hands its command over that socket and ends. On Unix the socket lives in a
 // folder of the user's own (see usersocket.h), and each end talks only to a
-// process of the same user. QtCore and QtNetwork only.
+// process of the same user. QtCore only (on Windows, Qt Network's pipes).
 class SingleInstance : public QObject {
     Q_OBJECT
 
@@ -66,14 +66,14 @@ signals:
 private:
     // socketPath(), and why there is none.
     QString address(QString* refusal) const;
-    void accept();
-    void read(QLocalSocket* socket);
-    void carryOut(QLocalSocket* socket, InstanceCommand command);
-    static void answer(QLocalSocket* socket);
+    void accept(LocalSocket* socket);
+    void read(LocalSocket* socket);
+    void carryOut(LocalSocket* socket, InstanceCommand command);
+    static void answer(LocalSocket* socket);
 
     QString name;
     FolderLock lockFile;
-    QLocalServer* server = nullptr;
+    LocalServer* server = nullptr;
     QString error;
     int idleTimeoutMs = 3000;
     bool ready = false;
