@@ -3,7 +3,6 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QPointer>
 #include <QSocketNotifier>
 #include <QThread>
 
@@ -19,8 +18,8 @@
 
 namespace {
 
-// Read per wake-up: the lines said here are a few bytes, and a peer that
-// floods is cut off by the reader long before this matters.
+// Read per wake-up: the lines said here are a few bytes, and the reader
+// cuts off a peer that floods long before this matters.
 constexpr int kReadChunk = 4096;
 
 QString systemError(int error) {
@@ -70,29 +69,19 @@ struct LocalSocket::Private {
 LocalSocket::LocalSocket(std::unique_ptr<Private> p, QObject* parent) : QObject(parent), d(std::move(p)) {
     d->reader = new QSocketNotifier(d->fd, QSocketNotifier::Read, this);
     connect(d->reader, &QSocketNotifier::activated, this, [this] {
-        bool ended = false;
-        bool came = false;
         char chunk[kReadChunk];
-        for (;;) {
-            const ssize_t got = ::recv(d->fd, chunk, sizeof chunk, 0);
-            if (got > 0) {
-                d->buffer.append(chunk, static_cast<int>(got));
-                came = true;
-                if (got < static_cast<ssize_t>(sizeof chunk))
-                    break;
-                continue;
-            }
-            if (got < 0 && errno == EINTR)
-                continue;
-            // 0: the other end closed; an error other than "nothing yet"
-            // ends the connection as well.
-            ended = got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
-            break;
-        }
-        QPointer<LocalSocket> alive(this);
-        if (came)
+        ssize_t got;
+        do {
+            got = ::recv(d->fd, chunk, sizeof chunk, 0);
+        } while (got < 0 && errno == EINTR);
+        if (got > 0) {
+            d->buffer.append(chunk, static_cast<int>(got));
             emit readyRead();
-        if (alive && ended)
+            return;
+        }
+        // 0: the other end closed; an error other than "nothing yet" ends
+        // the connection as well.
+        if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
             close();
     });
 }
