@@ -4,7 +4,6 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QSocketNotifier>
-#include <QThread>
 
 #include <cerrno>
 #include <cstring>
@@ -173,8 +172,8 @@ bool LocalSocket::send(const QByteArray& bytes, int timeoutMs) {
 void LocalSocket::close() {
     if (d->fd >= 0) {
         d->reader->setEnabled(false);
-        // Shut first: a peer still waiting for words sees the end at once,
-        // and what was sent stays queued for it.
+        // Shut first, so that the peer sees the end even where a copy of
+        // the descriptor lives on; what was sent stays queued for it.
         ::shutdown(d->fd, SHUT_RDWR);
         ::close(d->fd);
         d->fd = -1;
