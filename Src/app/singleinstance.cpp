@@ -72,19 +72,14 @@ bool SingleInstance::listen() {
     const QString path = address(&error);
     if (path.isEmpty())
         return false;
-    if (lockFile.isLocked()) {
-        // A socket left by a Tarn that was killed is ours to replace once
-        // the lock is.
-        LocalServer::remove(path);
-    } else if (LocalSocket::connectTo(path, 200)) {
-        // Without the lock only a free name is taken: a live one is
-        // another Tarn's.
+    // Without the lock only a free name is taken: a live one is another
+    // Tarn's.
+    if (!lockFile.isLocked() && LocalSocket::connectTo(path, 200)) {
         error = tr("另一个 Tarn 已在 %1 监听。").arg(path);
         return false;
-    } else {
-        // Nobody answers there: what is left is a killed Tarn's.
-        LocalServer::remove(path);
     }
+    // What is left there is a killed Tarn's, ours to replace.
+    LocalServer::remove(path);
     if (!server->listen(path)) {
         error = server->errorString();
         return false;
