@@ -312,6 +312,16 @@ private slots:
         QCOMPARE(answers.boxes().size(), 6);
     }
 
+    // The menus are made after the first frame; one asked for before it is
+    // made then.
+    void aMenuAskedForBeforeTheFirstFrame() {
+        DataFolder data;
+        MainForm form;
+        const QStringList entries =
+            blankMenu(form.findChild<QListWidget*>(QStringLiteral("listWidget_type")), {});
+        QCOMPARE(entries.value(0), QStringLiteral("新建分类"));
+    }
+
     void theWindowsOwnMenusOfferQuitWithItsKey() {
         MainFormFixture shown;
         QVERIFY(shown.show());

@@ -31,7 +31,6 @@ MainForm::MainForm(QWidget* parent, const CatalogSource& preloaded) : QWidget(pa
     ui->listWidget_item->setDragEnabled(true);
     ui->listWidget_item->clear();
 
-    createMenus();
     connectSignals();
     searchPanel = std::make_unique<SearchPanel>(document, cells, ui->lineEdit_search, ui->listWidget_result,
                                                 ui->listWidget_item);
@@ -95,6 +94,7 @@ void MainForm::finishStartUp() {
     // The rest in a turn of its own, so a key pressed meanwhile waits less.
     QTimer::singleShot(0, this, [this] {
         fillDeferredIcons();
+        createMenus();
         ui->lineEdit_search->setClearButtonEnabled(true);
         document.watch();
         searchPanel->startIndexing();
@@ -121,6 +121,10 @@ void MainForm::setupLists(QListWidget* list) {
 }
 
 void MainForm::createMenus() {
+    // Made after the first frame, which shows no menu, or at the first one
+    // asked for before then.
+    if (trayMenu)
+        return;
     // Parented to the window so they are released with it; a QMenu is a
     // popup whatever its parent. Each action's object name is its member's
     // name, so it can be found by that name.

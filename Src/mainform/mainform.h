@@ -237,31 +237,32 @@ private:
     // icons.
     bool iconsDeferred = false;
 
-    QAction* actTypeAdd;
-    QAction* actTypeRename;
-    QAction* actTypeDelete;
-    QAction* actGroupAdd;
-    QAction* actGroupDelete;
-    QAction* actGroupRename;
-    QAction* actGroupMove;
-    QAction* actGroupDeleteAll;
-    QAction* actItemClear;
-    QAction* actOpen;
-    QAction* actOpenDir;
-    QAction* actCopyPath;
-    QAction* actItemAdd;
-    QAction* actItemRename;
-    QAction* actItemDelete;
-    QAction* actItemMove;
-    QAction* actAttribute;
-    QAction* actQuit;
-    QAction* actImportApps;
+    // Made by createMenus().
+    QAction* actTypeAdd = nullptr;
+    QAction* actTypeRename = nullptr;
+    QAction* actTypeDelete = nullptr;
+    QAction* actGroupAdd = nullptr;
+    QAction* actGroupDelete = nullptr;
+    QAction* actGroupRename = nullptr;
+    QAction* actGroupMove = nullptr;
+    QAction* actGroupDeleteAll = nullptr;
+    QAction* actItemClear = nullptr;
+    QAction* actOpen = nullptr;
+    QAction* actOpenDir = nullptr;
+    QAction* actCopyPath = nullptr;
+    QAction* actItemAdd = nullptr;
+    QAction* actItemRename = nullptr;
+    QAction* actItemDelete = nullptr;
+    QAction* actItemMove = nullptr;
+    QAction* actAttribute = nullptr;
+    QAction* actQuit = nullptr;
+    QAction* actImportApps = nullptr;
 
-    QMenu* menuTypeBlank;
-    QMenu* menuTypeEntry;
-    QMenu* menuGroupBlank;
-    QMenu* menuGroupEntry;
-    QMenu* menuItemBlank;
-    QMenu* menuItemEntry;
-    QMenu* trayMenu;
+    QMenu* menuTypeBlank = nullptr;
+    QMenu* menuTypeEntry = nullptr;
+    QMenu* menuGroupBlank = nullptr;
+    QMenu* menuGroupEntry = nullptr;
+    QMenu* menuItemBlank = nullptr;
+    QMenu* menuItemEntry = nullptr;
+    QMenu* trayMenu = nullptr;
 };

@@ -68,6 +68,7 @@ void MainForm::showContextMenu(QListWidget* list) {
 }
 
 void MainForm::execListMenu(QListWidget* list, const QListWidgetItem* entry, const QPoint& at) {
+    createMenus();
     QMenu* menu = nullptr;
     if (list == ui->listWidget_type) {
         if (entry)

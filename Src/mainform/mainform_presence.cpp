@@ -26,10 +26,12 @@ void MainForm::hotKeyReset() {
 }
 
 void MainForm::trayAction(QSystemTrayIcon::ActivationReason action) {
-    if (action == QSystemTrayIcon::Context)
+    if (action == QSystemTrayIcon::Context) {
+        createMenus();
         trayMenu->exec(QCursor::pos());
-    else if (action == QSystemTrayIcon::Trigger)
+    } else if (action == QSystemTrayIcon::Trigger) {
         showAndHide();
+    }
 }
 
 namespace {
