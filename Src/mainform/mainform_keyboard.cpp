@@ -71,8 +71,7 @@ bool MainForm::keyboardEvent(QObject* watched, QEvent* event) {
         QListWidgetItem* entry = results->itemAt(results->viewport()->mapFromGlobal(menuEvent->globalPos()));
         if (entry)
             results->setCurrentItem(entry);
-        createMenus();
-        (entry ? menuItemEntry : menuItemBlank)->exec(menuEvent->globalPos());
+        execListMenu(results, entry, menuEvent->globalPos());
         return true;
     }
     case QEvent::MouseButtonPress:
