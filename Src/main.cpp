@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFont>
 #include <QMessageBox>
 #include <QSessionManager>
 
@@ -81,7 +80,7 @@ int main(int argc, char* argv[]) {
     preload.applicationStarted();
     language::rememberOption(commandLine.language);
     installTranslations(app, language::fromEnvironment(commandLine.language));
-    QApplication::setFont(QFont(preload.fontFamily(), 10));
+    QApplication::setFont(systemfonts::fontOf(preload.interfaceFace(), 10));
     MainForm window(nullptr, [&preload](const QString& path) { return preload.takeCatalog(path); });
     QObject::connect(&instance, &SingleInstance::commandReceived, &window, &MainForm::runCommand);
     if (instance.lockIsLink())

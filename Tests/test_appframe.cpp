@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QLineEdit>
+#include <QProcess>
 #include <QtTest>
 
 class TestAppFrame : public QObject {
@@ -92,22 +93,43 @@ private slots:
     }
     // A face that is installed is asked for by the name given, in any of its
     // languages; one that is not, by the installed face that stands in for it
-    // in Chinese, so its Chinese text needs no other face.
+    // in Chinese, so its Chinese text needs no other face. It is hinted as
+    // the configuration's own tool says, which Qt alone would not follow.
     void interfaceFamilyIsInstalled() {
         const QFontDatabase fonts;
         const QString wenquanyi = QStringLiteral("WenQuanYi Micro Hei");
         if (!fonts.hasFamily(wenquanyi) || fonts.hasFamily(QStringLiteral("微软雅黑")))
             QSKIP("needs WenQuanYi Micro Hei and no 微软雅黑");
         systemfonts::load();
-        QCOMPARE(systemfonts::familyFor(wenquanyi, "zh-cn"), wenquanyi);
-        QCOMPARE(systemfonts::familyFor(QStringLiteral("文泉驿微米黑"), "zh-cn"),
+        QCOMPARE(systemfonts::faceFor(wenquanyi, "zh-cn").family, wenquanyi);
+        QCOMPARE(systemfonts::faceFor(QStringLiteral("文泉驿微米黑"), "zh-cn").family,
                  QStringLiteral("文泉驿微米黑"));
-        QCOMPARE(systemfonts::familyFor(QStringLiteral("DejaVu Sans"), "zh-cn"),
+        QCOMPARE(systemfonts::faceFor(QStringLiteral("DejaVu Sans"), "zh-cn").family,
                  QStringLiteral("DejaVu Sans"));
-        const QString standIn = systemfonts::familyFor(QStringLiteral("微软雅黑"), "zh-cn");
-        QVERIFY2(fonts.hasFamily(standIn), qPrintable(standIn));
-        QVERIFY2(fonts.writingSystems(standIn).contains(QFontDatabase::SimplifiedChinese),
-                 qPrintable(standIn));
+        const systemfonts::Face standIn = systemfonts::faceFor(QStringLiteral("微软雅黑"), "zh-cn");
+        QVERIFY2(fonts.hasFamily(standIn.family), qPrintable(standIn.family));
+        QVERIFY2(fonts.writingSystems(standIn.family).contains(QFontDatabase::SimplifiedChinese),
+                 qPrintable(standIn.family));
+
+        auto configured = [](const QString& family) {
+            QProcess match;
+            match.start(QStringLiteral("fc-match"),
+                        {QStringLiteral("--format=%{hinting}"), family + QStringLiteral(":lang=zh-cn")});
+            return match.waitForFinished(10000) ? QString::fromUtf8(match.readAllStandardOutput())
+                                                : QString();
+        };
+        // fonts-wqy-microhei turns hinting off for its face; DejaVu is hinted.
+        if (configured(wenquanyi) != QStringLiteral("False"))
+            QSKIP("needs fc-match and a configuration that leaves WenQuanYi Micro Hei unhinted");
+        QCOMPARE(configured(QStringLiteral("DejaVu Sans")), QStringLiteral("True"));
+        QVERIFY(!systemfonts::faceFor(wenquanyi, "zh-cn").hinted);
+        QVERIFY(systemfonts::faceFor(QStringLiteral("DejaVu Sans"), "zh-cn").hinted);
+        QCOMPARE(systemfonts::fontOf(systemfonts::faceFor(wenquanyi, "zh-cn"), 10).hintingPreference(),
+                 QFont::PreferNoHinting);
+        const QFont hinted =
+            systemfonts::fontOf(systemfonts::faceFor(QStringLiteral("DejaVu Sans"), "zh-cn"), 10);
+        QCOMPARE(hinted.hintingPreference(), QFont::PreferDefaultHinting);
+        QCOMPARE(hinted.pointSize(), 10);
     }
 
     // The preloaded catalog is what the window would have read itself, a
@@ -122,7 +144,7 @@ private slots:
             taken = preload.takeCatalog(data.catalogPath());
             QVERIFY(taken);
             QVERIFY(!preload.takeCatalog(data.catalogPath()));
-            QCOMPARE(preload.fontFamily(), QStringLiteral("DejaVu Sans"));
+            QCOMPARE(preload.interfaceFace().family, QStringLiteral("DejaVu Sans"));
         }
         catalog::Document& doc = taken->doc;
         const catalogstore::LoadResult& result = taken->result;

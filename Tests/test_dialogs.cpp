@@ -378,7 +378,8 @@ private slots:
     // letters: never a family of its own, which may come out as a serif.
     void aboutIsInTheApplicationFont() {
         const QFont before = QApplication::font();
-        QApplication::setFont(QFont(systemfonts::familyFor(QStringLiteral("微软雅黑"), "zh-cn"), 10));
+        QApplication::setFont(
+            systemfonts::fontOf(systemfonts::faceFor(QStringLiteral("微软雅黑"), "zh-cn"), 10));
         const QString wanted = QFontInfo(QApplication::font()).family();
         QStringList others;
         {

@@ -26,7 +26,7 @@ packages=(build-essential git cmake pkg-config "${qt_packages[@]}" rapidjson-dev
           libxcb-keysyms1-dev libfontconfig-dev fonts-wqy-microhei dbus help2man)
 case "${1:-}" in
   "") ;;
-  test) packages+=(python3 xvfb xauth xdotool x11-utils clang-format openbox trayer clang libclang-rt-dev
+  test) packages+=(python3 xvfb xauth xdotool x11-utils fontconfig clang-format openbox trayer clang libclang-rt-dev
                    desktop-file-utils appstream weston python3-gi gir1.2-glib-2.0) ;;
   bench) packages+=(libbenchmark-dev libxcb-xtest0-dev python3 xvfb xauth valgrind) ;;
   *) echo "usage: $0 [test|bench]" >&2; exit 2 ;;

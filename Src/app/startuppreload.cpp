@@ -20,7 +20,7 @@ StartupPreload::~StartupPreload() {
 void StartupPreload::run() {
     systemfonts::load();
     // "微软雅黑" and its like are Simplified Chinese faces.
-    fontsPromise.set_value(systemfonts::familyFor(wantedFamily, "zh-cn"));
+    fontsPromise.set_value(systemfonts::faceFor(wantedFamily, "zh-cn"));
     LoadedCatalog loaded;
     loaded.result = catalogstore::load(catalogPath, loaded.doc);
     catalogPromise.set_value(std::move(loaded));
@@ -37,10 +37,10 @@ void StartupPreload::applicationStarted() {
     applicationReady.set_value(true);
 }
 
-QString StartupPreload::fontFamily() {
+systemfonts::Face StartupPreload::interfaceFace() {
     if (fonts.valid())
-        resolvedFamily = fonts.get();
-    return resolvedFamily;
+        resolvedFace = fonts.get();
+    return resolvedFace;
 }
 
 std::optional<CatalogDocument::Loaded> StartupPreload::takeCatalog(const QString& path) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/systemfonts.h"
 #include "catalog/catalogdocument.h"
 
 #include <QString>
@@ -32,9 +33,9 @@ public:
     void applicationStarted();
 
     // Waits for the font configuration (a font look-up before then would
-    // load it a second time beside the preload) and returns the family to
-    // ask for: the one given, or the installed face standing in for it.
-    QString fontFamily();
+    // load it a second time beside the preload) and returns the face to ask
+    // for: the one given, or the installed face standing in for it.
+    systemfonts::Face interfaceFace();
     // Waits for the catalog and hands it over; nothing where it was read
     // from another path than `path`, or was taken already.
     std::optional<CatalogDocument::Loaded> takeCatalog(const QString& path);
@@ -45,15 +46,15 @@ private:
 
     const QString catalogPath;
     const QString wantedFamily;
-    QString resolvedFamily;
+    systemfonts::Face resolvedFace;
     // One thread does it all, in the order the window needs it, so that it
     // never takes more than the one core from the GUI thread and the X
     // server.
     std::promise<bool> applicationReady; // false: the program ends first
     bool applicationSignalled = false;
-    std::promise<QString> fontsPromise;
+    std::promise<systemfonts::Face> fontsPromise;
     std::promise<LoadedCatalog> catalogPromise;
-    std::future<QString> fonts;
+    std::future<systemfonts::Face> fonts;
     std::future<LoadedCatalog> catalog;
     std::thread worker; // last: started once all the above exist
 };

@@ -21,13 +21,14 @@ struct Library {
     decltype(&FcPatternDestroy) patternDestroy = nullptr;
     decltype(&FcPatternAddString) patternAddString = nullptr;
     decltype(&FcPatternGetString) patternGetString = nullptr;
+    decltype(&FcPatternGetBool) patternGetBool = nullptr;
     decltype(&FcConfigSubstitute) configSubstitute = nullptr;
     decltype(&FcDefaultSubstitute) defaultSubstitute = nullptr;
     decltype(&FcFontMatch) fontMatch = nullptr;
 
     bool canMatch() const {
-        return patternCreate && patternDestroy && patternAddString && patternGetString && configSubstitute &&
-               defaultSubstitute && fontMatch;
+        return patternCreate && patternDestroy && patternAddString && patternGetString && patternGetBool &&
+               configSubstitute && defaultSubstitute && fontMatch;
     }
 };
 
@@ -46,6 +47,7 @@ const Library& library() {
         find(lib.patternDestroy, "FcPatternDestroy");
         find(lib.patternAddString, "FcPatternAddString");
         find(lib.patternGetString, "FcPatternGetString");
+        find(lib.patternGetBool, "FcPatternGetBool");
         find(lib.configSubstitute, "FcConfigSubstitute");
         find(lib.defaultSubstitute, "FcDefaultSubstitute");
         find(lib.fontMatch, "FcFontMatch");
@@ -65,13 +67,13 @@ void load() {
         fc.init();
 }
 
-QString familyFor(const QString& family, const char* language) {
+Face faceFor(const QString& family, const char* language) {
     const Library& fc = library();
     if (!fc.canMatch() || family.isEmpty())
-        return family;
+        return {family};
     FcPattern* pattern = fc.patternCreate();
     if (!pattern)
-        return family;
+        return {family};
     fc.patternAddString(pattern, FC_FAMILY, text(family.toUtf8()));
     fc.patternAddString(pattern, FC_LANG, text(QByteArray(language)));
     fc.configSubstitute(nullptr, pattern, FcMatchPattern);
@@ -80,32 +82,46 @@ QString familyFor(const QString& family, const char* language) {
     FcPattern* match = fc.fontMatch(nullptr, pattern, &result);
     fc.patternDestroy(pattern);
     if (!match)
-        return family;
+        return {family};
     // A face has a name per language; any of them being `family` means it
     // is installed, and Qt is asked for it as the caller named it.
-    QString chosen;
+    Face face;
     FcChar8* name = nullptr;
     for (int i = 0; fc.patternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i) {
         const QString found = QString::fromUtf8(reinterpret_cast<const char*>(name));
         if (found.compare(family, Qt::CaseInsensitive) == 0) {
-            chosen = family;
+            face.family = family;
             break;
         }
-        if (chosen.isEmpty())
-            chosen = found;
+        if (face.family.isEmpty())
+            face.family = found;
     }
+    if (face.family.isEmpty())
+        face.family = family;
+    // The match carries the face's own rules, those for a size at
+    // fontconfig's default one, near the interface's.
+    FcBool hinting = FcTrue;
+    if (fc.patternGetBool(match, FC_HINTING, 0, &hinting) == FcResultMatch)
+        face.hinted = hinting != FcFalse;
     fc.patternDestroy(match);
-    return chosen.isEmpty() ? family : chosen;
+    return face;
 }
 
 #else
 
 void load() {}
 
-QString familyFor(const QString& family, const char*) {
-    return family;
+Face faceFor(const QString& family, const char*) {
+    return {family};
 }
 
 #endif
+
+QFont fontOf(const Face& face, int pointSize) {
+    QFont font(face.family, pointSize);
+    if (!face.hinted)
+        font.setHintingPreference(QFont::PreferNoHinting);
+    return font;
+}
 
 } // namespace systemfonts
