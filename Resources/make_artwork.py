@@ -3,7 +3,7 @@
 """Draws Tarn's built-in images with nothing but the standard library.
 
 Run from this folder: python3 make_artwork.py
-Writes img/App.ico, img/Settings.png, img/Settings-96.png, img/Web.png,
+Writes img/App.ico, img/Settings.png, img/Settings-96.rgba, img/Web.png,
 img/Lost.png and qss/arrowdown.png, and the installed application icon:
 icons/<id>.svg and icons/<size>/<id>.png for the hicolor theme. Shapes are signed-distance
 functions sampled 4x4 per pixel.
@@ -12,8 +12,9 @@ For high-DPI screens Web and Lost have img/<name>@2x.png beside them, which
 Qt's icons use from a scale of 1.5 up; App.ico holds the icon from 256 down
 to 16 pixels, the largest first (what a plain QPixmap of it reads).
 Settings.png and arrowdown.png are drawn large enough for any scale; the
-settings button draws from img/Settings-96.png (24 pixels up to a scale of 4),
-which takes no time to decode, and from Settings.png only beyond.
+settings button draws from img/Settings-96.rgba (24 pixels up to a scale of
+4), bare premultiplied RGBA that the window shows without decoding before its
+first frame, and from Settings.png only beyond.
 """
 import math
 import os
@@ -66,6 +67,16 @@ def png(size, rgba):
 
     return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0))
             + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def premultiplied(rgba):
+    """Bare RGBA with the colours premultiplied by alpha, row by row."""
+    out = bytearray(rgba)
+    for i in range(0, len(out), 4):
+        a = out[i + 3]
+        for c in range(3):
+            out[i + c] = (out[i + c] * a + 127) // 255
+    return bytes(out)
 
 
 def dib(size, rgba):
@@ -214,8 +225,9 @@ def arrow_down():
 if __name__ == "__main__":
     with open("img/App.ico", "wb") as f:
         f.write(ico((256, 128, 64, 48, 32, 24, 16), app_icon()))
-    for name, size, layers in (("img/Settings.png", 587, settings_icon()), ("img/Settings-96.png", 96, settings_icon()),
-                               ("img/Web.png", 64, web_icon()),
+    with open("img/Settings-96.rgba", "wb") as f:
+        f.write(premultiplied(render(96, settings_icon())))
+    for name, size, layers in (("img/Settings.png", 587, settings_icon()), ("img/Web.png", 64, web_icon()),
                                ("img/Web@2x.png", 128, web_icon()), ("img/Lost.png", 64, lost_icon()),
                                ("img/Lost@2x.png", 128, lost_icon()), ("qss/arrowdown.png", 200, arrow_down())):
         with open(name, "wb") as f:

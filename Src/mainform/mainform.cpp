@@ -4,6 +4,7 @@
 #include "ui_mainform.h"
 
 #include "app/stylesheet.h"
+#include "icons/rawpicture.h"
 #include "mainform/presence.h"
 #include "mainform/searchpanel.h"
 #include "mainform/windowplacement.h"
@@ -15,6 +16,7 @@
 #include <QCursor>
 #include <QIcon>
 #include <QMenu>
+#include <QPixmap>
 #include <QTimer>
 
 MainForm::MainForm(QWidget* parent, const CatalogSource& preloaded) : QWidget(parent), ui(new Ui::MainForm) {
@@ -67,11 +69,12 @@ MainForm::MainForm(QWidget* parent, const CatalogSource& preloaded) : QWidget(pa
 
 void MainForm::setSettingsIcon() {
     // The button is 24 pixels: its own small picture serves it up to a scale
-    // of 4. QIcon decodes a file as it is added, and the large picture would
-    // cost more than the rest of the window; it is added only for a screen
-    // that needs it.
-    QIcon icon(QStringLiteral(":/img/Settings-96.png"));
-    if (qApp->devicePixelRatio() > 4)
+    // of 4. It is the window's one picture before its first frame and comes
+    // as bare pixels, which need no decoding. QIcon decodes a file as it is
+    // added, and the large picture would cost more than the rest of the
+    // window; it is added only for a screen that needs it.
+    QIcon icon(QPixmap::fromImage(rawPicture(QStringLiteral(":/img/Settings-96.rgba"), 96)));
+    if (icon.isNull() || qApp->devicePixelRatio() > 4)
         icon.addFile(QStringLiteral(":/img/Settings.png"));
     ui->toolButton_settings->setIcon(icon);
 }
