@@ -27,8 +27,8 @@ struct Library {
     decltype(&FcFontMatch) fontMatch = nullptr;
 
     bool canMatch() const {
-        return patternCreate && patternDestroy && patternAddString && patternGetString && patternGetBool &&
-               configSubstitute && defaultSubstitute && fontMatch;
+        return patternCreate && patternDestroy && patternAddString && patternGetString && configSubstitute &&
+               defaultSubstitute && fontMatch;
     }
 };
 
@@ -101,7 +101,7 @@ Face faceFor(const QString& family, const char* language) {
     // The match carries the face's own rules, those for a size at
     // fontconfig's default one, near the interface's.
     FcBool hinting = FcTrue;
-    if (fc.patternGetBool(match, FC_HINTING, 0, &hinting) == FcResultMatch)
+    if (fc.patternGetBool && fc.patternGetBool(match, FC_HINTING, 0, &hinting) == FcResultMatch)
         face.hinted = hinting != FcFalse;
     fc.patternDestroy(match);
     return face;
