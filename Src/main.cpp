@@ -4,6 +4,7 @@
 #include "app/language.h"
 #include "app/singleinstance.h"
 #include "app/startuppreload.h"
+#include "app/systemfonts.h"
 #include "app/translations.h"
 #include "catalog/catalogstore.h"
 #include "mainform/mainform.h"
